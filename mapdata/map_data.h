@@ -1,0 +1,72 @@
+// The loaded map data of one level: the node row table, per-node heights and colours, the trig
+// tables the mesh builders index, and the sea, cloud, sun and star data for the GL set-up.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "mapdata/map_formats.h"
+
+// Nodes at or below this height (metres above the areoid) are water in the terraformed look.
+constexpr float kCoastHeight = -300.0f;
+
+// One latitude row of the node grid, from the south pole (row 0) northward.
+struct NodeRow {
+  uint32_t count;        // nodes in the row, as the node file gives it
+  double lonStep;        // degrees of longitude between nodes: 360 / count (row 0: 360)
+  float cosLat;          // cosine of the row's latitude (row 0: 0)
+  float sinLat;          // sine of the row's latitude (row 0: -1)
+  const int16_t* topo;   // first node of the row in MapData::topo
+  const int16_t* areoid; // first node of the row in MapData::areoid
+  const Colour* mars;    // first node of the row in MapData::mars
+  const Colour* terra;   // first node of the row in MapData::terra
+};
+
+// One process-wide record. The window thread writes maxTextureSize before it starts the loader;
+// the loader thread writes everything else and then raises `loaded` (release). After the window
+// thread has seen `loaded` (acquire) the tables are read-only for every thread, except the three
+// images, which the GL set-up releases on the window thread after uploading them.
+struct MapData {
+  int32_t maxTextureSize;     // GL_MAX_TEXTURE_SIZE as the window thread queried it
+  uint32_t lastRow;           // N - 1, the north-pole row
+  float rowSpacing;           // 180 / (N - 1), degrees of latitude between rows
+  uint32_t ppd;               // (N - 1) / 180, samples per degree
+  uint32_t lonSamples;        // 360 * ppd
+  uint32_t nodeCount;         // T, nodes in all rows
+  NodeRow* rows;              // N rows
+  int16_t* areoid;            // T areoid heights above the reference sphere, metres
+  int16_t* topo;              // T surface heights above the areoid, metres
+  Colour* mars;               // T present-day colours
+  Colour* terra;              // T terraformed colours (alpha below 255 marks water)
+  float* cosTable;            // 720 * ppd + 1 entries: cos of k / (2 * ppd) degrees
+  float* sinTable;            // the matching sines
+  Colour* seaImage;           // seaWidth x seaHeight; released by the GL set-up
+  uint32_t seaWidth, seaHeight;
+  Colour* cloudImage;         // cloudWidth x cloudHeight when clouds are loaded, else null
+  uint32_t cloudWidth, cloudHeight;
+  Colour* sunImage;           // 64 x 64; released by the GL set-up
+  StarRecord* stars;          // bright stars, then dim stars
+  uint32_t brightCount, dimCount, starCount;
+  std::atomic<bool> loaded;   // raised once by the loader thread after its last write
+};
+
+extern MapData gMapData;
+
+// Thread entry of the loader thread: LoadMapData, then raises the loaded flag.
+int LoaderThreadMain();
+// Reads every file of the level named by the settings into gMapData, deriving and caching the
+// terraformed colours and the sea image when their caches are missing or the wrong length. Any
+// failure ends the process with status 1. Runs on the loader thread; changes the working directory.
+void LoadMapData();
+// Fills the trig tables and the row table from the counts already in gMapData.rows.
+void BuildRowTable(const int16_t* areoid, const int16_t* topo, const Colour* mars, const Colour* terra);
+// Releases every table and image; harmless on tables already released or never loaded.
+void FreeMapData();
+
+// Terraformed colour of every node, from its present-day colour, height and latitude.
+void DeriveTerraColours();
+// Sea texture (gMapData.seaImage, seaWidth x seaHeight) from the node heights and colours.
+void DeriveSeaImage();
+
+// Ends the process at once with status 1 and no message: the saver simply closes.
+[[noreturn]] void FailLoad();

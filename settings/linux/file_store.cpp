@@ -1,0 +1,168 @@
+// Settings store of the Linux build: one key=value file, $XDG_CONFIG_HOME/redsphere/settings.conf
+// (~/.config when the variable is unset), holding "DataPath" and the nine values under their
+// registry names. Writing keeps every line it does not own and replaces the file in one rename.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "shell/platform.h"
+
+namespace {
+
+struct Line {
+  std::string key;   // empty for comments and lines without '='
+  std::string text;  // the whole line as read, or as written for owned keys
+};
+
+std::string ConfigFolder() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && xdg[0] == '/') return std::string(xdg) + "/redsphere";
+  const char* home = std::getenv("HOME");
+  return std::string(home && home[0] ? home : ".") + "/.config/redsphere";
+}
+
+std::string ConfigFile() { return ConfigFolder() + "/settings.conf"; }
+
+std::string Trim(const std::string& s) {
+  size_t begin = s.find_first_not_of(" \t\r");
+  if (begin == std::string::npos) return "";
+  size_t end = s.find_last_not_of(" \t\r");
+  return s.substr(begin, end - begin + 1);
+}
+
+bool ReadLines(const std::string& path, std::vector<Line>& lines) {
+  FILE* file = std::fopen(path.c_str(), "r");
+  if (!file) return false;
+  std::string current;
+  int c;
+  auto finish = [&] {
+    Line line{"", current};
+    size_t eq = current.find('=');
+    std::string head = Trim(current.substr(0, eq == std::string::npos ? 0 : eq));
+    if (eq != std::string::npos && !head.empty() && head[0] != '#') line.key = head;
+    lines.push_back(line);
+    current.clear();
+  };
+  while ((c = std::fgetc(file)) != EOF) {
+    if (c == '\n') finish();
+    else current.push_back(static_cast<char>(c));
+  }
+  if (!current.empty()) finish();
+  std::fclose(file);
+  return true;
+}
+
+const Line* FindKey(const std::vector<Line>& lines, const char* key) {
+  const Line* found = nullptr;
+  for (const Line& line : lines)
+    if (line.key == key) found = &line;  // the last one wins, as when a user appends a line
+  return found;
+}
+
+std::string ValueOf(const Line& line) { return Trim(line.text.substr(line.text.find('=') + 1)); }
+
+// A decimal number that fits 32 bits; negative numbers down to -2^31 are kept as their
+// two's-complement bits, as the registry holds a -1 typed into it.
+bool ParseValue(const std::string& text, uint32_t* value) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long parsed = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != '\0' || parsed < -2147483648LL || parsed > 4294967295LL) return false;
+  *value = static_cast<uint32_t>(parsed);
+  return true;
+}
+
+}  // namespace
+
+struct SettingsStore {
+  std::vector<Line> lines;
+  bool writing;
+};
+
+void SettingsStoreDefaultDataPath(char* out, size_t size) {
+  if (size == 0) return;
+  std::string path;
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  if (xdg && xdg[0] == '/') path = std::string(xdg) + "/redsphere";
+  else path = std::string(home && home[0] ? home : ".") + "/.local/share/redsphere";
+  if (path.size() >= size) path = "redsphere-data";
+  std::memcpy(out, path.c_str(), path.size() + 1);
+}
+
+bool SettingsStoreReadDataPath(char* out, size_t size) {
+  std::vector<Line> lines;
+  if (!ReadLines(ConfigFile(), lines)) return false;
+  const Line* line = FindKey(lines, "DataPath");
+  if (!line) return false;
+  std::string value = ValueOf(*line);
+  if (value.empty() || value.size() >= size) return false;
+  std::memcpy(out, value.c_str(), value.size() + 1);
+  return true;
+}
+
+SettingsStore* SettingsStoreOpenRead() {
+  SettingsStore* store = new SettingsStore{{}, false};
+  if (!ReadLines(ConfigFile(), store->lines)) {
+    delete store;
+    return nullptr;
+  }
+  return store;
+}
+
+bool SettingsStoreReadValue(SettingsStore* store, const char* name, uint32_t* value) {
+  const Line* line = FindKey(store->lines, name);
+  return line && ParseValue(ValueOf(*line), value);
+}
+
+SettingsStore* SettingsStoreOpenWrite() {
+  const std::string folder = ConfigFolder();
+  // Create the folder and its parent (~/.config may not exist on a fresh account).
+  const std::string parent = folder.substr(0, folder.rfind('/'));
+  mkdir(parent.c_str(), 0700);
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return nullptr;
+  SettingsStore* store = new SettingsStore{{}, true};
+  ReadLines(ConfigFile(), store->lines);  // a missing file simply starts empty
+  return store;
+}
+
+void SettingsStoreWriteValue(SettingsStore* store, const char* name, uint32_t value) {
+  const std::string text = std::string(name) + "=" + std::to_string(value);
+  std::vector<Line>& lines = store->lines;
+  auto first = std::find_if(lines.begin(), lines.end(), [&](const Line& line) { return line.key == name; });
+  if (first == lines.end()) {
+    lines.push_back(Line{name, text});
+    return;
+  }
+  first->text = text;
+  // Later duplicates would override the value just written; they go.
+  lines.erase(std::remove_if(first + 1, lines.end(), [&](const Line& line) { return line.key == name; }), lines.end());
+}
+
+void SettingsStoreClose(SettingsStore* store) {
+  if (store->writing) {
+    // Write beside the file, then rename: a crash mid-write never leaves half a settings file.
+    const std::string path = ConfigFile();
+    const std::string temp = path + ".tmp";
+    if (FILE* file = std::fopen(temp.c_str(), "w")) {
+      bool ok = true;
+      for (const Line& line : store->lines) ok = ok && std::fprintf(file, "%s\n", line.text.c_str()) >= 0;
+      ok = (std::fclose(file) == 0) && ok;
+      if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
+    }
+  }
+  delete store;
+}
+
+const char* SettingsStoreLocation() {
+  static std::string path;
+  path = ConfigFile();
+  return path.c_str();
+}

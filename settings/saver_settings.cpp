@@ -1,0 +1,75 @@
+// The settings table and the load/save rules shared by every store; the stores themselves live in
+// settings/win32/ (registry) and settings/linux/ (key=value file).
+#include "settings/saver_settings.h"
+
+#include <cstring>
+
+#include "shell/platform.h"
+
+const SettingDef kSettingDefs[kSettingCount] = {
+    {"Shadows", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Shadows, "draw cast shadows"},
+    {"Atmosphere", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Atmosphere, "draw the atmosphere"},
+    {"Clouds", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Clouds, "draw clouds in the terraformed look"},
+    {"AutoControl", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::AutoControl,
+     "automatic flyby (0: manual control)"},
+    {"MaxPPD", SettingKind::Number, 8, 8, 32, &SaverSettings::MaxPPD, nullptr,
+     "map resolution level, samples per degree"},
+    {"ReliefExFactor", SettingKind::Number, 10, 1, 10, &SaverSettings::ReliefExFactor, nullptr,
+     "relief exaggeration"},
+    {"SunPos", SettingKind::Number, 4, 0, 4, &SaverSettings::SunPos, nullptr, "season of the sun, 0 winter to 4 summer"},
+    {"TerraformMode", SettingKind::Number, 2, 0, 2, &SaverSettings::TerraformMode, nullptr,
+     "automatic terraforming: 0 none, 1 once, 2 periodic"},
+    {"TerraformPeriod", SettingKind::Number, 1, 1, 10, &SaverSettings::TerraformPeriod, nullptr,
+     "terraforming cycle in steps of 20 seconds"},
+};
+
+SaverSettings gSaverSettings = DefaultSaverSettings();
+
+static void DerivePeriodSeconds(SaverSettings& settings) {
+  settings.TerraformPeriodSeconds = static_cast<float>(settings.TerraformPeriod) * kTerraformPeriodStep;
+}
+
+SaverSettings DefaultSaverSettings() {
+  SaverSettings settings{};
+  SettingsStoreDefaultDataPath(settings.DataPath, kDataPathSize);
+  for (const SettingDef& def : kSettingDefs) SetSettingValue(settings, def, def.defaultValue);
+  DerivePeriodSeconds(settings);
+  return settings;
+}
+
+uint32_t SettingValue(const SaverSettings& settings, const SettingDef& def) {
+  if (def.kind == SettingKind::Flag) return settings.*def.flag ? 1u : 0u;
+  return settings.*def.number;
+}
+
+void SetSettingValue(SaverSettings& settings, const SettingDef& def, uint32_t value) {
+  if (def.kind == SettingKind::Flag) {
+    settings.*def.flag = value != 0 ? 1 : 0;
+    return;
+  }
+  // Unsigned on purpose: a stored -1 is a huge value and clamps to the maximum.
+  if (value < def.minValue) value = def.minValue;
+  if (value > def.maxValue) value = def.maxValue;
+  settings.*def.number = value;
+}
+
+void LoadSettings(SaverSettings& settings) {
+  char path[kDataPathSize];
+  if (SettingsStoreReadDataPath(path, sizeof path)) std::memcpy(settings.DataPath, path, sizeof path);
+
+  SettingsStore* store = SettingsStoreOpenRead();
+  if (!store) return;
+  for (const SettingDef& def : kSettingDefs) {
+    uint32_t value;
+    if (SettingsStoreReadValue(store, def.name, &value)) SetSettingValue(settings, def, value);
+  }
+  SettingsStoreClose(store);
+  DerivePeriodSeconds(settings);
+}
+
+void SaveSettings(const SaverSettings& settings) {
+  SettingsStore* store = SettingsStoreOpenWrite();
+  if (!store) return;
+  for (const SettingDef& def : kSettingDefs) SettingsStoreWriteValue(store, def.name, SettingValue(settings, def));
+  SettingsStoreClose(store);
+}

@@ -1,0 +1,61 @@
+// The user's choices for one run of the saver or one opening of the settings dialog, with the one
+// table of the nine stored values that the stores, the dialog and the command-line options share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr size_t kDataPathSize = 260;        // the data folder buffer, terminating zero included
+constexpr float kTerraformPeriodStep = 20.0f;  // seconds per step of the terraform period
+
+// One process-wide record. Written by Load on the window thread at window creation (or by the
+// dialog's thread when it opens), and afterwards only MaxPPD may change in memory; every other
+// thread only reads it.
+struct SaverSettings {
+  char DataPath[kDataPathSize];  // folder holding the map data files
+  uint32_t ReliefExFactor;       // starting relief exaggeration, 1..10
+  uint32_t MaxPPD;               // resolution level to load, samples per degree
+  uint32_t SunPos;               // season of the sun, 0 (winter) .. 4 (summer)
+  uint32_t TerraformMode;        // 0 none, 1 once, 2 periodic
+  uint32_t TerraformPeriod;      // periodic cycle length in steps of 20 s, 1..10
+  uint8_t Shadows;               // draw cast shadows
+  uint8_t Atmosphere;            // draw the atmosphere shell
+  uint8_t Clouds;                // draw clouds in the terraformed look
+  uint8_t AutoControl;           // 1 automatic flyby, 0 manual control
+  float TerraformPeriodSeconds;  // TerraformPeriod * 20, derived at every load, never stored
+};
+
+enum class SettingKind : uint8_t { Flag, Number };
+
+// One stored value: its store name, how it is kept, its default and its range. Loading clamps a
+// number into [minValue, maxValue] with unsigned comparisons; a flag is on when not 0.
+struct SettingDef {
+  const char* name;
+  SettingKind kind;
+  uint32_t defaultValue;
+  uint32_t minValue;
+  uint32_t maxValue;
+  uint32_t SaverSettings::*number;  // set for numbers
+  uint8_t SaverSettings::*flag;     // set for flags
+  const char* meaning;              // one line for the dialog and --help
+};
+
+// The nine stored values in the order they are read and written.
+constexpr size_t kSettingCount = 9;
+extern const SettingDef kSettingDefs[kSettingCount];
+
+extern SaverSettings gSaverSettings;
+
+// The compiled-in defaults, with the platform's default data folder.
+SaverSettings DefaultSaverSettings();
+
+// Fills settings from the store: the data folder first, then the nine values, each clamped.
+// Values the store lacks keep what settings already held.
+void LoadSettings(SaverSettings& settings);
+// Writes the nine values (not the data folder, which belongs to the installer).
+void SaveSettings(const SaverSettings& settings);
+
+// Reads or writes one table entry of a record as a 32-bit value (flags as 0 or 1).
+uint32_t SettingValue(const SaverSettings& settings, const SettingDef& def);
+// Stores value into the entry with the loading rules: clamped numbers, flags on when not 0.
+void SetSettingValue(SaverSettings& settings, const SettingDef& def, uint32_t value);

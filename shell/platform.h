@@ -1,0 +1,48 @@
+// What a platform must provide to the portable code: working directory and file queries for the
+// map data, the settings store, and (added as the shells grow) cursor, keys, clock, refresh rate,
+// desktop folder, clipboard and swap. Implemented by shell/win32/ and shell/linux/ (files) and
+// settings/win32/ and settings/linux/ (the settings store); nothing else may include a system header
+// that only one platform has.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// ---- Files and folders -------------------------------------------------------------------------
+
+// The process's working directory as a string the caller releases with free(), or null.
+char* PlatformGetCwd();
+// Changes the process's working directory; false when the folder cannot be entered.
+bool PlatformChdir(const char* path);
+// Length of an open file in bytes (64-bit, so files over 2 GiB measure right), or -1.
+int64_t PlatformFileLength(FILE* file);
+// Calls visit(name, user) for every entry of the working directory whose name starts with prefix,
+// in the order the file system lists them, until visit returns false. Windows matches the prefix
+// without regard to letter case, as its file search does; Linux matches it exactly.
+void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, void* user), void* user);
+
+// ---- Settings store ----------------------------------------------------------------------------
+// Windows: the registry (machine-wide data folder, nine per-user REG_DWORD values).
+// Linux: one key=value file under $XDG_CONFIG_HOME/redsphere/.
+
+// The compiled-in (Windows) or per-user (Linux) data folder used when the store names none.
+void SettingsStoreDefaultDataPath(char* out, size_t size);
+// Copies the stored data folder, zero-terminated, into out; false (out untouched) when there is
+// none, when it is empty, or when it does not fit in size bytes with its terminating zero.
+bool SettingsStoreReadDataPath(char* out, size_t size);
+
+struct SettingsStore;  // an open per-user store, private to each platform
+
+// Opens the per-user values for reading; null when there are none at all.
+SettingsStore* SettingsStoreOpenRead();
+// Reads one value; false when it is absent or does not fit in 32 bits.
+bool SettingsStoreReadValue(SettingsStore* store, const char* name, uint32_t* value);
+// Creates or opens the per-user values for writing; null when that fails (nothing is written).
+SettingsStore* SettingsStoreOpenWrite();
+// Writes one value; failures are ignored, as a screensaver has nowhere to report them.
+void SettingsStoreWriteValue(SettingsStore* store, const char* name, uint32_t value);
+// Closes the store; for a store opened for writing this is when the values reach the disk.
+void SettingsStoreClose(SettingsStore* store);
+// Where the per-user values live, for messages ("HKEY_CURRENT_USER\..." or a file path).
+const char* SettingsStoreLocation();

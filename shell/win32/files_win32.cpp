@@ -1,0 +1,27 @@
+// Windows side of the file and folder queries in shell/platform.h.
+#include <direct.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "shell/platform.h"
+
+char* PlatformGetCwd() { return _getcwd(nullptr, 0); }
+
+bool PlatformChdir(const char* path) { return _chdir(path) == 0; }
+
+int64_t PlatformFileLength(FILE* file) { return _filelengthi64(_fileno(file)); }
+
+void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, void* user), void* user) {
+  // FindFirstFileA matches the pattern without regard to letter case.
+  const std::string pattern = std::string(prefix) + "*";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!visit(found.cFileName, user)) break;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}

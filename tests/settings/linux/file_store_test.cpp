@@ -1,0 +1,100 @@
+// The settings file: what a hand-edited file may hold, and what saving must keep.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "settings/saver_settings.h"
+#include "shell/platform.h"
+#include "tests/settings/store_isolation.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_data.h"
+
+namespace {
+
+TempFolder& ConfigHome() {
+  static TempFolder folder;
+  return folder;
+}
+
+std::string SettingsFile() { return (ConfigHome() / "redsphere/settings.conf").string(); }
+
+void WriteSettingsFile(const std::string& text) {
+  std::filesystem::create_directories(ConfigHome() / "redsphere");
+  ASSERT_TRUE(WriteFileBytes(SettingsFile(), text.data(), text.size()));
+}
+
+std::string ReadSettingsFile() {
+  const std::vector<uint8_t> bytes = ReadFileBytes(SettingsFile());
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class FileStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { IsolateSettingsStore(); }
+};
+
+TEST_F(FileStoreTest, UnreadableLinesLeaveTheirFieldsAlone) {
+  WriteSettingsFile(
+      "# hand-edited\n"
+      "SunPos = -1\n"              // as the registry holds -1: all bits set, clamps to 4
+      "ReliefExFactor=4294967296\n"  // does not fit 32 bits
+      "MaxPPD=sixteen\n"
+      "TerraformMode=\n"
+      "Clouds 0\n"                 // no '='
+      "TerraformPeriod=3\r\n"      // written on Windows
+      "Shadows=0\n"
+      "Shadows=1\n");              // the last line wins
+  SaverSettings settings = DefaultSaverSettings();
+  settings.SunPos = 1;
+  settings.ReliefExFactor = 6;
+  settings.MaxPPD = 16;
+  settings.TerraformMode = 1;
+  LoadSettings(settings);
+  EXPECT_EQ(settings.SunPos, 4u);
+  EXPECT_EQ(settings.ReliefExFactor, 6u);
+  EXPECT_EQ(settings.MaxPPD, 16u);
+  EXPECT_EQ(settings.TerraformMode, 1u);
+  EXPECT_EQ(settings.Clouds, 1);
+  EXPECT_EQ(settings.TerraformPeriod, 3u);
+  EXPECT_FLOAT_EQ(settings.TerraformPeriodSeconds, 60.0f);
+  EXPECT_EQ(settings.Shadows, 1);
+}
+
+TEST_F(FileStoreTest, SavingKeepsEveryLineItDoesNotOwn) {
+  WriteSettingsFile("# my settings\nDataPath=/data/mars\nShadows=1\nFavourite=olympus\nShadows=1\n");
+  SaverSettings settings = DefaultSaverSettings();
+  settings.Shadows = 0;
+  settings.SunPos = 3;
+  SaveSettings(settings);
+  const std::string text = ReadSettingsFile();
+  EXPECT_NE(text.find("# my settings\n"), std::string::npos);
+  EXPECT_NE(text.find("DataPath=/data/mars\n"), std::string::npos);
+  EXPECT_NE(text.find("Favourite=olympus\n"), std::string::npos);
+  EXPECT_EQ(text.find("Shadows=1"), std::string::npos);  // both old lines replaced by one
+  EXPECT_NE(text.find("Shadows=0\n"), std::string::npos);
+  EXPECT_NE(text.find("SunPos=3\n"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile() + ".tmp"));
+
+  SaverSettings loaded = DefaultSaverSettings();
+  LoadSettings(loaded);
+  EXPECT_STREQ(loaded.DataPath, "/data/mars");
+  EXPECT_EQ(loaded.Shadows, 0);
+  EXPECT_EQ(loaded.SunPos, 3u);
+}
+
+TEST_F(FileStoreTest, SavingCreatesTheConfigFolder) {
+  std::filesystem::remove_all(ConfigHome().path);
+  SaveSettings(DefaultSaverSettings());
+  EXPECT_TRUE(std::filesystem::exists(SettingsFile()));
+  EXPECT_STREQ(SettingsStoreLocation(), SettingsFile().c_str());
+}
+
+}  // namespace
+
+void IsolateSettingsStore() {
+  setenv("XDG_CONFIG_HOME", ConfigHome().str().c_str(), 1);
+  std::filesystem::remove_all(ConfigHome() / "redsphere");
+}
+
+void StoreDataPath(const std::string& path) { WriteSettingsFile("DataPath=" + path + "\n"); }
