@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "mapdata/map_data.h"
+#include "mapdata/table_memory.h"
 #include "settings/saver_settings.h"
 #include "shell/platform.h"
 
@@ -14,15 +15,9 @@ namespace {
 
 constexpr int32_t kLargeTextureSize = 2048;  // clouds need textures at least this wide
 
-void* AllocOrFail(size_t bytes) {
-  void* memory = std::malloc(bytes > 0 ? bytes : 1);
-  if (!memory) FailLoad();
-  return memory;
-}
-
 template <typename T>
 T* AllocArray(uint64_t count) {
-  return static_cast<T*>(AllocOrFail(static_cast<size_t>(count) * sizeof(T)));
+  return static_cast<T*>(TableAlloc(count * sizeof(T)));
 }
 
 FILE* OpenOrFail(const char* name) {
@@ -37,32 +32,35 @@ int64_t LengthOrFail(FILE* file) {
   return length;
 }
 
-void ReadOrFail(FILE* file, void* data, uint64_t bytes) {
-  if (bytes > 0 && std::fread(data, 1, static_cast<size_t>(bytes), file) != bytes) FailLoad();
-}
-
-// Opens name, requires exactly `bytes` bytes and reads them all into data.
-void ReadExact(const char* name, void* data, uint64_t bytes) {
+// A whole data file of exactly `bytes` bytes, as a table.
+template <typename T>
+T* ReadExact(const char* name, uint64_t bytes) {
   FILE* file = OpenOrFail(name);
   if (static_cast<uint64_t>(LengthOrFail(file)) != bytes) FailLoad();
-  ReadOrFail(file, data, bytes);
+  void* table = TableFromFile(file, bytes);
   std::fclose(file);
+  return static_cast<T*>(table);
 }
 
-// A derived cache: read when its length is right, else delete it, derive and write it anew.
-// The new file is written under a temporary name and renamed into place, so a run cut short by a
-// crash or power loss never leaves a cache of the right length with wrong content.
-void ReadOrDeriveCache(const char* name, void* data, uint64_t bytes, void (*derive)()) {
-  if (FILE* file = std::fopen(name, "rb")) {
-    if (static_cast<uint64_t>(LengthOrFail(file)) == bytes) {
-      ReadOrFail(file, data, bytes);
-      std::fclose(file);
-      return;
-    }
+// A derived cache as a table when it exists with the right length. A cache of the wrong length
+// (written for another level layout or another texture limit) is deleted, and null returned.
+template <typename T>
+T* ReadValidCache(const char* name, uint64_t bytes) {
+  FILE* file = std::fopen(name, "rb");
+  if (!file) return nullptr;
+  if (static_cast<uint64_t>(LengthOrFail(file)) != bytes) {
     std::fclose(file);
     std::remove(name);
+    return nullptr;
   }
-  derive();
+  void* table = TableFromFile(file, bytes);
+  std::fclose(file);
+  return static_cast<T*>(table);
+}
+
+// Writes a freshly derived cache under a temporary name and renames it into place, so a run cut
+// short by a crash or power loss never leaves a cache of the right length with wrong content.
+void WriteCache(const char* name, const void* data, uint64_t bytes) {
   char temp[64];
   std::snprintf(temp, sizeof temp, "%s.tmp", name);
   FILE* file = std::fopen(temp, "wb");
@@ -117,16 +115,12 @@ void LoadNodeArrays(uint32_t level) {
   MapData& map = gMapData;
   const uint64_t nodes = map.nodeCount;
   char name[32];
-  map.areoid = AllocArray<int16_t>(nodes);
   LevelFileName(name, sizeof name, "areoid", level);
-  ReadExact(name, map.areoid, 2 * nodes);
-  map.topo = AllocArray<int16_t>(nodes);
+  map.areoid = ReadExact<int16_t>(name, 2 * nodes);
   LevelFileName(name, sizeof name, "topo", level);
-  ReadExact(name, map.topo, 2 * nodes);
-  map.mars = AllocArray<Colour>(nodes);
+  map.topo = ReadExact<int16_t>(name, 2 * nodes);
   LevelFileName(name, sizeof name, "mars", level);
-  ReadExact(name, map.mars, 4 * nodes);
-  map.terra = AllocArray<Colour>(nodes);
+  map.mars = ReadExact<Colour>(name, 4 * nodes);
 }
 
 void LoadClouds(uint32_t level) {
@@ -134,11 +128,9 @@ void LoadClouds(uint32_t level) {
   const CloudChoice choice = ChooseCloudImage(level, map.maxTextureSize);
   map.cloudWidth = choice.width;
   map.cloudHeight = choice.width / 2;
-  const uint64_t bytes = uint64_t{4} * map.cloudWidth * map.cloudHeight;
-  map.cloudImage = AllocArray<Colour>(uint64_t{map.cloudWidth} * map.cloudHeight);
   char name[32];
   SharedFileName(name, sizeof name, choice.stem);
-  ReadExact(name, map.cloudImage, bytes);
+  map.cloudImage = ReadExact<Colour>(name, uint64_t{4} * map.cloudWidth * map.cloudHeight);
 }
 
 void LoadStars() {
@@ -153,8 +145,10 @@ void LoadStars() {
   map.starCount = map.brightCount + map.dimCount;
   // The whole files are read; the bytes of a last partial record lie past starCount and are unused.
   uint8_t* bytes = AllocArray<uint8_t>(static_cast<uint64_t>(brightBytes) + static_cast<uint64_t>(dimBytes));
-  ReadOrFail(bright, bytes, static_cast<uint64_t>(brightBytes));
-  ReadOrFail(dim, bytes + uint64_t{map.brightCount} * 12, static_cast<uint64_t>(dimBytes));
+  const size_t dimOffset = size_t{map.brightCount} * 12;
+  if (std::fread(bytes, 1, static_cast<size_t>(brightBytes), bright) != static_cast<size_t>(brightBytes) ||
+      std::fread(bytes + dimOffset, 1, static_cast<size_t>(dimBytes), dim) != static_cast<size_t>(dimBytes))
+    FailLoad();
   std::fclose(bright);
   std::fclose(dim);
   map.stars = reinterpret_cast<StarRecord*>(bytes);
@@ -173,22 +167,35 @@ void LoadMapData() {
 
   LoadNodeRows(level);
   LoadNodeArrays(level);
-  BuildRowTable(map.areoid, map.topo, map.mars, map.terra);
 
-  char name[32];
-  LevelFileName(name, sizeof name, "terra", level);
-  ReadOrDeriveCache(name, map.terra, uint64_t{4} * map.nodeCount, DeriveTerraColours);
+  // The terraformed colours are taken from a valid cache before the row table points into them.
+  char terraName[32];
+  LevelFileName(terraName, sizeof terraName, "terra", level);
+  const uint64_t terraBytes = uint64_t{4} * map.nodeCount;
+  map.terra = ReadValidCache<Colour>(terraName, terraBytes);
+  const bool deriveTerra = map.terra == nullptr;
+  if (deriveTerra) map.terra = AllocArray<Colour>(map.nodeCount);
+  BuildRowTable(map.areoid, map.topo, map.mars, map.terra);
+  if (deriveTerra) {
+    DeriveTerraColours();
+    WriteCache(terraName, map.terra, terraBytes);
+  }
 
   map.seaWidth = ChooseSeaWidth(level, map.maxTextureSize);
   map.seaHeight = map.seaWidth / 2;
-  map.seaImage = AllocArray<Colour>(uint64_t{map.seaWidth} * map.seaHeight);
-  LevelFileName(name, sizeof name, "sea", level);
-  ReadOrDeriveCache(name, map.seaImage, uint64_t{4} * map.seaWidth * map.seaHeight, DeriveSeaImage);
+  char seaName[32];
+  LevelFileName(seaName, sizeof seaName, "sea", level);
+  const uint64_t seaBytes = uint64_t{4} * map.seaWidth * map.seaHeight;
+  map.seaImage = ReadValidCache<Colour>(seaName, seaBytes);
+  if (!map.seaImage) {
+    map.seaImage = AllocArray<Colour>(uint64_t{map.seaWidth} * map.seaHeight);
+    DeriveSeaImage();
+    WriteCache(seaName, map.seaImage, seaBytes);
+  }
 
   if (settings.Clouds && map.maxTextureSize >= kLargeTextureSize) LoadClouds(level);
 
-  map.sunImage = AllocArray<Colour>(uint64_t{kSunImageSize} * kSunImageSize);
-  ReadExact("sun.hex", map.sunImage, kSunFileLength);
+  map.sunImage = ReadExact<Colour>("sun.hex", kSunFileLength);
 
   LoadStars();
 
@@ -206,7 +213,7 @@ void FreeMapData() {
   MapData& map = gMapData;
   void* arrays[] = {map.stars,    map.sunImage, map.seaImage, map.cloudImage, map.cosTable, map.sinTable,
                     map.rows,     map.terra,    map.mars,     map.areoid,     map.topo};
-  for (void* array : arrays) std::free(array);
+  for (void* array : arrays) TableRelease(array);
   map.stars = nullptr;
   map.sunImage = map.seaImage = map.cloudImage = nullptr;
   map.cosTable = map.sinTable = nullptr;

@@ -22,6 +22,11 @@ int64_t PlatformFileLength(FILE* file);
 // without regard to letter case, as its file search does; Linux matches it exactly.
 void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, void* user), void* user);
 
+// Maps the first `bytes` bytes of an open file into memory for reading only (null when the
+// platform cannot); the mapping outlives the FILE. Released with PlatformUnmapFile.
+const void* PlatformMapFile(FILE* file, uint64_t bytes);
+void PlatformUnmapFile(const void* view, uint64_t bytes);
+
 // ---- Settings store ----------------------------------------------------------------------------
 // Windows: the registry (machine-wide data folder, nine per-user REG_DWORD values).
 // Linux: one key=value file under $XDG_CONFIG_HOME/redsphere/.

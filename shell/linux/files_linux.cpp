@@ -1,5 +1,6 @@
 // Linux side of the file and folder queries in shell/platform.h.
 #include <dirent.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,3 +28,11 @@ void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, v
   }
   closedir(dir);
 }
+
+const void* PlatformMapFile(FILE* file, uint64_t bytes) {
+  // MAP_POPULATE maps every page of the page cache at once; read-only, so nothing is copied.
+  void* view = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
+  return view == MAP_FAILED ? nullptr : view;
+}
+
+void PlatformUnmapFile(const void* view, uint64_t bytes) { munmap(const_cast<void*>(view), bytes); }

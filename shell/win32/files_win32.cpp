@@ -25,3 +25,15 @@ void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, v
   } while (FindNextFileA(search, &found));
   FindClose(search);
 }
+
+const void* PlatformMapFile(FILE* file, uint64_t bytes) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  HANDLE mapping = CreateFileMappingA(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  if (!mapping) return nullptr;
+  // The view keeps the mapping object (and the file) alive after both handles are closed.
+  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(bytes));
+  CloseHandle(mapping);
+  return view;
+}
+
+void PlatformUnmapFile(const void* view, uint64_t) { UnmapViewOfFile(view); }

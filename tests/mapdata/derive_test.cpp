@@ -80,6 +80,7 @@ TEST_F(DeriveTest, SnowLineAndTintOnLand) {
   EXPECT_NEAR(Terra(1).r, kRust.r, 3);
 
   // A saturated low plain near the equator moves towards the green-blue tint.
+  FreeMapData();
   SetRow(718, 100, kRust);
   WriteSet();
   std::filesystem::remove(Path("terra8.hex"));

@@ -79,6 +79,7 @@ TEST_F(LoadFixture, CachesAreWrittenThenReadNotDerived) {
   EXPECT_EQ(std::memcmp(ReadFileBytes(Path("terra8.hex")).data(), gMapData.terra, terraBytes), 0);
 
   // Plant recognisable caches of the right length: a second start must show them as they are.
+  FreeMapData();  // Windows cannot replace a file while its pages are mapped
   std::vector<uint8_t> terra(terraBytes), sea(uint64_t{4} * 2048 * 1024);
   for (size_t k = 0; k < terra.size(); ++k) terra[k] = static_cast<uint8_t>(k * 13);
   for (size_t k = 0; k < sea.size(); ++k) sea[k] = static_cast<uint8_t>(k * 7 + 1);
@@ -96,12 +97,14 @@ TEST_F(LoadFixture, WrongLengthCachesAreRebuilt) {
   const std::vector<uint8_t> goodSea = ReadFileBytes(Path("sea8.hex"));
 
   // A sea cache written where textures were limited to 1024 is 1024 x 512: wrong here.
+  FreeMapData();
   gMapData.maxTextureSize = 1024;
   std::filesystem::remove(Path("sea8.hex"));
   Load();
   EXPECT_EQ(gMapData.seaWidth, 1024u);
   EXPECT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 1024 * 512);
 
+  FreeMapData();
   ASSERT_TRUE(WriteFileBytes(Path("terra8.hex"), goodTerra.data(), goodTerra.size() - 1));
   gMapData.maxTextureSize = 16384;
   Load();
@@ -125,6 +128,7 @@ TEST_F(LoadFixture, StarFilesKeepWholeRecordsOnly) {
   EXPECT_EQ(std::memcmp(gMapData.stars + 20, set.dimStars.data(), 3 * 12), 0);
 
   // Empty star files are allowed: no stars at all.
+  FreeMapData();
   ASSERT_TRUE(WriteFileBytes(Path("starsbr.hex"), "", 0));
   ASSERT_TRUE(WriteFileBytes(Path("starsdim.hex"), "", 0));
   Load();

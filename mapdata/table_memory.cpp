@@ -1,0 +1,58 @@
+// Allocated and mapped map tables, and the short list that tells them apart on release.
+#include "mapdata/table_memory.h"
+
+#include <cstdlib>
+
+#include "mapdata/map_data.h"
+#include "shell/platform.h"
+
+namespace {
+
+struct Mapping {
+  const void* view;
+  uint64_t bytes;
+};
+
+// A level maps at most seven files (areoid, topo, mars, terra, sea, clouds, sun); past the list's
+// end tables are simply read instead. Written by the loader thread, then by the window thread.
+constexpr int kMaxMappings = 16;
+Mapping gMappings[kMaxMappings];
+
+}  // namespace
+
+void* TableAlloc(uint64_t bytes) {
+  void* memory = std::malloc(bytes > 0 ? static_cast<size_t>(bytes) : 1);
+  if (!memory) FailLoad();
+  return memory;
+}
+
+void* TableFromFile(FILE* file, uint64_t bytes) {
+  Mapping* unused = nullptr;
+  for (Mapping& slot : gMappings) {
+    if (!slot.view) {
+      unused = &slot;
+      break;
+    }
+  }
+  if (unused && bytes > 0) {
+    if (const void* view = PlatformMapFile(file, bytes)) {
+      *unused = Mapping{view, bytes};
+      return const_cast<void*>(view);  // read-only pages: the tables are never written once loaded
+    }
+  }
+  void* memory = TableAlloc(bytes);
+  if (bytes > 0 && std::fread(memory, 1, static_cast<size_t>(bytes), file) != bytes) FailLoad();
+  return memory;
+}
+
+void TableRelease(void* table) {
+  if (!table) return;
+  for (Mapping& slot : gMappings) {
+    if (slot.view == table) {
+      PlatformUnmapFile(slot.view, slot.bytes);
+      slot = Mapping{nullptr, 0};
+      return;
+    }
+  }
+  std::free(table);
+}
