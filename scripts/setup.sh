@@ -13,7 +13,7 @@ packages=(
   wine64 xvfb xauth xdotool x11-utils imagemagick
   googletest libgtest-dev libbenchmark-dev
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev
-  libfreetype-dev fonts-dejavu-core libjpeg-dev
+  libfreetype-dev fonts-dejavu-core libjpeg-dev libpng-dev
   openuniverse-common xplanet
 )
 

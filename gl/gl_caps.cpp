@@ -1,0 +1,28 @@
+// The capabilities record and the one place that reads GLEW's version and extension flags.
+#include "gl/gl_caps.h"
+
+#include <GL/glew.h>
+
+#include "settings/saver_settings.h"
+
+GlCaps gGlCaps{};
+
+namespace {
+constexpr int32_t kLargeTextureSize = 2048;
+}
+
+void ReadGlCaps() {
+  GlCaps& caps = gGlCaps;
+  caps.version12 = GLEW_VERSION_1_2;
+  caps.version13 = GLEW_VERSION_1_3;
+  caps.version14 = GLEW_VERSION_1_4;
+  caps.version15 = GLEW_VERSION_1_5;
+  caps.version30 = GLEW_VERSION_3_0;
+  caps.extFramebuffer = GLEW_EXT_framebuffer_object;
+  GLint size = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+  caps.maxTextureSize = size;
+  caps.largeTextures = size >= kLargeTextureSize;
+}
+
+bool ShadowsInUse() { return gSaverSettings.Shadows && gGlCaps.version14; }
