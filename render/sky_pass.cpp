@@ -1,0 +1,111 @@
+// Sky pass: stars as smooth points from the static star arrays, and the sun as a textured square
+// about two degrees across, both on a sphere of radius 10 inside a 1..11 depth range.
+#include "render/sky_pass.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include "gl/gl_caps.h"
+#include "gl/gl_objects.h"
+#include "gl/textures.h"
+#include "math/vector_math.h"
+
+namespace {
+
+constexpr double kSkyNear = 1.0, kSkyFar = 11.0;  // around the sky sphere of radius 10
+constexpr float kSunCornerDegrees = 1.0f;         // centre to corner, in latitude
+
+void DrawStars() {
+  const SceneTextures& textures = gTextures;
+  if (gGlCaps.version15) {
+    glBindBuffer(GL_ARRAY_BUFFER, gGlObjects.buffers[kStarPositionBuffer]);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, gGlObjects.buffers[kStarColourBuffer]);
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, nullptr);
+  } else {
+    glVertexPointer(3, GL_FLOAT, 0, textures.starPositions);
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, textures.starColours);
+  }
+  glPointSize(2.0f);
+  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(textures.brightCount));
+  glPointSize(1.0f);
+  glDrawArrays(GL_POINTS, static_cast<GLint>(textures.brightCount), static_cast<GLsizei>(textures.dimCount));
+}
+
+// A square around the sun direction, each corner a quarter turn about it from the last.
+void DrawSunDisc(const Vec3& light) {
+  Mat3 quarterTurn;
+  Mat3Rotation(quarterTurn, light, 90.0f);
+  Vec3 centre = light;
+  Vec3Scale(centre, kSkyRadius);
+  SphereCoords s;
+  Vec3ToSphere(s, centre);
+  s.lat += kSunCornerDegrees;
+  Vec3 corner;
+  SphereToVec3(corner, s);
+  Vec3 edges[4];
+  edges[0] = Vec3{corner.x - centre.x, corner.y - centre.y, corner.z - centre.z};
+  for (int i = 1; i < 4; ++i) Mat3MulVec3(edges[i], quarterTurn, edges[i - 1]);
+  static constexpr float kTexCoords[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+
+  const GLfloat white[4] = {1, 1, 1, 1};
+  glColor4fv(white);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, gTextures.SunTexture);
+  glBegin(GL_QUADS);
+  for (int i = 0; i < 4; ++i) {
+    glTexCoord2fv(kTexCoords[i]);
+    glVertex3f(centre.x + edges[i].x, centre.y + edges[i].y, centre.z + edges[i].z);
+  }
+  glEnd();
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_CULL_FACE);
+}
+
+}  // namespace
+
+void SkyPass(float fieldOfView, float aspect, float spinAngle, const float lightPosition[4]) {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  gluPerspective(fieldOfView, aspect, kSkyNear, kSkyFar);
+
+  // The view's rotation without its translation: the sky stays at infinity.
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  GLfloat skyView[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, skyView);
+  skyView[12] = skyView[13] = skyView[14] = 0.0f;
+  glLoadMatrixf(skyView);
+
+  glDisable(GL_COLOR_MATERIAL);
+  glDisable(GL_LIGHT0);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_DEPTH_TEST);
+  glDepthMask(GL_FALSE);
+  if (gGlCaps.version13) glDisable(GL_MULTISAMPLE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_POINT_SMOOTH);
+
+  if (spinAngle != 0.0f) glRotatef(spinAngle, 0.0f, 1.0f, 0.0f);
+  DrawStars();
+  glLoadMatrixf(skyView);
+
+  const Vec3 light{lightPosition[0], lightPosition[1], lightPosition[2]};
+  if (IsNonZero(light.x)) DrawSunDisc(light);
+
+  glDisable(GL_POINT_SMOOTH);
+  glDisable(GL_BLEND);
+  if (gGlCaps.version13) glEnable(GL_MULTISAMPLE);
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_COLOR_MATERIAL);
+  glDepthMask(GL_TRUE);
+  glEnable(GL_DEPTH_TEST);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+}
