@@ -27,6 +27,24 @@ void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, v
 const void* PlatformMapFile(FILE* file, uint64_t bytes);
 void PlatformUnmapFile(const void* view, uint64_t bytes);
 
+// ---- Saver window: input, clock, screenshots (implemented by each shell) ------------------------
+
+// Caps Lock is toggled on (it doubles most control speeds).
+bool PlatformCapsLockOn();
+// Cursor position in screen coordinates, and moving it there.
+void PlatformGetCursor(int32_t* x, int32_t* y);
+void PlatformSetCursor(int32_t x, int32_t y);
+// A monotonic high-resolution counter and its ticks per second.
+int64_t PlatformCounter();
+int64_t PlatformCounterFrequency();
+// Sleeps about `milliseconds` (with the finest timer the platform has).
+void PlatformSleepMilliseconds(int32_t milliseconds);
+// The user's desktop folder for numbered screenshots; false when there is none.
+bool PlatformDesktopFolder(char* out, size_t size);
+// Print Screen: Windows puts the frame on the clipboard as a 24-bit CF_DIB; Linux, whose desktop
+// usually takes that key itself, saves a numbered file as F2 does. Failures are silent.
+void PlatformCopyFrame(int32_t width, int32_t height);
+
 // ---- Settings store ----------------------------------------------------------------------------
 // Windows: the registry (machine-wide data folder, nine per-user REG_DWORD values).
 // Linux: one key=value file under $XDG_CONFIG_HOME/redsphere/.

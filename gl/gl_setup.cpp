@@ -1,0 +1,132 @@
+// SetupGl and TeardownGl, in the order the renderer and the worker rely on: the worker starts
+// last, after every array it uses exists, and is stopped first.
+#include "gl/gl_setup.h"
+
+#include <GL/glew.h>
+
+#include "camera/control_step.h"
+#include "gl/gl_caps.h"
+#include "gl/gl_objects.h"
+#include "gl/textures.h"
+#include "mapdata/map_data.h"
+#include "mesh/mesh_worker.h"
+#include "render/lighting.h"
+#include "settings/saver_settings.h"
+
+GlObjects gGlObjects{};
+
+namespace {
+
+constexpr GLsizeiptr kPositionBytes = GLsizeiptr{kSlotTriangles} * 36;
+constexpr GLsizeiptr kColourBytes = GLsizeiptr{kSlotTriangles} * 12;
+constexpr GLsizeiptr kTexCoordBytes = GLsizeiptr{kSlotTexturedTriangles} * 24;
+
+void SetUpLighting() {
+  glEnable(GL_LIGHTING);
+  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+  const GLfloat black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
+  PlainLight();
+  glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_COLOR_MATERIAL);
+  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+}
+
+void CreateBuffers() {
+  GLuint* buffers = gGlObjects.buffers;
+  glGenBuffers(kGlBufferCount, buffers);
+  // Stream storage of one slot's size, refilled every frame with the ranges the passes draw.
+  const GLsizeiptr sizes[4] = {kPositionBytes, kPositionBytes, kColourBytes, kTexCoordBytes};
+  for (int i = kPositionBuffer; i <= kTexCoordBuffer; ++i) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffers[i]);
+    glBufferData(GL_ARRAY_BUFFER, sizes[i], nullptr, GL_STREAM_DRAW);
+    if (i == kColourBuffer) glColorPointer(4, GL_UNSIGNED_BYTE, 0, nullptr);
+  }
+  const GLsizeiptr stars = gTextures.brightCount + gTextures.dimCount;
+  glBindBuffer(GL_ARRAY_BUFFER, buffers[kStarPositionBuffer]);
+  glBufferData(GL_ARRAY_BUFFER, stars * 12, gTextures.starPositions, GL_STATIC_DRAW);
+  glBindBuffer(GL_ARRAY_BUFFER, buffers[kStarColourBuffer]);
+  glBufferData(GL_ARRAY_BUFFER, stars * 4, gTextures.starColours, GL_STATIC_DRAW);
+}
+
+void CreateShadowTarget(int32_t width, int32_t height) {
+  GlObjects& objects = gGlObjects;
+  int32_t size = ShadowMapSize(width, height);
+  objects.shadowWidth = objects.shadowHeight = size;
+  if (!HaveFramebuffers()) return;  // the shadow pass copies depth from the window instead
+
+  GLint maxRenderbuffer = 0;
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxRenderbuffer);
+  const int32_t limit = maxRenderbuffer < gGlCaps.maxTextureSize ? maxRenderbuffer : gGlCaps.maxTextureSize;
+  if (size > limit) size = limit;
+  objects.shadowWidth = objects.shadowHeight = size;
+
+  glGenTextures(1, &objects.ShadowDepthTexture);
+  glBindTexture(GL_TEXTURE_2D, objects.ShadowDepthTexture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, size, size, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+  GLenum status;
+  if (gGlCaps.version30) {
+    glGenFramebuffers(1, &objects.ShadowFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, objects.ShadowFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, objects.ShadowDepthTexture, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+  } else {
+    glGenFramebuffersEXT(1, &objects.ShadowFramebuffer);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, objects.ShadowFramebuffer);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D, objects.ShadowDepthTexture, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+  }
+  if (status != GL_FRAMEBUFFER_COMPLETE) FailLoad();
+  if (gGlCaps.version30) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  else glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+}  // namespace
+
+int32_t FloorPowerOfTwo(int32_t n) {
+  if (n <= 0) return 0;
+  int32_t power = 1;
+  while (power <= n / 2) power *= 2;
+  return power;
+}
+
+int32_t ShadowMapSize(int32_t width, int32_t height) {
+  return FloorPowerOfTwo(2 * (width > height ? width : height));
+}
+
+void SetupGl(int32_t width, int32_t height) {
+  SetUpLighting();
+  const bool shadows = ShadowsInUse();
+  if (shadows) glClientActiveTexture(GL_TEXTURE1);
+  gInput.reliefTarget = static_cast<float>(gSaverSettings.ReliefExFactor);
+  // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
+  SetupMeshWork(gGlCaps.version14);
+  BuildSceneTextures();
+  if (gGlCaps.version15) CreateBuffers();
+  if (shadows) CreateShadowTarget(width, height);
+  StartMeshWorker();
+}
+
+void TeardownGl() {
+  StopMeshWorker();
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  GlObjects& objects = gGlObjects;
+  if (gGlCaps.version15 && objects.buffers[0] != 0) glDeleteBuffers(kGlBufferCount, objects.buffers);
+  ReleaseMeshWork();
+  DeleteSceneTextures();
+  if (objects.ShadowDepthTexture) glDeleteTextures(1, &objects.ShadowDepthTexture);
+  if (objects.ShadowFramebuffer) {
+    if (gGlCaps.version30) glDeleteFramebuffers(1, &objects.ShadowFramebuffer);
+    else if (gGlCaps.extFramebuffer) glDeleteFramebuffersEXT(1, &objects.ShadowFramebuffer);
+  }
+  objects = GlObjects{};
+}

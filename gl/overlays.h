@@ -1,0 +1,42 @@
+// The two flat overlays drawn over the window: "Loading..." while the map data loads, and the
+// help picture of the manual-control keys. The bitmap font and the help pixels are made once at
+// window creation by the platform side (gl/win32/, gl/linux/); the drawing here is shared.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <cstdint>
+
+#include "resources/pictures.h"
+
+// Written by CreateOverlayResources and FreeOverlayImages on the window thread; read by the draw
+// operations on the same thread, with the window's OpenGL context current.
+struct OverlayState {
+  GLuint fontListBase;  // first of kFontGlyphCount display lists, list = base + character code
+  uint8_t* helpImage;   // kHelpImageBytes: B, G, R, A, first row at the bottom; null when freed
+};
+
+extern OverlayState gOverlays;
+
+// Platform handles as plain pointers, so this header needs no system header. Windows: the module
+// instance (HINSTANCE) that holds bitmap 107 and the window's device context (HDC). The Linux
+// program carries its pictures in itself and passes nullptr for both.
+using ModuleHandle = void*;
+using DeviceContextHandle = void*;
+
+// Copies the help picture into newly allocated memory and makes the font's display lists, with
+// the window's context current. False when the picture cannot be loaded or its memory cannot be
+// had; the saver window then fails its creation. Implemented in gl/win32/ and gl/linux/.
+bool CreateOverlayResources(ModuleHandle module, DeviceContextHandle deviceContext);
+
+// "Loading..." centred in a window of width x height pixels. Leaves lighting, depth test and
+// depth writes on.
+void DrawLoadingText(int32_t width, int32_t height);
+
+// The help picture centred and blended over the frame. Leaves lighting, depth test and depth
+// writes on and blending off.
+void DrawHelpScreen(int32_t width, int32_t height);
+
+// Releases the help pixels (at window destruction, after FreeMapData); the font lists go with the
+// context.
+void FreeOverlayImages();

@@ -1,0 +1,52 @@
+// The overlay resources of the Windows screensaver: the help picture from bitmap resource 107
+// and the font's display lists made by wglUseFontBitmapsA from a bold 28-pixel Arial.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "gl/overlays.h"
+#include "resources/pictures.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+HFONT CreateOverlayFont(const char* face) {
+  LOGFONTA font;
+  std::memset(&font, 0, sizeof(font));
+  font.lfHeight = -kFontHeight;  // negative: the character height, not the cell height
+  font.lfWeight = FW_BOLD;  // 700
+  std::strncpy(font.lfFaceName, face, LF_FACESIZE - 1);
+  return CreateFontIndirectA(&font);
+}
+
+}  // namespace
+
+bool CreateOverlayResources(ModuleHandle module, DeviceContextHandle deviceContext) {
+  const HDC dc = static_cast<HDC>(deviceContext);
+  // NOTE: GetBitmapBits hands over the rows top first; help.bmp is stored upside down (see
+  // make_pictures) so these bytes come out bottom row first, as glDrawPixels reads them.
+  const HBITMAP bitmap = LoadBitmapA(static_cast<HINSTANCE>(module), MAKEINTRESOURCEA(REDSPHERE_HELP_BITMAP));
+  if (!bitmap) return false;
+  uint8_t* image = static_cast<uint8_t*>(std::malloc(kHelpImageBytes));
+  if (!image) {
+    DeleteObject(bitmap);
+    return false;
+  }
+  GetBitmapBits(bitmap, LONG(kHelpImageBytes), image);
+  DeleteObject(bitmap);
+  gOverlays.helpImage = image;
+
+  // Without Arial the font mapper picks a face for an empty name; if even that fails the lists
+  // come from the font the device context already holds.
+  HFONT font = CreateOverlayFont("Arial");
+  if (!font) font = CreateOverlayFont("");
+  const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+  gOverlays.fontListBase = glGenLists(kFontGlyphCount);
+  wglUseFontBitmapsA(dc, 0, kFontGlyphCount, gOverlays.fontListBase);
+  if (font) {
+    SelectObject(dc, previous);
+    DeleteObject(font);
+  }
+  return true;
+}

@@ -1,0 +1,68 @@
+// The double-buffered hand-over between the mesh worker and the renderer: the two slots' triangle
+// arrays, the inputs the renderer writes before it requests a build, and the ranges the worker
+// writes when it has built one. Triangles are unindexed: triangle t is vertices 3t, 3t+1, 3t+2.
+#pragma once
+
+#include <cstdint>
+
+#include "mapdata/map_formats.h"
+#include "math/vector_math.h"
+
+// Room in each slot, in triangles. The four groups' own limits add up to the whole, and the two
+// textured shells, which come first, to the texture coordinates' share, so no group can overrun.
+constexpr uint32_t kWaterLimit = 30000;
+constexpr uint32_t kCloudLimit = 30000;
+constexpr uint32_t kPlanetLimit = 420000;
+constexpr uint32_t kAtmosphereLimit = 45000;
+constexpr uint32_t kSlotTriangles = 525000;
+constexpr uint32_t kSlotTexturedTriangles = 60000;
+static_assert(kWaterLimit + kCloudLimit + kPlanetLimit + kAtmosphereLimit == kSlotTriangles);
+static_assert(kWaterLimit + kCloudLimit == kSlotTexturedTriangles);
+
+constexpr int32_t kMaxTerraformLevel = 60;  // the fully terraformed look
+
+// One texture coordinate pair, as glTexCoordPointer(2, GL_FLOAT) reads it.
+struct TexCoord {
+  float s, t;
+};
+
+// What a finished build holds: 15 32-bit words. Firsts and counts are in triangles; the four groups
+// lie back to back in the order water, clouds, planet, atmosphere.
+struct MeshRanges {
+  float lightMinX, lightMaxX;  // light-space box of the visible surface: written only while shadows
+  float lightMinY, lightMaxY;  // are in use, otherwise they keep their old values
+  float lightMinZ, lightMaxZ;
+  uint32_t total;              // triangles in the slot
+  uint32_t waterFirst;         // always 0
+  uint32_t waterCount;
+  uint32_t cloudFirst;
+  uint32_t cloudCount;
+  uint32_t planetFirst;
+  uint32_t planetCount;
+  uint32_t atmosphereFirst;
+  uint32_t atmosphereCount;
+};
+static_assert(sizeof(MeshRanges) == 15 * 4, "MeshRanges is 15 words");
+
+// One of the two slots. The renderer writes the inputs between its wait on MeshReadyEvent and its
+// MeshRequestEvent; the worker then reads the inputs and writes the arrays and `ranges` until its
+// MeshReadyEvent; the renderer reads arrays and ranges one frame later.
+struct MeshSlot {
+  // Arrays, allocated once at full size by SetupMeshWork.
+  Vec3* positions;      // 3 per triangle, planet-centred metres (kSlotTriangles triangles)
+  Vec3* normals;        // 3 per triangle: face normal (planet) or vertex position (shells)
+  Colour* colours;      // 3 per triangle, planet and atmosphere triangles only
+  TexCoord* texCoords;  // 3 per triangle, water and cloud triangles only (kSlotTexturedTriangles)
+  // Inputs, written by the renderer; the worker reads those marked so.
+  float viewMatrix[16];        // GL_MODELVIEW_MATRIX as glGetFloatv returns it, column by column (worker)
+  float projectionMatrix[16];  // GL_PROJECTION_MATRIX, column by column
+  float lightPosition[4];      // sun direction x, y, z and w = 0
+  Mat4 lightView;              // shadow camera view, row by row (worker, while shadows are in use)
+  float fieldOfView;           // vertical, degrees (worker)
+  float aspect;                // width / height (worker)
+  int32_t terraformLevel;      // whole part of the terraform level, 0..60 (worker)
+  float reliefFactor;          // relief exaggeration, 1..10 (worker)
+  float spinAngle;             // turn of the star field about +y, degrees
+  // Output, written by the worker at the end of each build.
+  MeshRanges ranges;
+};

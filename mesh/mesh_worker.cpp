@@ -1,0 +1,227 @@
+// The mesh worker thread, its set-up and tear-down, the renderer's side of the hand-over, and the
+// build of one slot: sea shell, cloud shell, surface and atmosphere, back to back in the slot.
+#include "mesh/mesh_worker.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "mapdata/map_data.h"
+#include "settings/saver_settings.h"
+
+MeshWorkerState gMeshWorker{};
+
+namespace {
+
+constexpr float kSeaRadius = 3375000.0f;         // metres: the sphere the sea and clouds are seen against
+constexpr float kSeaDepthPerRelief = 300.0f;     // the sea sphere sinks this far per unit of relief factor
+constexpr float kCloudHeight = 10000.0f;         // metres above the areoid, times the relief factor
+constexpr int32_t kFirstCloudLevel = 31;         // clouds exist only in the second half of the blend
+constexpr int32_t kLargeTextureSize = 2048;      // the cloud texture needs textures this wide
+// Margins that widen the field of view as the camera nears a layer, so that nothing at the edge
+// of the screen is cut off: degrees per ratio of layer radius to the camera's height above it.
+constexpr float kShellMargin = 5.0f;
+constexpr float kShadowedCloudMargin = 10.0f;    // clouds cast shadows from beyond the screen's edge
+constexpr float kSurfaceMargin = 2.6f;
+
+template <typename T>
+T* AllocateOrFail(size_t count) {
+  void* memory = std::malloc(count * sizeof(T));
+  if (memory == nullptr) FailMesh();
+  return static_cast<T*>(memory);
+}
+
+void Release(void* memory) { std::free(memory); }
+
+// The slot's arrays from triangle `first` on; shells write texture coordinates, the rest colours.
+TriangleSink SinkAt(MeshSlot& slot, uint32_t first, uint32_t limit, bool textured) {
+  return TriangleSink{slot.positions + 3 * size_t{first}, slot.normals + 3 * size_t{first},
+                      textured ? nullptr : slot.colours + 3 * size_t{first},
+                      textured ? slot.texCoords + 3 * size_t{first} : nullptr, 0, limit};
+}
+
+}  // namespace
+
+void SetupMeshWork(bool glVersion14) {
+  MeshWorkerState& w = gMeshWorker;
+  const MapData& map = gMapData;
+  const SaverSettings& settings = gSaverSettings;
+  w.ppd = map.ppd;
+  w.nodeDensity = map.ppd > 0 ? map.nodeCount / (map.ppd * map.ppd) : 0;
+  w.shadowsInUse = settings.Shadows && glVersion14;
+  w.cloudLayer = settings.Clouds && map.maxTextureSize >= kLargeTextureSize;
+  w.atmosphere = settings.Atmosphere;
+
+  ReleaseMeshWork();
+  w.visibleTable = AllocateOrFail<VisibleEntry>(kVisibleEntries);
+  const size_t rowCapacity = size_t{MaxRowCount(w.ppd)} + 1;
+  for (RowBuffer& buffer : w.rowBuffers) {
+    buffer.positions = AllocateOrFail<Vec3>(rowCapacity);
+    buffer.longitudes = AllocateOrFail<float>(rowCapacity);
+    buffer.colours = AllocateOrFail<Colour>(rowCapacity);
+    buffer.texCoords = AllocateOrFail<TexCoord>(rowCapacity);
+  }
+  FillAtmospherePalette(w.palette);
+  for (MeshSlot& slot : w.slots) {
+    std::memset(static_cast<void*>(&slot), 0, sizeof slot);
+    slot.positions = AllocateOrFail<Vec3>(3 * size_t{kSlotTriangles});
+    slot.normals = AllocateOrFail<Vec3>(3 * size_t{kSlotTriangles});
+    slot.colours = AllocateOrFail<Colour>(3 * size_t{kSlotTriangles});
+    slot.texCoords = AllocateOrFail<TexCoord>(3 * size_t{kSlotTexturedTriangles});
+  }
+  // Slot 0 is drawn, empty, by the first frame with these matrices.
+  static constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  std::memcpy(w.slots[0].viewMatrix, kIdentity, sizeof kIdentity);
+  std::memcpy(w.slots[0].projectionMatrix, kIdentity, sizeof kIdentity);
+  w.slotIndex = 0;
+  w.light = LightBox{};
+}
+
+void ReleaseMeshWork() {
+  MeshWorkerState& w = gMeshWorker;
+  Release(w.visibleTable);
+  w.visibleTable = nullptr;
+  for (RowBuffer& buffer : w.rowBuffers) {
+    Release(buffer.positions);
+    Release(buffer.longitudes);
+    Release(buffer.colours);
+    Release(buffer.texCoords);
+    buffer = RowBuffer{};
+  }
+  for (MeshSlot& slot : w.slots) {
+    Release(slot.positions);
+    Release(slot.normals);
+    Release(slot.colours);
+    Release(slot.texCoords);
+    slot.positions = nullptr;
+    slot.normals = nullptr;
+    slot.colours = nullptr;
+    slot.texCoords = nullptr;
+  }
+}
+
+void StartMeshWorker() {
+  MeshWorkerState& w = gMeshWorker;
+  if (w.thread.joinable()) return;
+  EventReset(w.MeshReadyEvent, true);
+  EventReset(w.MeshRequestEvent, false);
+  w.running.store(1);
+  w.thread = std::thread(MeshWorkerMain);
+}
+
+void StopMeshWorker() {
+  MeshWorkerState& w = gMeshWorker;
+  if (!w.thread.joinable()) return;
+  // Cleared before the wake-up, so the worker sees it whether it is idle or finishing a build.
+  w.running.store(0);
+  EventSet(w.MeshRequestEvent);
+  w.thread.join();
+}
+
+void WaitMeshReady() { EventWait(gMeshWorker.MeshReadyEvent); }
+
+void RequestMeshBuild(uint32_t slot) {
+  gMeshWorker.slotIndex = slot;
+  EventSet(gMeshWorker.MeshRequestEvent);
+}
+
+int MeshWorkerMain() {
+  MeshWorkerState& w = gMeshWorker;
+  if (w.running.load() == 0) return 0;
+  for (;;) {
+    EventWait(w.MeshRequestEvent);
+    if (w.running.load() == 0) return 0;
+    BuildMeshSlot(w.slotIndex);
+    EventSet(w.MeshReadyEvent);
+    if (w.running.load() == 0) return 0;
+  }
+}
+
+void BuildMeshSlot(uint32_t s) {
+  MeshWorkerState& w = gMeshWorker;
+  MeshSlot& slot = w.slots[s & 1];
+  const bool shadows = w.shadowsInUse;
+  if (shadows) {
+    w.light.lightMatrix = slot.lightView;
+    w.light.reset = 1;
+  }
+
+  BuildView view;
+  // Row i of the rotation is the start of column i of the (column-major) view matrix: the
+  // transpose of the view's rotation, which carries eye directions into the planet frame.
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) view.rotation.m[3 * i + j] = slot.viewMatrix[4 * i + j];
+  const SpherePoint& camera = w.camera.point;
+  float latitude = camera.latitude, longitude = camera.longitude;
+  FoldLatLon(latitude, longitude);
+  view.distance = camera.distance;
+  view.latitude = latitude;
+  view.longitude = longitude;
+  view.position = Vec3{camera.x, camera.y, camera.z};
+  view.aspect = slot.aspect;
+  // The renderer stores the whole part of a level it keeps in 0..60; the clamp guards the palette.
+  const int32_t level = std::clamp(slot.terraformLevel, 0, kMaxTerraformLevel);
+  const float relief = slot.reliefFactor;
+  const float fovy = slot.fieldOfView;
+  w.currentRelief.store(relief);
+  view.relief = relief;
+  const float d = view.distance;
+
+  const BuildWork work{w.visibleTable, {w.rowBuffers[0], w.rowBuffers[1]}, MaxRowCount(w.ppd) + 1,
+                       w.ppd,          w.nodeDensity,                      &w.light,
+                       w.palette};
+
+  uint32_t water = 0;
+  if (level != 0) {
+    const float radius = kSeaRadius - kSeaDepthPerRelief * relief;
+    const float angle = kShellMargin * radius / (d - radius) + fovy;
+    // The sea rises 100 m per level, to 300 m below the areoid at level 60.
+    const float height = -300.0f - 100.0f * static_cast<float>(kMaxTerraformLevel - level);
+    water = BuildShell(work, view, LayerSpec{radius, radius, angle, height, level, kWaterLimit},
+                       SinkAt(slot, 0, kWaterLimit, true));
+  }
+
+  uint32_t clouds = 0;
+  if (level != 0 && w.cloudLayer && level >= kFirstCloudLevel) {
+    const float radius = kReferenceRadius + kCloudHeight * relief;
+    const float margin = shadows ? kShadowedCloudMargin : kShellMargin;
+    const float angle = margin * radius / (d - radius) + fovy;
+    clouds = BuildShell(work, view, LayerSpec{kSeaRadius, radius, angle, kCloudHeight, level, kCloudLimit},
+                        SinkAt(slot, water, kCloudLimit, true));
+  }
+
+  const float surfaceOuter = kReferenceRadius + kGroundTopHeight * relief;
+  const float surfaceInner = kReferenceRadius - kGroundTopHeight * relief;
+  const float surfaceAngle = kSurfaceMargin * surfaceOuter / (d - surfaceOuter) + fovy;
+  const uint32_t planet =
+      BuildSurface(work, view, LayerSpec{surfaceInner, surfaceOuter, surfaceAngle, 0.0f, level, kPlanetLimit},
+                   SinkAt(slot, water + clouds, kPlanetLimit, false));
+
+  MeshRanges& ranges = slot.ranges;
+  if (shadows) {
+    ranges.lightMinX = w.light.minX;
+    ranges.lightMaxX = w.light.maxX;
+    ranges.lightMinY = w.light.minY;
+    ranges.lightMaxY = w.light.maxY;
+    ranges.lightMinZ = w.light.minZ;
+    ranges.lightMaxZ = w.light.maxZ;
+  }
+
+  uint32_t air = 0;
+  if (w.atmosphere) {
+    const float radius = kReferenceRadius + kAtmosphereTopHeight * relief;
+    const float angle = kShellMargin * radius / (d - radius) + fovy;
+    air = BuildAtmosphere(work, view, LayerSpec{radius, radius, angle, kAtmosphereTopHeight, level, kAtmosphereLimit},
+                          SinkAt(slot, water + clouds + planet, kAtmosphereLimit, false));
+  }
+
+  ranges.total = water + clouds + planet + air;
+  ranges.waterFirst = 0;
+  ranges.waterCount = water;
+  ranges.cloudFirst = water;
+  ranges.cloudCount = clouds;
+  ranges.planetFirst = water + clouds;
+  ranges.planetCount = planet;
+  ranges.atmosphereFirst = water + clouds + planet;
+  ranges.atmosphereCount = air;
+}

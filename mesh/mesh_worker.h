@@ -1,0 +1,69 @@
+// The mesh worker: one thread that builds, on request and one frame ahead of the renderer, the
+// water shell, cloud shell, planet surface and atmosphere of the visible globe into one of two
+// MeshSlots; and the hand-over, two auto-reset events, through which it alternates strictly with
+// the renderer. The worker never calls OpenGL.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "camera/camera_state.h"
+#include "mesh/auto_reset_event.h"
+#include "mesh/builders.h"
+#include "mesh/mesh_slot.h"
+
+// One process-wide record. The window thread writes everything in SetupMeshWork, before the
+// worker starts, and releases it after the worker has been joined. In between ownership
+// alternates: the renderer (window thread) writes slotIndex, the inputs of the slot it names and
+// `camera` only between its wait on MeshReadyEvent and its MeshRequestEvent; the worker reads
+// them and writes that slot's arrays and ranges, `light`, the work buffers and currentRelief only
+// between its wake on MeshRequestEvent and its MeshReadyEvent. The atomics are the only fields
+// touched outside that alternation.
+struct MeshWorkerState {
+  MeshSlot slots[2];                       // the two slots, drawn and built in turn
+  uint32_t slotIndex;                      // the slot the worker builds when woken; renderer only
+  CameraPose camera;                       // the renderer's copy of the camera for the next build
+  AutoResetEvent MeshReadyEvent;           // set by the worker when a slot is finished; starts set
+  AutoResetEvent MeshRequestEvent;         // set by the renderer to request a build; starts clear
+  std::atomic<uint32_t> running;           // 1 while the worker is to run; window thread writes
+  std::atomic<float> currentRelief;        // relief factor of the build under way; worker writes, window thread reads for its clipping planes
+  uint32_t ppd;                            // map rows per degree of the loaded level
+  uint32_t nodeDensity;                    // node count / ppd^2
+  uint8_t shadowsInUse;                    // Shadows setting on and OpenGL 1.4 present
+  uint8_t cloudLayer;                      // Clouds setting on and textures of 2048 texels and more
+  uint8_t atmosphere;                      // Atmosphere setting on
+  LightBox light;                          // shadow camera and the box of the visible surface; worker
+  VisibleEntry* visibleTable;              // kVisibleEntries entries; worker
+  RowBuffer rowBuffers[2];                 // 360 * ppd + 1 vertices each; worker
+  Colour palette[kPaletteSize];            // atmosphere colours by terraform level; read-only once set up
+  std::thread thread;                      // the worker, while started
+};
+
+extern MeshWorkerState gMeshWorker;
+
+// Window thread, after the map data is loaded and before StartMeshWorker: takes the level's ppd
+// and node density and the settings, allocates the work buffers and both slots' arrays at full
+// size, fills the palette and empties both slots (slot index 0, all ranges 0, slot 0's matrices
+// identity). A failed allocation ends the process with status 1.
+void SetupMeshWork(bool glVersion14);
+// Window thread, the last step of the GL set-up: MeshReadyEvent set, MeshRequestEvent clear,
+// running 1, then the thread. The first frame's wait therefore passes at once and finds slot 0 empty.
+void StartMeshWorker();
+// Window thread, at tear-down: clears running, wakes the worker and joins it. An idle worker returns
+// at once; a building one finishes its slot first. Does nothing when the worker is not running.
+void StopMeshWorker();
+// Window thread, after StopMeshWorker: frees what SetupMeshWork allocated; harmless when repeated.
+void ReleaseMeshWork();
+
+// Renderer, once per frame: blocks, without a time limit, until the slot named by slotIndex is
+// finished; from then until RequestMeshBuild the renderer owns the slots and the camera copy.
+void WaitMeshReady();
+// Renderer: names `slot` (already given its inputs and the camera copy) for the worker and wakes it.
+void RequestMeshBuild(uint32_t slot);
+
+// One whole build of a slot from its inputs and the camera copy; the worker calls it for each
+// request, tests and benchmarks call it directly on their own thread.
+void BuildMeshSlot(uint32_t slot);
+// Thread entry of the worker.
+int MeshWorkerMain();

@@ -1,0 +1,22 @@
+// The textured shell that follows the areoid at a fixed height: the sea surface below the ground
+// and the cloud layer above it. Texture coordinates run with longitude (s) and row (t).
+#include "mapdata/map_data.h"
+#include "mesh/builders.h"
+#include "mesh/row_walk.h"
+
+uint32_t BuildShell(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink sink) {
+  const MapData& map = gMapData;
+  const double lift = static_cast<double>(layer.height) * view.relief;
+  const float rows = static_cast<float>(map.lastRow + 1);
+  const uint32_t ppd = work.ppd;
+  return WalkRows<StitchVariant::Texture>(
+      work, view, layer, RegionMode::Shell, ThinningRule::Shell, sink,
+      [&](const RowBuffer& buffer, uint32_t v, const NodeRow& row, uint32_t r, uint32_t j, float longitude) {
+        const float radius = static_cast<float>(row.areoid[j] + static_cast<double>(kReferenceRadius) + lift);
+        const uint32_t trig = TrigIndex(j, row.lonStep, ppd);
+        const float ring = radius * row.cosLat;
+        buffer.positions[v] = Vec3{ring * map.sinTable[trig], radius * row.sinLat, ring * map.cosTable[trig]};
+        buffer.longitudes[v] = longitude;
+        buffer.texCoords[v] = TexCoord{static_cast<float>(j) / static_cast<float>(row.count), static_cast<float>(r) / rows};
+      });
+}

@@ -1,0 +1,119 @@
+// RenderFrame: the hand-over with the mesh worker, the upload of the drawn slot and the passes.
+#include "render/frame.h"
+
+#include <GL/glew.h>
+
+#include <cstring>
+
+#include "gl/gl_caps.h"
+#include "gl/gl_objects.h"
+#include "mesh/mesh_worker.h"
+#include "camera/control_step.h"
+#include "render/shadow_pass.h"
+#include "render/sky_pass.h"
+#include "render/surface_pass.h"
+#include "render/terraform_blend.h"
+#include "settings/saver_settings.h"
+
+FrameState gFrame{};
+
+namespace {
+
+// With buffer objects only the ranges the passes read cross the bus: positions and normals of
+// every group, colours of planet and atmosphere, texture coordinates of water and clouds.
+void UploadSlot(const MeshSlot& slot) {
+  const MeshRanges& r = slot.ranges;
+  const GLuint* buffers = gGlObjects.buffers;
+  const GLsizeiptr vertexBytes = GLsizeiptr{r.total} * 36;
+  glBindBuffer(GL_ARRAY_BUFFER, buffers[kPositionBuffer]);
+  if (vertexBytes > 0) glBufferSubData(GL_ARRAY_BUFFER, 0, vertexBytes, slot.positions);
+  glVertexPointer(3, GL_FLOAT, 0, nullptr);
+  glBindBuffer(GL_ARRAY_BUFFER, buffers[kNormalBuffer]);
+  if (vertexBytes > 0) glBufferSubData(GL_ARRAY_BUFFER, 0, vertexBytes, slot.normals);
+  glNormalPointer(GL_FLOAT, 0, nullptr);
+
+  const GLintptr colourOffset = GLintptr{r.planetFirst} * 12;
+  const GLsizeiptr colourBytes = GLsizeiptr{r.total - r.waterCount - r.cloudCount} * 12;
+  glBindBuffer(GL_ARRAY_BUFFER, buffers[kColourBuffer]);
+  if (colourBytes > 0)
+    glBufferSubData(GL_ARRAY_BUFFER, colourOffset, colourBytes,
+                    reinterpret_cast<const uint8_t*>(slot.colours) + colourOffset);
+  glColorPointer(4, GL_UNSIGNED_BYTE, 0, nullptr);
+
+  const GLintptr texOffset = GLintptr{r.waterFirst} * 24;
+  const GLsizeiptr texBytes = GLsizeiptr{r.waterCount + r.cloudCount} * 24;
+  glBindBuffer(GL_ARRAY_BUFFER, buffers[kTexCoordBuffer]);
+  if (texBytes > 0)
+    glBufferSubData(GL_ARRAY_BUFFER, texOffset, texBytes, reinterpret_cast<const uint8_t*>(slot.texCoords) + texOffset);
+  glTexCoordPointer(2, GL_FLOAT, 0, nullptr);
+}
+
+void PointAtSlot(const MeshSlot& slot) {
+  glVertexPointer(3, GL_FLOAT, 0, slot.positions);
+  glNormalPointer(GL_FLOAT, 0, slot.normals);
+  glTexCoordPointer(2, GL_FLOAT, 0, slot.texCoords);
+  glColorPointer(4, GL_UNSIGNED_BYTE, 0, slot.colours);
+}
+
+}  // namespace
+
+void DrawTriangles(uint32_t first, uint32_t count) {
+  if (count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(3 * first), static_cast<GLsizei>(3 * count));
+}
+
+void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect, float frameSeconds, float spinAngle,
+                 const CameraPose& camera, const SpherePoint& sun) {
+  MeshWorkerState& worker = gMeshWorker;
+  const bool shadows = ShadowsInUse();
+
+  WaitMeshReady();
+  const uint32_t drawn = worker.slotIndex, filled = 1 - drawn;
+  MeshSlot& draw = worker.slots[drawn];
+  MeshSlot& next = worker.slots[filled];
+
+  next.fieldOfView = fieldOfView;
+  next.aspect = aspect;
+  next.spinAngle = spinAngle;
+  next.reliefFactor = gInput.reliefTarget;
+  worker.camera = camera;
+  gFrame.sun = sun;
+  next.terraformLevel = AdvanceTerraformLevel(frameSeconds);
+
+  glGetFloatv(GL_MODELVIEW_MATRIX, next.viewMatrix);
+  glGetFloatv(GL_PROJECTION_MATRIX, next.projectionMatrix);
+  next.lightPosition[0] = sun.x;
+  next.lightPosition[1] = sun.y;
+  next.lightPosition[2] = sun.z;
+  next.lightPosition[3] = 0.0f;
+  if (shadows) UpdateLightView(next, camera, sun);
+
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadMatrixf(draw.viewMatrix);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadMatrixf(draw.projectionMatrix);
+  // The light position goes through the modelview matrix: the drawn slot's view places it.
+  glLightfv(GL_LIGHT0, GL_POSITION, draw.lightPosition);
+
+  // From here the worker builds the other slot; this frame reads only the drawn one.
+  RequestMeshBuild(filled);
+
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_COLOR_ARRAY);
+  SkyPass(draw.fieldOfView, draw.aspect, draw.spinAngle, draw.lightPosition);
+
+  if (gGlCaps.version15) UploadSlot(draw);
+  else PointAtSlot(draw);
+  glEnableClientState(GL_NORMAL_ARRAY);
+
+  if (shadows) ShadowPass(draw, width, height);
+  else SurfacePass(draw);
+  if (gSaverSettings.Atmosphere) AtmospherePass(draw);
+
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+}

@@ -1,0 +1,25 @@
+// One frame of the scene: hands the mesh worker this frame's camera and matrices and draws the
+// slot it finished during the previous frame (sky, surface with sea and clouds, with or without
+// shadows, then the atmosphere). The picture is one frame late; mesh and matrices always match.
+#pragma once
+
+#include <cstdint>
+
+#include "camera/camera_state.h"
+#include "mesh/mesh_slot.h"
+
+// Renderer state besides the slots; window thread only.
+struct FrameState {
+  SpherePoint sun;  // this frame's sun, copied for the light position and the shadow camera
+};
+
+extern FrameState gFrame;
+
+// Window thread, with the caller's projection and camera view loaded and GL_LIGHT0 placed.
+// width and height size the shadow map when there are no framebuffer objects. Returns with the
+// caller's matrices restored and GL_PROJECTION current.
+void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect, float frameSeconds, float spinAngle,
+                 const CameraPose& camera, const SpherePoint& sun);
+
+// glDrawArrays of one triangle group (first and count in triangles); nothing for an empty group.
+void DrawTriangles(uint32_t first, uint32_t count);

@@ -1,0 +1,13 @@
+// The globe without shadows: the relief in its vertex colours, and in the terraformed look the
+// sea rising over the low land and the fading cloud layer; and the translucent atmosphere shell.
+#pragma once
+
+#include "mesh/mesh_slot.h"
+
+// Called by RenderFrame with the slot's arrays in place, vertex, normal and colour arrays on,
+// texture coordinate array off; returns in the same array state and the resting GL state.
+void SurfacePass(const MeshSlot& slot);
+// The atmosphere shell, after either surface pass, when the Atmosphere setting is on.
+void AtmospherePass(const MeshSlot& slot);
+// Whether the cloud layer is drawn at a level: setting on, cloud texture made, level above 30.
+bool CloudsDrawn(int32_t level);

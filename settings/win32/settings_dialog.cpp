@@ -1,0 +1,160 @@
+// The settings dialog of the configure mode: probes what the graphics system can draw, shows the
+// stored settings and the data folder's levels, and saves on OK only.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <GL/glew.h>
+
+#include <cstdio>
+
+#include "mapdata/level_scan.h"
+#include "settings/saver_settings.h"
+#include "settings/win32/settings_dialog_ids.h"
+#include "shell/win32/scrnsave/saver_host.h"
+#include "shell/win32/wgl_context.h"
+
+namespace {
+
+const char kHomePage[] = "https://github.com/redsphere-saver/redsphere";
+constexpr GLint kLargeTextureSize = 2048;
+
+// The dialog's own state; dialog thread only, for the one dialog of a configure run.
+struct DialogState {
+  int32_t levels[kLevelListCapacity];  // levels offered, ascending, as the folder scan found them
+  int32_t levelCount;
+  bool shadowsSupported;  // OpenGL 1.4: depth textures
+  bool largeTextures;     // the cloud texture fits
+};
+DialogState gDialog;
+
+void ProbeGraphics(HWND dialog) {
+  gDialog.shadowsSupported = false;
+  gDialog.largeTextures = false;
+  HDC dc = GetDC(dialog);
+  if (HGLRC context = CreateSaverContext(hMainInstance, dc)) {
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    gDialog.largeTextures = size >= kLargeTextureSize;
+    gDialog.shadowsSupported = GLEW_VERSION_1_4;
+    DeleteSaverContext(context);
+  }
+  ReleaseDC(dialog, dc);
+}
+
+void SetCheck(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+void Enable(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE); }
+
+void SetTrackbar(HWND dialog, int id, int low, int high, uint32_t position) {
+  SendDlgItemMessageA(dialog, id, TBM_SETRANGE, TRUE, MAKELPARAM(low, high));
+  SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
+}
+
+uint32_t TrackbarPosition(HWND dialog, int id) {
+  return static_cast<uint32_t>(SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0));
+}
+
+void Click(HWND dialog, int id) {
+  SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+  SetCheck(dialog, id, true);
+}
+
+void InitDialog(HWND dialog) {
+  ProbeGraphics(dialog);
+  SaverSettings& settings = gSaverSettings;
+  LoadSettings(settings);
+
+  gDialog.levelCount = ScanLevels(gDialog.levels, kLevelListCapacity);
+  int selected = 0;
+  for (int32_t i = 0; i < gDialog.levelCount; ++i) {
+    char text[20];
+    std::snprintf(text, sizeof text, "%ld", static_cast<long>(gDialog.levels[i]));
+    SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    if (static_cast<uint32_t>(gDialog.levels[i]) == settings.MaxPPD) selected = i;
+  }
+  if (gDialog.levelCount > 0) SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_SETCURSEL, selected, 0);
+
+  if (gDialog.shadowsSupported) SetCheck(dialog, IDC_SHADOWS, settings.Shadows);
+  else Enable(dialog, IDC_SHADOWS, false);
+  SetCheck(dialog, IDC_ATMOSPHERE, settings.Atmosphere);
+  if (gDialog.largeTextures) SetCheck(dialog, IDC_CLOUDS, settings.Clouds);
+  else Enable(dialog, IDC_CLOUDS, false);
+
+  static const int kModeButtons[3] = {IDC_TERRA_NO, IDC_TERRA_ONCE, IDC_TERRA_PERIODIC};
+  Click(dialog, kModeButtons[settings.TerraformMode < 3 ? settings.TerraformMode : 2]);
+  if (settings.TerraformMode < 2) Enable(dialog, IDC_PERIOD, false);
+  Click(dialog, settings.AutoControl ? IDC_AUTOMATIC : IDC_MANUAL);
+
+  SetTrackbar(dialog, IDC_SUNPOS, 0, 4, settings.SunPos);
+  SetTrackbar(dialog, IDC_PERIOD, 1, 10, settings.TerraformPeriod);
+  SetTrackbar(dialog, IDC_RELIEF, 1, 10, settings.ReliefExFactor);
+}
+
+void SaveDialog(HWND dialog) {
+  SaverSettings& settings = gSaverSettings;
+  // A box the hardware cannot draw was disabled: its stored value is carried through.
+  if (gDialog.shadowsSupported) settings.Shadows = Checked(dialog, IDC_SHADOWS);
+  settings.Atmosphere = Checked(dialog, IDC_ATMOSPHERE);
+  if (gDialog.largeTextures) settings.Clouds = Checked(dialog, IDC_CLOUDS);
+  settings.AutoControl = Checked(dialog, IDC_AUTOMATIC);
+  if (Checked(dialog, IDC_TERRA_NO)) settings.TerraformMode = 0;
+  else if (Checked(dialog, IDC_TERRA_ONCE)) settings.TerraformMode = 1;
+  else if (Checked(dialog, IDC_TERRA_PERIODIC)) settings.TerraformMode = 2;
+  settings.SunPos = TrackbarPosition(dialog, IDC_SUNPOS);
+  settings.TerraformPeriod = TrackbarPosition(dialog, IDC_PERIOD);
+  settings.ReliefExFactor = TrackbarPosition(dialog, IDC_RELIEF);
+  const LRESULT selected = SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_GETCURSEL, 0, 0);
+  if (selected >= 0 && selected < gDialog.levelCount) settings.MaxPPD = static_cast<uint32_t>(gDialog.levels[selected]);
+  SaveSettings(settings);
+}
+
+void OpenHomePage() {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.lpFile = kHomePage;
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExA(&info);
+}
+
+}  // namespace
+
+BOOL WINAPI RegisterDialogClasses(HANDLE) {
+  InitCommonControls();
+  return TRUE;
+}
+
+BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      InitDialog(dialog);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_TERRA_NO:
+        case IDC_TERRA_ONCE:
+          Enable(dialog, IDC_PERIOD, false);
+          return TRUE;
+        case IDC_TERRA_PERIODIC:
+          Enable(dialog, IDC_PERIOD, true);
+          return TRUE;
+        case IDC_WEBSITE:
+          OpenHomePage();
+          return TRUE;
+        case IDOK:
+          SaveDialog(dialog);
+          EndDialog(dialog, 1);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dialog, 0);
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_CLOSE:
+      EndDialog(dialog, 0);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}

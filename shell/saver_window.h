@@ -1,0 +1,63 @@
+// The saver window's portable half: its state record, the base GL state, the loading and ready
+// frames with their pacing, and the key and mouse handlers. The Windows window procedure and the
+// Linux program only turn their messages and events into calls of these.
+#pragma once
+
+#include <cstdint>
+#include <thread>
+
+// Virtual-key codes of the keys the saver knows (Windows' codes; the Linux shell maps to them).
+enum SaverKey : int32_t {
+  kKeyCtrl = 17, kKeyEscape = 27, kKeySpace = 32, kKeyPageUp = 33, kKeyPageDown = 34, kKeyEnd = 35,
+  kKeyHome = 36, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40, kKeySnapshot = 44,
+  kKey0 = 48, kKey9 = 57, kKeyI = 73, kKeyJ = 74, kKeyK = 75, kKeyL = 76, kKeyPad0 = 96, kKeyPad2 = 98,
+  kKeyPad3 = 99, kKeyPad4 = 100, kKeyPad6 = 102, kKeyPad8 = 104, kKeyPad9 = 105, kKeyAdd = 107,
+  kKeySubtract = 109, kKeyF1 = 112, kKeyF2 = 113, kKeyOemPlus = 187, kKeyOemComma = 188,
+  kKeyOemMinus = 189, kKeyOemPeriod = 190,
+};
+
+// One process-wide record owned by the window thread (the loader thread never touches it).
+struct SaverWindow {
+  int32_t width;            // client size in pixels; starts 1, set at creation and on every resize
+  int32_t height;
+  double refreshRate;       // display refresh in Hz; 60 unless the display reports a real rate
+  float aspect;             // width / height, recomputed every ready frame
+  float fieldOfView;        // vertical, degrees: 24, widened for portrait windows
+  bool ready;               // GL resources and the initial view exist; never goes back
+  float graceSeconds;       // time since the scene became ready, counted up to 60
+  double dt;                // the previous frame's interval in seconds (0 on the first ready frame)
+  int64_t lastCounter;      // counter at the end of the previous frame's pacing
+  int64_t counterFrequency;
+  int32_t cursorCentreX;    // screen point where manual control parks the cursor
+  int32_t cursorCentreY;
+  std::thread loader;       // the loader thread, joined at destruction
+};
+
+extern SaverWindow gSaverWindow;
+
+constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows
+constexpr double kDefaultRefreshRate = 60.0;
+constexpr float kMouseGraceSeconds = 1.0f;  // the flyby ignores the mouse this long after the start
+
+// A refresh rate of 0 or 1 is the display's "hardware default": keep 60 Hz.
+void SetRefreshRate(double hertz);
+// The GL state every pass starts from; also reads the capabilities (the context is current and
+// GLEW initialised). Creation, window thread.
+void SetBaseGlState();
+// Starts the loader thread. Creation, after "Loading..." is in both buffers.
+void StartLoader();
+// One frame (everything but the swap): the loading frame until the data is loaded, then ready
+// frames, paced to two refresh intervals. Window thread.
+void SaverFrame();
+// Joins the loader, releases GL resources, map data and overlay images. Before the context goes.
+void SaverDestroy();
+
+// Key handlers and the mouse poll; false means "not handled": the saver's default ends it.
+bool SaverKeyDown(int32_t key);
+bool SaverKeyUp(int32_t key);
+void SaverPollMouse();
+// A resize: stores the client size; manual mode re-centres the parked cursor (clientToScreenX/Y
+// give the client origin in screen coordinates).
+void SaverResize(int32_t width, int32_t height, int32_t clientOriginX, int32_t clientOriginY);
+// Whether a mouse move may end the flyby: only once the first second of the scene has passed.
+bool MouseMayEndFlyby();

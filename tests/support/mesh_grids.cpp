@@ -1,0 +1,65 @@
+// Node grids built in memory for the mesh tests and benchmark.
+#include "tests/support/mesh_grids.h"
+
+#include <cmath>
+
+#include "mapdata/map_data.h"
+
+std::vector<uint32_t> FullCountRows(uint32_t ppd) {
+  const uint32_t rows = RowCountForLevel(ppd);
+  std::vector<uint32_t> counts(rows);
+  for (uint32_t i = 0; i < rows; ++i) {
+    const double latitude = -90.0 + 180.0 * i / (rows - 1);
+    const long count = std::lround(360.0 * ppd * std::cos(latitude * 3.14159265358979323846 / 180.0));
+    counts[i] = (i == 0 || i == rows - 1 || count < 1) ? 1u : static_cast<uint32_t>(count);
+  }
+  return counts;
+}
+
+void InstallMeshGrid(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights) {
+  grid.counts = counts;
+  uint64_t total = 0;
+  for (uint32_t count : counts) total += count;
+  grid.areoid.assign(total, 0);
+  grid.topo.assign(total, 0);
+  grid.mars.assign(total, kGridMars);
+  grid.terra.assign(total, kGridTerra);
+  if (heights == GridHeights::Relief) {
+    uint64_t n = 0;
+    for (uint32_t i = 0; i < counts.size(); ++i) {
+      const int32_t areoid = static_cast<int32_t>(i * 97 % 4001) - 2000;
+      for (uint32_t j = 0; j < counts[i]; ++j, ++n) {
+        grid.areoid[n] = static_cast<int16_t>(areoid);
+        grid.topo[n] = static_cast<int16_t>(static_cast<int32_t>((i * 131 + j * 977) % 28001) - 8000);
+      }
+    }
+  }
+  grid.cosTable.assign(720 * size_t{ppd} + 1, 0.0f);
+  grid.sinTable.assign(720 * size_t{ppd} + 1, 0.0f);
+  grid.rows.assign(counts.size(), NodeRow{});
+  for (size_t i = 0; i < counts.size(); ++i) grid.rows[i].count = counts[i];
+
+  MapData& map = gMapData;
+  map.lastRow = static_cast<uint32_t>(counts.size() - 1);
+  map.rowSpacing = 180.0f / static_cast<float>(map.lastRow);
+  map.ppd = ppd;
+  map.lonSamples = 360 * ppd;
+  map.nodeCount = static_cast<uint32_t>(total);
+  map.rows = grid.rows.data();
+  map.areoid = grid.areoid.data();
+  map.topo = grid.topo.data();
+  map.mars = grid.mars.data();
+  map.terra = grid.terra.data();
+  map.cosTable = grid.cosTable.data();
+  map.sinTable = grid.sinTable.data();
+  BuildRowTable(map.areoid, map.topo, map.mars, map.terra);
+}
+
+void RemoveMeshGrid(MeshGrid& grid) {
+  MapData& map = gMapData;
+  map.rows = nullptr;
+  map.areoid = map.topo = nullptr;
+  map.mars = map.terra = nullptr;
+  map.cosTable = map.sinTable = nullptr;
+  grid = MeshGrid{};
+}

@@ -1,0 +1,34 @@
+// In-memory node grids for the mesh tests and the mesh benchmark: gMapData is pointed straight at
+// tables built here (with the loader's own row table), so no data files are needed even for the
+// 42-million-node level-32 grid.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "mapdata/map_data.h"
+
+struct MeshGrid {
+  std::vector<uint32_t> counts;
+  std::vector<int16_t> areoid, topo;
+  std::vector<Colour> mars, terra;
+  std::vector<float> cosTable, sinTable;
+  std::vector<NodeRow> rows;
+};
+
+enum class GridHeights : uint8_t {
+  Flat,    // areoid and topography 0: a sphere of the reference radius
+  Relief,  // areoid within +-2000 m, topography from -8000 to +20000 m
+};
+
+constexpr Colour kGridMars{200, 120, 80, 255};   // every node's present-day colour
+constexpr Colour kGridTerra{40, 90, 160, 255};   // every node's terraformed colour
+
+// Row counts as real data has them: about 360 * ppd * cos(latitude), one node at each pole.
+std::vector<uint32_t> FullCountRows(uint32_t ppd);
+
+// Builds the grid's tables for the given row counts (180 * ppd + 1 of them) and points gMapData at
+// them. The grid must outlive every use of gMapData.
+void InstallMeshGrid(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights);
+// Empties gMapData's table pointers and frees the grid.
+void RemoveMeshGrid(MeshGrid& grid);
