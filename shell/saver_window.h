@@ -47,8 +47,9 @@ void SetBaseGlState();
 // Starts the loader thread. Creation, after "Loading..." is in both buffers.
 void StartLoader();
 // One frame (everything but the swap): the loading frame until the data is loaded, then ready
-// frames, paced to two refresh intervals. Window thread.
-void SaverFrame();
+// frames, paced to two refresh intervals. hasFocus: the window has the keyboard focus (manual
+// control polls the mouse only then). Window thread.
+void SaverFrame(bool hasFocus);
 // Joins the loader, releases GL resources, map data and overlay images. Before the context goes.
 void SaverDestroy();
 

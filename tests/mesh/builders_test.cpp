@@ -159,7 +159,9 @@ TEST_F(BuildersTest, PoleRowIsBuiltOnlyWhenTheBandReachesIt) {
     }
     EXPECT_EQ(poleVertex, c.poleBuilt);
     // Rows are built up to, not including, the band's last row, which only the pole row may be.
-    if (!c.poleBuilt) EXPECT_LT(highest, lastLatitude - 0.5f * gMapData.rowSpacing);
+    if (!c.poleBuilt) {
+      EXPECT_LT(highest, lastLatitude - 0.5f * gMapData.rowSpacing);
+    }
   }
 }
 
@@ -178,9 +180,11 @@ TEST_F(BuildersTest, ShellTextureCoordinatesFollowNodeAndRow) {
         std::lround((std::asin(p.y / length) * kRadToDeg + 90.0f) / gMapData.rowSpacing));
     const NodeRow& nodes = gMapData.rows[row];
     if (nodes.count == 1) continue;  // pole vertices take their neighbour's s
-    float longitude = std::atan2(p.x, p.z) * kRadToDeg;
-    if (longitude < 0) longitude += 360.0f;
-    const uint32_t j = static_cast<uint32_t>(std::lround(longitude / nodes.lonStep)) % nodes.count;
+    // Positions take their sine and cosine from tables at steps of 1 / (2 ppd) degrees, so the
+    // angle found lies up to one step (under half a node spacing) below the node's longitude.
+    double longitude = std::atan2(p.x, p.z) * 180.0 / 3.14159265358979;
+    if (longitude < 0) longitude += 360.0;
+    const uint32_t j = static_cast<uint32_t>(std::ceil(longitude / nodes.lonStep - 1e-3)) % nodes.count;
     const TexCoord coord = t.outTexCoords[v];
     EXPECT_NEAR(coord.t, static_cast<float>(row) / (gMapData.lastRow + 1), 1e-6f);
     // s = j / n, continued past 1 at the seam.

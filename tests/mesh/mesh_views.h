@@ -65,3 +65,15 @@ inline BuildView ViewFor(const float view[16], const Vec3& eye, float aspect, fl
   v.relief = relief;
   return v;
 }
+
+// The inputs a frame writes into a slot, with the camera copy, for a camera at `eye` with the
+// given view matrix.
+inline void FillSlotInputs(MeshSlot& slot, CameraPose& cameraCopy, const float view[16], const Vec3& eye,
+                           float fieldOfView, float aspect, int32_t level, float relief) {
+  for (int i = 0; i < 16; ++i) slot.viewMatrix[i] = view[i];
+  slot.fieldOfView = fieldOfView;
+  slot.aspect = aspect;
+  slot.terraformLevel = level;
+  slot.reliefFactor = relief;
+  cameraCopy = PoseAt(eye);
+}

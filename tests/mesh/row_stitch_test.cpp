@@ -111,7 +111,8 @@ TEST(RowStitch, MergeOrderGapsAndSeam) {
       {"full rows, different spacings", Steps(0, 358, 2), Steps(0, 359, 1), 2, 1, 540, 2},
       // Either row stopping short by more than three of its spacings: no closing triangle.
       {"both short", Steps(0, 355, 1), Steps(0, 355, 1), 1, 1, 710, 0},
-      {"north short, tested first", Steps(0, 359, 1), Steps(0, 355, 1), 1, 1, 714, 0},
+      // (the last southern vertices fan from the northern row's end until the span passes 3)
+      {"north short, tested first", Steps(0, 359, 1), Steps(0, 355, 1), 1, 1, 713, 0},
       // The first test passes and the second fails: just one closing triangle.
       {"north starts late", Steps(0, 359, 1), Steps(4, 359, 1), 1, 1, 714, 1},
   };

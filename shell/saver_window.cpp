@@ -1,0 +1,280 @@
+// The saver window's portable half: base GL state, loading and ready frames with their pacing,
+// and the key and mouse handlers that turn input into control commands.
+#include "shell/saver_window.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include "camera/camera_state.h"
+#include "camera/control_step.h"
+#include "camera/flyby.h"
+#include "gl/gl_caps.h"
+#include "gl/gl_setup.h"
+#include "gl/overlays.h"
+#include "mapdata/map_data.h"
+#include "mesh/mesh_worker.h"
+#include "render/frame.h"
+#include "render/terraform_blend.h"
+#include "settings/saver_settings.h"
+#include "shell/platform.h"
+#include "shell/screenshot.h"
+
+SaverWindow gSaverWindow{1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0, 1, 0, 0, {}};
+
+namespace {
+
+constexpr float kGraceLimit = 60.0f;        // the grace time stops counting here
+constexpr double kPacingSlack = 0.00002;    // seconds: a frame may end this much early
+constexpr float kNearFactor = 0.6f;         // near plane at 60% of the distance to the top of the globe
+constexpr float kFarFactor = 0.5f;          // far plane half a top radius behind the centre
+
+bool Automatic() { return gSaverSettings.AutoControl != 0; }
+
+void LoadingFrame() {
+  SaverWindow& window = gSaverWindow;
+  glClear(GL_COLOR_BUFFER_BIT);
+  DrawLoadingText(window.width, window.height);
+  if (!gMapData.loaded.load(std::memory_order_acquire)) return;
+  SetupGl(window.width, window.height);
+  SetupInitialView(static_cast<float>(window.width), static_cast<float>(window.height));
+  window.counterFrequency = PlatformCounterFrequency();
+  window.lastCounter = PlatformCounter();
+  if (Automatic()) gInput.horizontalMove = 1;  // the flyby orbits to the right for the whole run
+  window.ready = true;
+}
+
+void SetProjectionAndView() {
+  SaverWindow& window = gSaverWindow;
+  const CameraPose& camera = gCameraState.camera;
+  if (window.height == 0) window.height = 1;
+  if (window.width == 0) window.width = 1;
+  window.aspect = static_cast<float>(window.width) / static_cast<float>(window.height);
+  window.fieldOfView = window.aspect >= 1.0f ? kBaseFieldOfView : kBaseFieldOfView / window.aspect;
+  glViewport(0, 0, window.width, window.height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  // The clipping planes hug the globe: from just above its highest point to behind its centre.
+  const float top = kReferenceRadius + gMeshWorker.currentRelief.load(std::memory_order_relaxed) * gCameraState.topHeight;
+  const float d = camera.point.distance;
+  float nearPlane = static_cast<float>((d - top) * kNearFactor);
+  if (nearPlane < 1.0f) nearPlane = 1.0f;
+  const float farPlane = d + kFarFactor * top;
+  gluPerspective(window.fieldOfView, window.aspect, nearPlane, farPlane);
+
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  const SpherePoint& p = camera.point;
+  gluLookAt(p.x, p.y, p.z, p.x + kLookAtDistance * camera.forward.x, p.y + kLookAtDistance * camera.forward.y,
+            p.z + kLookAtDistance * camera.forward.z, camera.up.x, camera.up.y, camera.up.z);
+  const SpherePoint& sun = gCameraState.sun;
+  const GLfloat light[4] = {sun.x, sun.y, sun.z, 0.0f};
+  glLightfv(GL_LIGHT0, GL_POSITION, light);
+}
+
+// Two refresh intervals per frame. The wait sleeps while more than a couple of milliseconds
+// remain and spins on the counter only for the last one: the timing is the counter's, but the
+// saver does not burn a core while it waits.
+void Pace() {
+  SaverWindow& window = gSaverWindow;
+  const double interval = 2.0 / window.refreshRate;
+  const double frequency = static_cast<double>(window.counterFrequency);
+  int64_t counter;
+  for (;;) {
+    counter = PlatformCounter();
+    window.dt = static_cast<double>(counter - window.lastCounter) / frequency;
+    const double remaining = interval - (window.dt + kPacingSlack);
+    if (remaining <= 0.0) break;
+    if (remaining > 0.002) PlatformSleepMilliseconds(static_cast<int32_t>(remaining * 1000.0) - 1);
+  }
+  window.lastCounter = counter;
+}
+
+void ReadyFrame(bool hasFocus) {
+  SaverWindow& window = gSaverWindow;
+  CameraState& cameras = gCameraState;
+  const float dt = static_cast<float>(window.dt);
+  TerraformSchedule(dt);
+  if (!Automatic()) {
+    if (hasFocus) SaverPollMouse();
+  } else {
+    FlybyStep(cameras.camera, cameras.sun);
+  }
+  ControlStep(dt, PlatformCapsLockOn(), cameras.camera, cameras.heading, cameras.initialCamera, cameras.sun,
+              cameras.spinAngle);
+  SetProjectionAndView();
+  RenderFrame(window.width, window.height, window.fieldOfView, window.aspect, dt, cameras.spinAngle, cameras.camera,
+              cameras.sun);
+  if (window.graceSeconds < kGraceLimit) window.graceSeconds += dt;
+  if (gInput.helpShown) DrawHelpScreen(window.width, window.height);
+  Pace();
+}
+
+void StopCommands(int32_t& a, int32_t& b) { a = b = 0; }
+
+}  // namespace
+
+void SetRefreshRate(double hertz) {
+  if (hertz > 1.0) gSaverWindow.refreshRate = hertz;
+}
+
+void SetBaseGlState() {
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_NORMALIZE);
+  glShadeModel(GL_SMOOTH);
+  ReadGlCaps();
+  if (gGlCaps.version13) glEnable(GL_MULTISAMPLE);
+  glEnable(GL_CULL_FACE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  // Sharper textures at the grazing angles of the limb.
+  glTexEnvf(GL_TEXTURE_FILTER_CONTROL, GL_TEXTURE_LOD_BIAS, -1.5f);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  gMapData.maxTextureSize = gGlCaps.maxTextureSize;
+}
+
+void StartLoader() { gSaverWindow.loader = std::thread(LoaderThreadMain); }
+
+void SaverFrame(bool hasFocus) {
+  if (gSaverWindow.ready) ReadyFrame(hasFocus);
+  else LoadingFrame();
+}
+
+void SaverDestroy() {
+  // A saver ended while loading closes only once loading has finished.
+  if (gSaverWindow.loader.joinable()) gSaverWindow.loader.join();
+  TeardownGl();
+  FreeMapData();
+  FreeOverlayImages();
+}
+
+bool SaverKeyDown(int32_t key) {
+  InputState& input = gInput;
+  if (key == kKeySnapshot) return true;
+  if (Automatic()) return false;
+  if (key < kKeyCtrl || key > kKeyOemPeriod) return false;
+  const bool ctrl = input.ctrlHeld;
+  if ((key >= kKey0 && key <= kKey9) || (key >= kKeyPad0 && key <= kKeyPad0 + 9)) {
+    const int digit = key >= kKeyPad0 ? key - kKeyPad0 : key - kKey0;
+    input.reliefTarget = digit == 0 ? kMaxRelief : static_cast<float>(digit);
+    input.relief = 0;
+    return true;
+  }
+  switch (key) {
+    case kKeyCtrl: input.ctrlHeld = true; return true;
+    case kKeyEscape:
+      if (!input.helpShown) return false;
+      input.helpShown = false;
+      return true;
+    case kKeySpace: ToggleTerraformTarget(); return true;
+    case kKeyPageUp: input.zoom = ctrl ? 0 : -1; input.roll = ctrl ? 1 : 0; return true;
+    case kKeyPageDown: input.zoom = ctrl ? 0 : 1; input.roll = ctrl ? -1 : 0; return true;
+    case kKeyEnd: input.cancelRotationRequest = true; return true;
+    case kKeyHome: input.resetRequest = true; return true;
+    case kKeyLeft: input.horizontalMove = ctrl ? 0 : -1; input.yaw = ctrl ? 1 : 0; return true;
+    case kKeyUp: input.verticalMove = ctrl ? 0 : 1; input.pitch = ctrl ? 1 : 0; return true;
+    case kKeyRight: input.horizontalMove = ctrl ? 0 : 1; input.yaw = ctrl ? -1 : 0; return true;
+    case kKeyDown: input.verticalMove = ctrl ? 0 : -1; input.pitch = ctrl ? -1 : 0; return true;
+    case kKeyI: input.pitch = 1; return true;
+    case kKeyJ: input.yaw = 1; return true;
+    case kKeyK: input.pitch = -1; return true;
+    case kKeyL: input.yaw = -1; return true;
+    case kKeyAdd: case kKeyOemPlus: input.relief = 1; return true;
+    case kKeySubtract: case kKeyOemMinus: input.relief = -1; return true;
+    case kKeyF1: input.helpShown = true; return true;
+    case kKeyF2: {
+      char desktop[kDataPathSize] = {};
+      if (PlatformDesktopFolder(desktop, sizeof desktop))
+        SaveNumberedScreenshot(desktop, gSaverWindow.width, gSaverWindow.height);
+      return true;
+    }
+    case kKeyOemComma: input.roll = 1; return true;
+    case kKeyOemPeriod: input.roll = -1; return true;
+    default: return false;
+  }
+}
+
+bool SaverKeyUp(int32_t key) {
+  InputState& input = gInput;
+  if (key == kKeySnapshot) {
+    PlatformCopyFrame(gSaverWindow.width, gSaverWindow.height);
+    return true;
+  }
+  if (Automatic()) return false;
+  switch (key) {
+    case kKeyCtrl: input.ctrlHeld = false; return true;
+    // Keypad keys stop the motion of the navigation key at the same place on the pad.
+    case kKeyPageUp: case kKeyPageDown: case kKeyPad3: case kKeyPad9: StopCommands(input.zoom, input.roll); return true;
+    case kKeyLeft: case kKeyRight: case kKeyPad4: case kKeyPad6: StopCommands(input.horizontalMove, input.yaw); return true;
+    case kKeyUp: case kKeyDown: case kKeyPad2: case kKeyPad8: StopCommands(input.verticalMove, input.pitch); return true;
+    case kKeyI: case kKeyK: input.pitch = 0; return true;
+    case kKeyJ: case kKeyL: input.yaw = 0; return true;
+    case kKeyAdd: case kKeySubtract: case kKeyOemPlus: case kKeyOemMinus: input.relief = 0; return true;
+    case kKeyOemComma: case kKeyOemPeriod: input.roll = 0; return true;
+    default: return false;
+  }
+}
+
+void SaverPollMouse() {
+  InputState& input = gInput;
+  const SaverWindow& window = gSaverWindow;
+  int32_t x = 0, y = 0;
+  PlatformGetCursor(&x, &y);
+  const int32_t dx = x - window.cursorCentreX, dy = y - window.cursorCentreY;
+  const bool ctrl = input.ctrlHeld;
+  auto countUp = [](int32_t& count) {
+    if (count < kMaxMotionCount) ++count;
+  };
+  auto stopHorizontal = [&] {
+    if (input.horizontalCount != 0) input.horizontalCount = input.horizontalMove = input.yaw = 0;
+  };
+  auto stopVertical = [&] {
+    if (input.verticalCount != 0) input.verticalCount = input.verticalMove = input.pitch = 0;
+  };
+  if ((dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy)) {
+    if (dx != 0) {
+      const int32_t sign = dx > 0 ? 1 : -1;
+      input.yaw = ctrl ? -sign : 0;
+      input.horizontalMove = ctrl ? 0 : sign;
+      countUp(input.horizontalCount);
+    } else {
+      stopHorizontal();
+    }
+    if (dy == 0) stopVertical();
+  } else {
+    // The cursor going down (dy > 0) moves or looks down.
+    const int32_t sign = dy > 0 ? -1 : 1;
+    input.pitch = ctrl ? sign : 0;
+    input.verticalMove = ctrl ? 0 : sign;
+    countUp(input.verticalCount);
+    if (dx == 0) stopHorizontal();
+  }
+  if (dx != 0 || dy != 0) PlatformSetCursor(window.cursorCentreX, window.cursorCentreY);
+
+  if (input.wheelDelta != 0) {
+    const int32_t sign = input.wheelDelta > 0 ? 1 : -1;
+    input.zoom = ctrl ? 0 : -sign;
+    input.roll = ctrl ? sign : 0;
+    input.wheelActive = true;
+  } else if (input.wheelActive) {
+    input.zoom = input.roll = 0;
+    input.wheelActive = false;
+  }
+  input.wheelDelta = 0;
+}
+
+void SaverResize(int32_t width, int32_t height, int32_t clientOriginX, int32_t clientOriginY) {
+  SaverWindow& window = gSaverWindow;
+  window.width = width;
+  window.height = height;
+  if (Automatic()) return;
+  window.cursorCentreX = clientOriginX + width / 2;
+  window.cursorCentreY = clientOriginY + height / 2;
+  PlatformSetCursor(window.cursorCentreX, window.cursorCentreY);
+}
+
+bool MouseMayEndFlyby() { return gSaverWindow.graceSeconds > kMouseGraceSeconds; }

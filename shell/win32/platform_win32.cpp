@@ -1,0 +1,108 @@
+// Windows side of the saver window's platform calls: keys, cursor, clock, desktop folder and the
+// clipboard copy of the frame.
+#include <windows.h>
+#include <mmsystem.h>
+#include <shlobj.h>
+
+#include <GL/glew.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/platform.h"
+#include "shell/screenshot.h"
+
+bool PlatformCapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
+
+void PlatformGetCursor(int32_t* x, int32_t* y) {
+  POINT point = {};
+  GetCursorPos(&point);
+  *x = point.x;
+  *y = point.y;
+}
+
+void PlatformSetCursor(int32_t x, int32_t y) { SetCursorPos(x, y); }
+
+int64_t PlatformCounter() {
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  return counter.QuadPart;
+}
+
+int64_t PlatformCounterFrequency() {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return frequency.QuadPart;
+}
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+namespace {
+
+// NOTE: Sleep rounds up to the system timer's tick (often 15.6 ms). A high-resolution waitable
+// timer (Windows 10 1803 and later) wakes within a fraction of a millisecond; elsewhere the
+// system timer is asked for 1 ms ticks for the saver's life.
+HANDLE MakeSleepTimer() {
+  HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+  if (!timer) timeBeginPeriod(1);
+  return timer;
+}
+
+}  // namespace
+
+void PlatformSleepMilliseconds(int32_t milliseconds) {
+  if (milliseconds <= 0) return;
+  static HANDLE timer = MakeSleepTimer();
+  if (timer) {
+    LARGE_INTEGER due;
+    due.QuadPart = -10000LL * milliseconds;  // relative, in 100 ns units
+    if (SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
+      WaitForSingleObject(timer, INFINITE);
+      return;
+    }
+  }
+  Sleep(static_cast<DWORD>(milliseconds));
+}
+
+bool PlatformDesktopFolder(char* out, size_t size) {
+  char folder[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, folder)) || folder[0] == '\0') return false;
+  if (std::strlen(folder) >= size) return false;
+  std::memcpy(out, folder, std::strlen(folder) + 1);
+  return true;
+}
+
+void PlatformCopyFrame(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) return;
+  const uint32_t imageSize = BmpImageSize(width, height);
+  uint8_t* pixels = static_cast<uint8_t*>(std::malloc(imageSize));
+  if (!pixels) return;
+  HWND window = GetActiveWindow();
+  if (!OpenClipboard(window)) {
+    std::free(pixels);
+    return;
+  }
+  if (!EmptyClipboard()) {
+    CloseClipboard();
+    std::free(pixels);
+    return;
+  }
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, imageSize + kBmpInfoHeaderSize);
+  if (!memory) {
+    CloseClipboard();
+    std::free(pixels);
+    return;
+  }
+  uint8_t* image = static_cast<uint8_t*>(GlobalLock(memory));
+  WriteBmpInfoHeader(image, width, height);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, pixels);
+  std::memcpy(image + kBmpInfoHeaderSize, pixels, imageSize);
+  GlobalUnlock(memory);
+  // The clipboard owns the memory from here on.
+  if (!SetClipboardData(CF_DIB, memory)) GlobalFree(memory);
+  CloseClipboard();
+  std::free(pixels);
+}

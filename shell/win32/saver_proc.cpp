@@ -1,0 +1,173 @@
+// ScreenSaverProc: the saver window of the Windows build. Creation, frames, input and
+// destruction in the order the saver relies on; everything but the message plumbing, the
+// context and the preview picture is the portable saver window (shell/saver_window.cpp).
+#include <windows.h>
+#include <windowsx.h>
+
+#include <GL/glew.h>
+#include <GL/wglew.h>
+
+#include "camera/control_step.h"
+#include "gl/overlays.h"
+#include "mapdata/level_scan.h"
+#include "resources/resource_ids.h"
+#include "settings/saver_settings.h"
+#include "shell/saver_window.h"
+#include "shell/win32/scrnsave/saver_host.h"
+#include "shell/win32/wgl_context.h"
+
+namespace {
+
+constexpr int kPreviewSize = 96;  // the preview picture, pixels
+
+// Window-thread state of the Windows shell besides the portable saver window.
+struct Win32Window {
+  HDC deviceContext;   // the window's own device context (CS_OWNDC), kept for its life
+  HGLRC glContext;     // the OpenGL context on it
+  HBITMAP preview;     // preview mode: the picture, its memory context and the bitmap it displaced
+  HDC previewDc;
+  HGDIOBJ displaced;
+};
+Win32Window gWin32{};
+
+LRESULT CreateSaver(HWND window) {
+  SaverWindow& saver = gSaverWindow;
+  LoadSettings(gSaverSettings);
+  int32_t levels[kLevelListCapacity];
+  const int32_t count = ScanLevels(levels, kLevelListCapacity);
+  gSaverSettings.MaxPPD = ChooseLevel(gSaverSettings.MaxPPD, levels, count);
+  SetClassLongPtrA(window, GCL_STYLE, GetClassLongPtrA(window, GCL_STYLE) | CS_OWNDC);
+
+  DEVMODEA mode = {};
+  mode.dmSize = sizeof mode;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return -1;
+  SetRefreshRate(mode.dmDisplayFrequency);
+  RECT client;
+  GetClientRect(window, &client);
+  saver.width = client.right;
+  saver.height = client.bottom;
+
+  gWin32.deviceContext = GetDC(window);
+  gWin32.glContext = CreateSaverContext(hMainInstance, gWin32.deviceContext);
+  if (!gWin32.glContext) return -1;
+  // Two vertical retraces per swap: the frame rate the pacing aims at.
+  if (WGLEW_EXT_swap_control) wglSwapIntervalEXT(2);
+  SetBaseGlState();
+  if (!CreateOverlayResources(hMainInstance, gWin32.deviceContext)) return -1;
+  for (int buffer = 0; buffer < 2; ++buffer) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLoadingText(saver.width, saver.height);
+    SwapBuffers(gWin32.deviceContext);
+  }
+  StartLoader();
+  return 0;
+}
+
+void DestroySaver() {
+  SaverDestroy();
+  wglMakeCurrent(nullptr, nullptr);
+  if (gWin32.glContext) wglDeleteContext(gWin32.glContext);
+  if (gWin32.deviceContext) ReleaseDC(hMainWindow, gWin32.deviceContext);
+  gWin32.glContext = nullptr;
+  gWin32.deviceContext = nullptr;
+}
+
+void Resize(HWND window, LPARAM lParam) {
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  SaverResize(LOWORD(lParam), HIWORD(lParam), origin.x, origin.y);
+}
+
+LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const bool manual = gSaverSettings.AutoControl == 0;
+  switch (message) {
+    case WM_CREATE:
+      return CreateSaver(window);
+    case WM_DESTROY:
+      DestroySaver();
+      break;
+    case WM_SIZE:
+      Resize(window, lParam);
+      return 0;
+    case WM_PAINT:
+      // Never validated: the system sends WM_PAINT again whenever the queue is empty, one frame each.
+      SaverFrame(GetFocus() == window);
+      SwapBuffers(gWin32.deviceContext);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_KEYDOWN:
+      if (SaverKeyDown(static_cast<int32_t>(wParam))) return 0;
+      break;
+    case WM_KEYUP:
+      if (SaverKeyUp(static_cast<int32_t>(wParam))) return 0;
+      break;
+    case WM_MOUSEMOVE:
+      if (manual || !MouseMayEndFlyby()) return 0;
+      break;
+    case WM_LBUTTONDOWN:
+      if (!manual) break;
+      gInput.resetRequest = true;
+      return 0;
+    case WM_RBUTTONDOWN:
+      if (!manual) break;
+      gInput.cancelRotationRequest = true;
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (!manual) break;
+      gInput.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+      return 0;
+    default:
+      break;
+  }
+  return DefScreenSaverProc(window, message, wParam, lParam);
+}
+
+LRESULT PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: {
+      gWin32.preview = LoadBitmapA(hMainInstance, MAKEINTRESOURCEA(REDSPHERE_PREVIEW_BITMAP));
+      if (!gWin32.preview) return 0;
+      HDC dc = GetDC(window);
+      gWin32.previewDc = CreateCompatibleDC(dc);
+      if (gWin32.previewDc) gWin32.displaced = SelectObject(gWin32.previewDc, gWin32.preview);
+      ReleaseDC(window, dc);
+      return 0;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      RECT client;
+      GetClientRect(window, &client);
+      FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      if (gWin32.previewDc)
+        BitBlt(dc, (client.right - kPreviewSize) / 2, (client.bottom - kPreviewSize) / 2, kPreviewSize, kPreviewSize,
+               gWin32.previewDc, 0, 0, SRCCOPY);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETCURSOR:
+      SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+      return 1;
+    case WM_DESTROY:
+      if (gWin32.previewDc) {
+        SelectObject(gWin32.previewDc, gWin32.displaced);
+        DeleteDC(gWin32.previewDc);
+      }
+      if (gWin32.preview) DeleteObject(gWin32.preview);
+      gWin32.previewDc = nullptr;
+      gWin32.preview = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefScreenSaverProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return fChildPreview ? PreviewProc(window, message, wParam, lParam) : RunningProc(window, message, wParam, lParam);
+}
