@@ -17,6 +17,7 @@ GlObjects gGlObjects{};
 
 namespace {
 
+constexpr float kStartFieldOfView = 24.0f;  // the saver window's vertical field of view, landscape
 constexpr GLsizeiptr kPositionBytes = GLsizeiptr{kSlotTriangles} * 36;
 constexpr GLsizeiptr kColourBytes = GLsizeiptr{kSlotTriangles} * 12;
 constexpr GLsizeiptr kTexCoordBytes = GLsizeiptr{kSlotTexturedTriangles} * 24;
@@ -101,6 +102,26 @@ int32_t ShadowMapSize(int32_t width, int32_t height) {
   return FloorPowerOfTwo(2 * (width > height ? width : height));
 }
 
+void SetBaseGlState() {
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_NORMALIZE);
+  glShadeModel(GL_SMOOTH);
+  ReadGlCaps();
+  if (gGlCaps.version13) glEnable(GL_MULTISAMPLE);
+  glEnable(GL_CULL_FACE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  // Sharper textures at the grazing angles of the limb.
+  glTexEnvf(GL_TEXTURE_FILTER_CONTROL, GL_TEXTURE_LOD_BIAS, -1.5f);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  gMapData.maxTextureSize = gGlCaps.maxTextureSize;
+}
+
 void SetupGl(int32_t width, int32_t height) {
   SetUpLighting();
   const bool shadows = ShadowsInUse();
@@ -108,6 +129,14 @@ void SetupGl(int32_t width, int32_t height) {
   gInput.reliefTarget = static_cast<float>(gSaverSettings.ReliefExFactor);
   // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
   SetupMeshWork(gGlCaps.version14);
+  // The first frame draws slot 0 before any build. Its view is the identity, which is the start
+  // camera's orientation (looking down -z, +y up); with the window's field of view the sky pass
+  // then shows the stars the first scene frame will show, and with the relief factor the shadow
+  // pass gets a valid, if empty, box instead of glOrtho of zero size.
+  MeshSlot& first = gMeshWorker.slots[0];
+  first.aspect = static_cast<float>(width) / static_cast<float>(height);
+  first.fieldOfView = first.aspect >= 1.0f ? kStartFieldOfView : kStartFieldOfView / first.aspect;
+  first.reliefFactor = gInput.reliefTarget;
   BuildSceneTextures();
   if (gGlCaps.version15) CreateBuffers();
   if (shadows) CreateShadowTarget(width, height);

@@ -5,6 +5,11 @@
 
 #include <cstdint>
 
+// The GL state every pass starts from, set when the window's context is made; also reads the
+// capabilities (GLEW must be initialised on the current context) and hands the largest texture
+// size to the loader. Window thread, before the loader starts.
+void SetBaseGlState();
+
 // Window thread, context current, once the loaded flag has been seen; width and height are the
 // client size (both positive). Any failure ends the process with status 1.
 void SetupGl(int32_t width, int32_t height);

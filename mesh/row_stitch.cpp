@@ -33,17 +33,23 @@ inline Vec3 Cross(const Vec3& u, const Vec3& v) {
 
 template <StitchVariant V>
 inline void Emit(TriangleSink& sink, Corner a, Corner b, Corner c, bool closing, float poleS) {
-  if (sink.count >= sink.limit) FailMesh();
-  const uint32_t base = 3 * sink.count;
   const Vec3 pa = a.row->positions[a.index];
   const Vec3 pb = b.row->positions[b.index];
   const Vec3 pc = c.row->positions[c.index];
+  // (a - b) x (a - c), unnormalised: GL_NORMALIZE scales it.
+  const Vec3 normal = Cross(Difference(pa, pb), Difference(pa, pc));
+  // Near a pole, where rows are small circles, a candidate joining run ends tens of degrees apart
+  // can wind clockwise seen from outside although it is counter-clockwise in longitude and
+  // latitude. Such a triangle would face inward (culled, lit and shadowed wrongly), so it is left
+  // out. The test does not depend on heights: normal . a is the winding of the three directions
+  // from the planet centre, whatever their radii.
+  if (!(normal.x * pa.x + normal.y * pa.y + normal.z * pa.z > 0.0f)) return;
+  if (sink.count >= sink.limit) FailMesh();
+  const uint32_t base = 3 * sink.count;
   sink.positions[base] = pa;
   sink.positions[base + 1] = pb;
   sink.positions[base + 2] = pc;
   if constexpr (V == StitchVariant::ColourFaceNormals) {
-    // Unnormalised: GL_NORMALIZE scales it, and its length costs nothing to keep.
-    const Vec3 normal = Cross(Difference(pa, pb), Difference(pa, pc));
     sink.normals[base] = normal;
     sink.normals[base + 1] = normal;
     sink.normals[base + 2] = normal;

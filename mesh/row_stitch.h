@@ -36,8 +36,9 @@ enum class StitchVariant : uint8_t {
 };
 
 // Appends the strip between `previous` (the southern row) and `current` to the sink. Triangles face
-// outward: counter-clockwise seen from outside. A pair of rows where either is empty, or both hold
-// a single vertex, gives nothing. Runs on the mesh worker; allocates nothing.
+// outward, counter-clockwise seen from outside; a candidate that would not (near a pole) is left
+// out. A pair of rows where either is empty, or both hold a single vertex, gives nothing. Runs on
+// the mesh worker; allocates nothing.
 void StitchRows(StitchVariant variant, const RowVertices& previous, const RowVertices& current, TriangleSink& sink);
 
 // Ends the process at once with status 1 and no message, before a build writes past its limit or

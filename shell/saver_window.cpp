@@ -117,26 +117,6 @@ void SetRefreshRate(double hertz) {
   if (hertz > 1.0) gSaverWindow.refreshRate = hertz;
 }
 
-void SetBaseGlState() {
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_NORMALIZE);
-  glShadeModel(GL_SMOOTH);
-  ReadGlCaps();
-  if (gGlCaps.version13) glEnable(GL_MULTISAMPLE);
-  glEnable(GL_CULL_FACE);
-  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  // Sharper textures at the grazing angles of the limb.
-  glTexEnvf(GL_TEXTURE_FILTER_CONTROL, GL_TEXTURE_LOD_BIAS, -1.5f);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  gMapData.maxTextureSize = gGlCaps.maxTextureSize;
-}
-
 void StartLoader() { gSaverWindow.loader = std::thread(LoaderThreadMain); }
 
 void SaverFrame(bool hasFocus) {

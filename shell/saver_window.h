@@ -41,9 +41,6 @@ constexpr float kMouseGraceSeconds = 1.0f;  // the flyby ignores the mouse this 
 
 // A refresh rate of 0 or 1 is the display's "hardware default": keep 60 Hz.
 void SetRefreshRate(double hertz);
-// The GL state every pass starts from; also reads the capabilities (the context is current and
-// GLEW initialised). Creation, window thread.
-void SetBaseGlState();
 // Starts the loader thread. Creation, after "Loading..." is in both buffers.
 void StartLoader();
 // One frame (everything but the swap): the loading frame until the data is loaded, then ready

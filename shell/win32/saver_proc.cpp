@@ -8,6 +8,7 @@
 #include <GL/wglew.h>
 
 #include "camera/control_step.h"
+#include "gl/gl_setup.h"
 #include "gl/overlays.h"
 #include "mapdata/level_scan.h"
 #include "resources/resource_ids.h"

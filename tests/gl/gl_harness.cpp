@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "gl/gl_caps.h"
@@ -75,9 +76,14 @@ bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int wid
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  // OpenGL's rows run bottom up; pictures run top down.
-  for (int row = height - 1; row >= 0; --row)
-    png_write_row(png, const_cast<png_bytep>(&rgba[static_cast<size_t>(row) * width * 4]));
+  // OpenGL's rows run bottom up; pictures run top down. The window's alpha is not part of the
+  // picture (the clear colour leaves it 0), so the file is opaque as the screen is.
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+  for (int y = height - 1; y >= 0; --y) {
+    std::copy_n(&rgba[static_cast<size_t>(y) * width * 4], row.size(), row.begin());
+    for (size_t k = 3; k < row.size(); k += 4) row[k] = 255;
+    png_write_row(png, row.data());
+  }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return std::fclose(file) == 0;

@@ -222,6 +222,23 @@ TEST(RowStitch, SeamCoordinatesOfFullRowsLieBetweenOneAndTwo) {
   EXPECT_EQ(aboveOne, 3u);
 }
 
+TEST(RowStitch, CandidatesWindingInwardAreLeftOut) {
+  // Near a pole a candidate joining run ends far apart in longitude can turn clockwise seen from
+  // outside: here (R0 at 72, P0 at 19, P1 at 38) on rows at -80 and -79 degrees.
+  const TestRow p = MakeRow(1, -80.0f, {19, 38, 57}, 30);
+  const TestRow r = MakeRow(2, -79.0f, {72, 90}, 30);
+  Output out(10);
+  StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), out.sink);
+  ASSERT_EQ(out.sink.count, 2u);
+  // (R0, P1, P2) and (R0, P2, R1) remain.
+  const Corner expected[6] = {{2, 0}, {1, 1}, {1, 2}, {2, 0}, {1, 2}, {2, 1}};
+  for (uint32_t v = 0; v < 6; ++v) {
+    EXPECT_EQ(CornerOf(out, v).tag, expected[v].tag) << "vertex " << v;
+    EXPECT_EQ(CornerOf(out, v).index, expected[v].index) << "vertex " << v;
+  }
+  ExpectOutwardWithFaceNormals(out);
+}
+
 TEST(RowStitch, NothingForEmptyOrSinglePairs) {
   const TestRow one = MakeRow(1, 0.0f, {0}, 360);
   const TestRow other = MakeRow(2, 1.0f, {0}, 360);

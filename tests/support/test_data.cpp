@@ -15,10 +15,14 @@ bool WriteVector(const std::string& folder, const std::string& name, const std::
 }  // namespace
 
 TestDataSet MakeTestDataSet(uint32_t level, bool fullSize) {
+  return MakeTestDataSetWithRows(level, fullSize ? 360.0 * level : 12.0);
+}
+
+TestDataSet MakeTestDataSetWithRows(uint32_t level, double widest) {
   TestDataSet set;
   set.level = level;
   const uint32_t rows = RowCountForLevel(level);
-  const double widest = fullSize ? 360.0 * level : 12.0;
+  if (widest > 360.0 * level) widest = 360.0 * level;
   set.counts.resize(rows);
   uint64_t total = 0;
   for (uint32_t i = 0; i < rows; ++i) {

@@ -24,6 +24,8 @@ struct TestDataSet {
 // heights from -7000 to +9000 m in a fixed pattern. Full size: about 360 * level * cos(latitude)
 // nodes per row, as real data has.
 TestDataSet MakeTestDataSet(uint32_t level = 8, bool fullSize = false);
+// The same with about `widest` * cos(latitude) nodes per row (at most 360 * level).
+TestDataSet MakeTestDataSetWithRows(uint32_t level, double widest);
 
 // Index of node j of row i.
 uint64_t NodeIndex(const TestDataSet& set, uint32_t row, uint32_t j);

@@ -1,0 +1,255 @@
+// Command-line parsing and the usage text of the Linux program. The nine settings are not listed
+// here: their options, ranges and defaults are read from kSettingDefs, as the stores read them.
+#include "shell/linux/options.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int32_t kMinSize = 16;      // pixels; smaller windows show nothing useful
+constexpr int32_t kMaxSize = 16384;   // the largest viewport Mesa and most drivers allow
+constexpr uint32_t kMaxFrames = 1000000;
+
+// A whole decimal number that fits 32 bits (no sign, no spaces).
+bool ParseWhole(const std::string& text, uint32_t* value) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long long parsed = std::strtoull(text.c_str(), nullptr, 10);
+  if (parsed > UINT32_MAX) return false;
+  *value = static_cast<uint32_t>(parsed);
+  return true;
+}
+
+// An X window id as XScreenSaver writes it ("0x2a00007"), or in decimal.
+bool ParseWindowId(const std::string& text, unsigned long* id) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  if (digits.empty() || digits.size() > 16 ||
+      digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
+    return false;
+  errno = 0;
+  *id = std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10);
+  return errno == 0 && *id != 0;
+}
+
+bool ParseSize(const std::string& text, int32_t* width, int32_t* height) {
+  const size_t x = text.find('x');
+  uint32_t w = 0, h = 0;
+  if (x == std::string::npos || !ParseWhole(text.substr(0, x), &w) || !ParseWhole(text.substr(x + 1), &h)) return false;
+  if (w < kMinSize || h < kMinSize || w > kMaxSize || h > kMaxSize) return false;
+  *width = static_cast<int32_t>(w);
+  *height = static_cast<int32_t>(h);
+  return true;
+}
+
+bool EqualsIgnoringCase(const std::string& a, const char* b) {
+  if (a.size() != std::strlen(b)) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+// The table entry an option names: "--max-ppd", or the stored name itself ("--MaxPPD").
+int FindSetting(const std::string& option) {
+  for (size_t i = 0; i < kSettingCount; ++i) {
+    const std::string name = kSettingDefs[i].name;
+    if (option == "--" + SettingOptionName(name.c_str()) || EqualsIgnoringCase(option, ("--" + name).c_str()))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::string RangeText(const SettingDef& def) {
+  if (def.kind == SettingKind::Flag) return "0|1";
+  return std::to_string(def.minValue) + ".." + std::to_string(def.maxValue);
+}
+
+}  // namespace
+
+std::string SettingOptionName(const char* settingName) {
+  std::string out;
+  for (size_t i = 0; settingName[i]; ++i) {
+    const char c = settingName[i];
+    if (std::isupper(static_cast<unsigned char>(c)) && i > 0) {
+      // A new word starts at a capital after a small letter ("reliefEx") or at the last capital
+      // of a run that a small letter follows; "MaxPPD" stays "max-ppd".
+      const bool afterLower = std::islower(static_cast<unsigned char>(settingName[i - 1]));
+      const bool runEnds = std::isupper(static_cast<unsigned char>(settingName[i - 1])) &&
+                           std::islower(static_cast<unsigned char>(settingName[i + 1]));
+      if (afterLower || runEnds) out += '-';
+    }
+    out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+std::string UsageText() {
+  std::string text =
+      "usage: redsphere [options]\n"
+      "\n"
+      "Shows Mars as a lit 3D globe. Without a mode option it opens a window.\n"
+      "\n"
+      "modes:\n"
+      "  --fullscreen            the whole screen; a key, a mouse button or moving the mouse ends it\n"
+      "                          (in manual control only unknown keys and the middle button do)\n"
+      "  --window-id ID          draw into the existing X window ID (decimal or 0x hex), as an\n"
+      "                          XScreenSaver hack; XSCREENSAVER_WINDOW set in the environment does\n"
+      "                          the same\n"
+      "  --root                  draw into XSCREENSAVER_WINDOW, else into the screen's root window\n"
+      "  --frames N --out DIR    render N frames of the flyby (30 per second of flight) to\n"
+      "                          DIR/frame-00001.png ...; without DISPLAY a private Xvfb is used\n"
+      "  --size WxH              window or picture size in pixels (window 1024x768, pictures\n"
+      "                          1280x720)\n"
+      "  --configure             print the settings and where they are stored, then exit\n"
+      "  --help                  this text\n"
+      "\n"
+      "settings (for this run only; values outside a range are clamped):\n"
+      "  --data DIR              map data folder\n";
+  for (const SettingDef& def : kSettingDefs) {
+    std::string head = "  --" + SettingOptionName(def.name) + " " + RangeText(def);
+    if (head.size() < 26) head.resize(26, ' ');
+    else head += ' ';
+    text += head + def.meaning + " (default " + std::to_string(def.defaultValue) + ")\n";
+  }
+  text +=
+      "\n"
+      "Stored settings: one Name=value a line in $XDG_CONFIG_HOME/redsphere/settings.conf\n"
+      "(see --configure). Keys in manual control: F1 shows them.\n";
+  return text;
+}
+
+bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std::string* error) {
+  options = LinuxOptions{};
+  options.mode = RunMode::Window;
+  int modes = 0;
+  bool outGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i], value;
+    bool hasInlineValue = false;
+    const size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasInlineValue = true;
+    }
+    // XScreenSaver passes its hacks single-dash options.
+    if (arg == "-root") arg = "--root";
+    if (arg == "-window-id") arg = "--window-id";
+    auto takeValue = [&]() -> bool {
+      if (hasInlineValue) return true;
+      if (i + 1 >= argc) {
+        *error = arg + " needs a value";
+        return false;
+      }
+      value = argv[++i];
+      return true;
+    };
+    auto noValue = [&]() -> bool {
+      if (!hasInlineValue) return true;
+      *error = arg + " takes no value";
+      return false;
+    };
+
+    if (arg == "--help" || arg == "-h") {
+      if (!noValue()) return false;
+      options.help = true;
+    } else if (arg == "--configure") {
+      if (!noValue()) return false;
+      options.configure = true;
+    } else if (arg == "--fullscreen") {
+      if (!noValue()) return false;
+      options.mode = RunMode::Fullscreen;
+      ++modes;
+    } else if (arg == "--root") {
+      if (!noValue()) return false;
+      options.mode = RunMode::ForeignWindow;
+      options.rootWindow = true;
+      ++modes;
+    } else if (arg == "--window-id") {
+      if (!takeValue()) return false;
+      if (!ParseWindowId(value, &options.foreignWindow)) {
+        *error = "--window-id needs an X window id (decimal or 0x hex), not '" + value + "'";
+        return false;
+      }
+      options.mode = RunMode::ForeignWindow;
+      ++modes;
+    } else if (arg == "--frames") {
+      if (!takeValue()) return false;
+      if (!ParseWhole(value, &options.frameCount) || options.frameCount == 0 || options.frameCount > kMaxFrames) {
+        *error = "--frames needs a count from 1 to " + std::to_string(kMaxFrames) + ", not '" + value + "'";
+        return false;
+      }
+      options.mode = RunMode::Frames;
+      ++modes;
+    } else if (arg == "--out") {
+      if (!takeValue()) return false;
+      if (value.empty()) {
+        *error = "--out needs a folder";
+        return false;
+      }
+      options.outFolder = value;
+      outGiven = true;
+    } else if (arg == "--size") {
+      if (!takeValue()) return false;
+      if (!ParseSize(value, &options.width, &options.height)) {
+        *error = "--size needs WIDTHxHEIGHT, each " + std::to_string(kMinSize) + " to " + std::to_string(kMaxSize) +
+                 " pixels, not '" + value + "'";
+        return false;
+      }
+    } else if (arg == "--data") {
+      if (!takeValue()) return false;
+      if (value.empty() || value.size() >= kDataPathSize) {
+        *error = "--data needs a folder name of 1 to " + std::to_string(kDataPathSize - 1) + " bytes";
+        return false;
+      }
+      options.dataPath = value;
+    } else if (const int setting = FindSetting(arg); setting >= 0) {
+      if (!takeValue()) return false;
+      if (!ParseWhole(value, &options.settingValue[setting])) {
+        *error = arg + " needs a whole number (" + RangeText(kSettingDefs[setting]) + "), not '" + value + "'";
+        return false;
+      }
+      options.settingGiven[setting] = true;
+    } else {
+      *error = "unknown option '" + std::string(argv[i]) + "'";
+      return false;
+    }
+  }
+
+  if (modes > 1) {
+    *error = "choose one of --fullscreen, --window-id, --root and --frames";
+    return false;
+  }
+  if (options.mode == RunMode::Frames && !outGiven) {
+    *error = "--frames needs --out DIR";
+    return false;
+  }
+  if (outGiven && options.mode != RunMode::Frames) {
+    *error = "--out goes with --frames";
+    return false;
+  }
+  const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
+  const bool useEnvironment =
+      xscreensaverWindow && xscreensaverWindow[0] &&
+      ((options.mode == RunMode::ForeignWindow && options.rootWindow) || (modes == 0 && !options.help && !options.configure));
+  if (useEnvironment) {
+    if (!ParseWindowId(xscreensaverWindow, &options.foreignWindow)) {
+      *error = std::string("XSCREENSAVER_WINDOW is not an X window id: '") + xscreensaverWindow + "'";
+      return false;
+    }
+    options.mode = RunMode::ForeignWindow;
+  }
+  return true;
+}
+
+void ApplySettingOptions(const LinuxOptions& options, SaverSettings& settings) {
+  for (size_t i = 0; i < kSettingCount; ++i)
+    if (options.settingGiven[i]) SetSettingValue(settings, kSettingDefs[i], options.settingValue[i]);
+  // Derived from the period at every load; an option that changes the period must renew it.
+  settings.TerraformPeriodSeconds = static_cast<float>(settings.TerraformPeriod) * kTerraformPeriodStep;
+  if (!options.dataPath.empty()) {
+    std::memcpy(settings.DataPath, options.dataPath.c_str(), options.dataPath.size() + 1);
+  }
+}

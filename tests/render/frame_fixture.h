@@ -1,0 +1,128 @@
+// A loaded data set, a GL context on the test's Xvfb and the scene set up as the saver sets it up,
+// for tests that render whole frames and read back what a person would see.
+#pragma once
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "camera/camera_state.h"
+#include "camera/control_step.h"
+#include "gl/gl_caps.h"
+#include "gl/gl_setup.h"
+#include "mesh/mesh_worker.h"
+#include "render/frame.h"
+#include "render/terraform_blend.h"
+#include "tests/gl/gl_harness.h"
+#include "tests/mapdata/load_fixture.h"
+
+class FrameFixture : public LoadFixture {
+ protected:
+  static constexpr int kWidth = 400, kHeight = 300;
+
+  void SetUp() override {
+    LoadFixture::SetUp();
+    std::string why;
+    ASSERT_TRUE(GlHarnessStart(kWidth, kHeight, &why)) << why;
+    gSaverSettings.Shadows = 0;
+    gSaverSettings.Atmosphere = 0;
+    gSaverSettings.Clouds = 1;
+    gSaverSettings.SunPos = 4;
+    gSaverSettings.ReliefExFactor = 10;
+    gSaverSettings.AutoControl = 1;
+    gTerraform = TerraformState{false, 0.0f};
+  }
+  void TearDown() override {
+    if (setUp) {
+      TeardownGl();
+      setUp = false;
+    }
+    LoadFixture::TearDown();
+  }
+
+  // Loads the set and sets the scene up; `adjust` may switch capabilities off between reading
+  // them and the GL set-up, to take a fallback path.
+  void StartScene(const std::function<void()>& adjust = {}) {
+    WriteSet();
+    SetBaseGlState();
+    if (adjust) adjust();
+    gMapData.maxTextureSize = gGlCaps.maxTextureSize;
+    Load();
+    SetupGl(kWidth, kHeight);
+    setUp = true;
+    SetupInitialView(kWidth, kHeight);
+  }
+
+  // The saver's projection and camera view for this frame, then RenderFrame.
+  void RenderOneFrame(float seconds = 0.05f) {
+    CameraState& c = gCameraState;
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const float top = 3396000.0f + 10.0f * c.topHeight;
+    const float d = c.camera.point.distance;
+    const float nearPlane = std::max(1.0f, (d - top) * 0.6f);
+    gluPerspective(24.0, static_cast<double>(kWidth) / kHeight, nearPlane, d + 0.5 * top);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const SpherePoint& p = c.camera.point;
+    gluLookAt(p.x, p.y, p.z, p.x + 3375000.0 * c.camera.forward.x, p.y + 3375000.0 * c.camera.forward.y,
+              p.z + 3375000.0 * c.camera.forward.z, c.camera.up.x, c.camera.up.y, c.camera.up.z);
+    const GLfloat light[4] = {c.sun.x, c.sun.y, c.sun.z, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    RenderFrame(kWidth, kHeight, 24.0f, static_cast<float>(kWidth) / kHeight, seconds, c.spinAngle, c.camera, c.sun);
+  }
+
+  // Frames until the drawn slot carries the wanted terraform level (one frame of lag).
+  void RenderFrames(int count, float seconds = 0.05f) {
+    for (int i = 0; i < count; ++i) RenderOneFrame(seconds);
+  }
+
+  std::vector<uint8_t> Frame() { return GlReadPixels(0, 0, kWidth, kHeight); }
+
+  // Window position of a planet point at latitude, longitude (degrees) and height, with the
+  // matrices of the frame that was just drawn (the camera does not move in these tests).
+  bool Project(float latitude, float longitude, float radius, double* x, double* y) {
+    GLdouble model[16], projection[16];
+    GLint viewport[4] = {0, 0, kWidth, kHeight};
+    const MeshSlot& drawn = gMeshWorker.slots[1 - gMeshWorker.slotIndex];
+    for (int i = 0; i < 16; ++i) {
+      model[i] = drawn.viewMatrix[i];
+      projection[i] = drawn.projectionMatrix[i];
+    }
+    Vec3 p;
+    SphereToVec3(p, SphereCoords{radius, latitude, longitude});
+    GLdouble z;
+    return gluProject(p.x, p.y, p.z, model, projection, viewport, x, y, &z) == GL_TRUE;
+  }
+
+  void SavePicture(const std::string& name) {
+    const char* folder = std::getenv("REDSPHERE_PICTURES");
+    if (!folder) return;
+    std::filesystem::create_directories(folder);
+    WritePng(std::string(folder) + "/" + name, Frame(), kWidth, kHeight);
+  }
+
+  bool setUp = false;
+};
+
+// Mean colour of a square of pixels around (x, y).
+struct MeanColour {
+  double r, g, b;
+};
+inline MeanColour MeanAround(const std::vector<uint8_t>& pixels, int width, int x, int y, int radius) {
+  MeanColour sum{0, 0, 0};
+  int n = 0;
+  for (int j = y - radius; j <= y + radius; ++j)
+    for (int i = x - radius; i <= x + radius; ++i) {
+      const uint8_t* p = &pixels[(static_cast<size_t>(j) * width + i) * 4];
+      sum.r += p[0];
+      sum.g += p[1];
+      sum.b += p[2];
+      ++n;
+    }
+  return MeanColour{sum.r / n, sum.g / n, sum.b / n};
+}

@@ -1,0 +1,312 @@
+// Whole frames on Mesa: what the first and later frames show, the present-day and terraformed
+// looks, clouds, cast shadows, the GL state every pass must leave, the fallback paths for older
+// OpenGL, and GL set-up and tear-down leaving no object behind.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "gl/gl_objects.h"
+#include "gl/textures.h"
+#include "tests/render/frame_fixture.h"
+
+namespace {
+
+constexpr Colour kGround{200, 80, 40, 255};
+
+class FrameTest : public FrameFixture {
+ protected:
+  void SetUp() override {
+    FrameFixture::SetUp();
+    set = MakeTestDataSetWithRows(8, 360.0);  // fine enough for a round globe, small enough to be quick
+  }
+  // One colour everywhere; the south lies deep (sea in the terraformed look), the north on land.
+  void PaintGround() {
+    uint64_t n = 0;
+    for (uint32_t i = 0; i < set.counts.size(); ++i) {
+      const bool south = i < set.counts.size() / 2;
+      for (uint32_t j = 0; j < set.counts[i]; ++j, ++n) {
+        set.mars[n] = kGround;
+        set.topo[n] = south ? -4000 : 500;
+        set.areoid[n] = 0;
+      }
+    }
+  }
+  MeanColour At(const std::vector<uint8_t>& pixels, float latitude, float longitude, int radius = 2) {
+    double x = 0, y = 0;
+    EXPECT_TRUE(Project(latitude, longitude, 3396000.0f, &x, &y));
+    return MeanAround(pixels, kWidth, static_cast<int>(x), static_cast<int>(y), radius);
+  }
+  static double Brightness(const MeanColour& c) { return c.r + c.g + c.b; }
+};
+
+TEST_F(FrameTest, FirstFrameShowsOnlyTheSkyThenTheGlobeLitFromTheSun) {
+  PaintGround();
+  StartScene();
+  RenderOneFrame();
+  std::vector<uint8_t> first = Frame();
+  // The star straight ahead (azimuth 180, elevation 0) shines where the globe will be.
+  const MeanColour centre = MeanAround(first, kWidth, kWidth / 2, kHeight / 2, 2);
+  EXPECT_GT(Brightness(centre), 60.0);
+  const MeanColour offCentre = MeanAround(first, kWidth, kWidth / 2 + 40, kHeight / 2 + 30, 3);
+  EXPECT_LT(Brightness(offCentre), 3.0) << "no globe in the first frame";
+
+  RenderOneFrame();
+  SavePicture("frame_present.png");
+  const std::vector<uint8_t> second = Frame();
+  // The sun stands at longitude 330 (to the camera's left) and latitude 25.
+  const MeanColour sunSide = At(second, 10.0f, -40.0f);
+  const MeanColour farSide = At(second, -10.0f, 60.0f);
+  EXPECT_GT(Brightness(sunSide), 150.0);
+  EXPECT_GT(Brightness(sunSide), 3.0 * Brightness(farSide));
+  // Present-day ground keeps its hue: red over green over blue.
+  EXPECT_GT(sunSide.r, sunSide.g * 1.8);
+  EXPECT_GT(sunSide.g, sunSide.b * 1.4);
+}
+
+TEST_F(FrameTest, SeaFillsTheLowLandOnlyInTheTerraformedLook) {
+  PaintGround();
+  gSaverSettings.Clouds = 0;  // the sea, not the cloud layer above it
+  StartScene();
+  RenderFrames(3);
+  const std::vector<uint8_t> present = Frame();
+  const MeanColour lowPresent = At(present, -30.0f, -20.0f);
+  EXPECT_GT(lowPresent.r, lowPresent.b * 2.0) << "low land shows its own colour at level 0";
+
+  ToggleTerraformTarget();
+  RenderFrames(4, 5.0f);  // a long frame reaches level 60; the picture follows one frame later
+  ASSERT_EQ(gMeshWorker.slots[1 - gMeshWorker.slotIndex].terraformLevel, 60);
+  SavePicture("frame_terraformed.png");
+  const std::vector<uint8_t> terraformed = Frame();
+  const MeanColour lowTerraformed = At(terraformed, -30.0f, -20.0f);
+  EXPECT_GT(lowTerraformed.b, lowTerraformed.r * 1.2) << "deep water is blue";
+  const MeanColour highTerraformed = At(terraformed, 30.0f, -20.0f);
+  EXPECT_GT(highTerraformed.g + highTerraformed.r, 2.0 * highTerraformed.b * 0.5) << "land stays land";
+}
+
+TEST_F(FrameTest, CloudsOnlyAboveLevelThirty) {
+  PaintGround();
+  StartScene();
+  ToggleTerraformTarget();
+  RenderOneFrame(0.0f);              // level 0 -> 1
+  RenderOneFrame(29.0f / 30.0f);     // level 30
+  RenderFrames(2, 0.0f);             // hold at 30 until the drawn slot carries it
+  ASSERT_EQ(gMeshWorker.slots[1 - gMeshWorker.slotIndex].terraformLevel, 30);
+  const std::vector<uint8_t> withSetting = Frame();
+  gSaverSettings.Clouds = 0;
+  RenderFrames(2, 0.0f);
+  EXPECT_EQ(Frame(), withSetting) << "no clouds at level 30";
+
+  gSaverSettings.Clouds = 1;
+  RenderFrames(3, 5.0f);
+  const std::vector<uint8_t> clouded = Frame();
+  gSaverSettings.Clouds = 0;
+  RenderFrames(2, 0.0f);
+  const std::vector<uint8_t> clear = Frame();
+  size_t differing = 0;
+  for (size_t k = 0; k < clear.size(); k += 4)
+    if (std::abs(clouded[k] - clear[k]) + std::abs(clouded[k + 2] - clear[k + 2]) > 12) ++differing;
+  EXPECT_GT(differing, 2000u) << "clouds cover part of the globe at level 60";
+}
+
+// GL state that every pass must leave behind (the surface passes rely on it).
+void ExpectRestingState() {
+  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+  EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+  EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_Q));
+  if (gGlCaps.version13) {
+    EXPECT_TRUE(glIsEnabled(GL_MULTISAMPLE));
+  }
+  GLint value = 0;
+  glGetIntegerv(GL_DEPTH_FUNC, &value);
+  EXPECT_EQ(value, GL_LESS);
+  glGetIntegerv(GL_CULL_FACE_MODE, &value);
+  EXPECT_EQ(value, GL_BACK);
+  glGetIntegerv(GL_SHADE_MODEL, &value);
+  EXPECT_EQ(value, GL_SMOOTH);
+  GLboolean mask = GL_FALSE;
+  glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+  EXPECT_TRUE(mask);
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &value);
+  EXPECT_EQ(value, GL_MODULATE);
+  glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
+  EXPECT_EQ(value, GL_SINGLE_COLOR);
+  GLfloat v[4];
+  glGetLightfv(GL_LIGHT0, GL_AMBIENT, v);
+  EXPECT_FLOAT_EQ(v[0], 0.1f);
+  glGetLightfv(GL_LIGHT0, GL_DIFFUSE, v);
+  EXPECT_FLOAT_EQ(v[0], 0.9f);
+  glGetLightfv(GL_LIGHT0, GL_SPECULAR, v);
+  EXPECT_FLOAT_EQ(v[0], 1.0f);
+  glGetMaterialfv(GL_FRONT, GL_SPECULAR, v);
+  EXPECT_FLOAT_EQ(v[0], 0.02f);
+  glGetMaterialfv(GL_FRONT, GL_SHININESS, v);
+  EXPECT_FLOAT_EQ(v[0], 16.0f);
+  glGetIntegerv(GL_MATRIX_MODE, &value);
+  EXPECT_EQ(value, GL_PROJECTION);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(FrameTest, EveryPathLeavesTheRestingStateAndTheCallersMatrices) {
+  for (int shadows = 0; shadows <= 1; ++shadows) {
+    SCOPED_TRACE(shadows ? "shadows" : "plain");
+    gSaverSettings.Shadows = static_cast<uint8_t>(shadows);
+    gSaverSettings.Atmosphere = 1;
+    StartScene();
+    glGetError();
+    for (int level : {0, 60}) {
+      gTerraform = TerraformState{level == 60, level == 60 ? 60.0f : 0.0f};
+      RenderFrames(2, 0.0f);
+      GLfloat projection[16], modelview[16], projectionAfter[16], modelviewAfter[16];
+      glGetFloatv(GL_PROJECTION_MATRIX, projection);
+      glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+      RenderOneFrame(0.0f);
+      ExpectRestingState();
+      glGetFloatv(GL_PROJECTION_MATRIX, projectionAfter);
+      glGetFloatv(GL_MODELVIEW_MATRIX, modelviewAfter);
+      for (int i = 0; i < 16; ++i) {
+        EXPECT_FLOAT_EQ(projectionAfter[i], projection[i]);
+        EXPECT_FLOAT_EQ(modelviewAfter[i], modelview[i]);
+      }
+    }
+    TeardownGl();
+    setUp = false;
+    FreeMapData();
+  }
+}
+
+TEST_F(FrameTest, SetupMakesAndTeardownDeletesEveryObject) {
+  gSaverSettings.Shadows = 1;
+  StartScene();
+  const GlObjects objects = gGlObjects;
+  const SceneTextures textures = gTextures;
+  ASSERT_TRUE(gGlCaps.version15);
+  GLint size = 0;
+  glBindBuffer(GL_ARRAY_BUFFER, objects.buffers[kStarPositionBuffer]);
+  glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+  EXPECT_EQ(size, 40 * 12);
+  glBindBuffer(GL_ARRAY_BUFFER, objects.buffers[kPositionBuffer]);
+  glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &size);
+  EXPECT_EQ(size, 525000 * 36);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  ASSERT_NE(objects.ShadowFramebuffer, 0u);
+  EXPECT_EQ(objects.shadowWidth, 512);  // 400 x 300: twice the larger side, down to a power of two
+  glBindFramebuffer(GL_FRAMEBUFFER, objects.ShadowFramebuffer);
+  EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  GLint unit = 0;
+  glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &unit);
+  EXPECT_EQ(unit, GL_TEXTURE1);
+
+  TeardownGl();
+  setUp = false;
+  for (GLuint buffer : objects.buffers) EXPECT_FALSE(glIsBuffer(buffer)) << buffer;
+  for (GLuint texture : {textures.SeaTexture, textures.SunTexture, textures.CloudTexture, objects.ShadowDepthTexture})
+    EXPECT_FALSE(glIsTexture(texture)) << texture;
+  EXPECT_FALSE(glIsFramebuffer(objects.ShadowFramebuffer));
+  glClientActiveTexture(GL_TEXTURE0);
+}
+
+TEST_F(FrameTest, ShadowMapSizes) {
+  EXPECT_EQ(ShadowMapSize(800, 600), 1024);
+  EXPECT_EQ(ShadowMapSize(1920, 1080), 2048);
+  EXPECT_EQ(ShadowMapSize(1024, 768), 2048);
+  EXPECT_EQ(FloorPowerOfTwo(1000), 512);
+  EXPECT_EQ(FloorPowerOfTwo(700), 512);
+  EXPECT_EQ(FloorPowerOfTwo(1), 1);
+  EXPECT_EQ(FloorPowerOfTwo(0), 0);
+  EXPECT_EQ(FloorPowerOfTwo(-5), 0);
+}
+
+// A tall mountain near the evening side, with a low sun: the ground east of it lies in its
+// shadow when shadows are drawn, and is lit when they are not.
+class ShadowTest : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    set = MakeTestDataSet(8, true);
+    PaintGround();
+    const double peakLat = 0.0, peakLon = 40.0, radius = 4.0;
+    uint64_t n = 0;
+    for (uint32_t i = 0; i < set.counts.size(); ++i) {
+      const double lat = -90.0 + 0.125 * i;
+      for (uint32_t j = 0; j < set.counts[i]; ++j, ++n) {
+        const double lon = 360.0 * j / set.counts[i];
+        set.topo[n] = 500;
+        const double dLat = lat - peakLat, dLon = (lon - peakLon) * std::cos(lat * 3.14159265358979 / 180.0);
+        const double distance = std::sqrt(dLat * dLat + dLon * dLon);
+        if (distance < radius) set.topo[n] = static_cast<int16_t>(500 + 15500 * (1.0 - distance / radius));
+      }
+    }
+  }
+};
+
+TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
+  gSaverSettings.Shadows = 1;
+  StartScene();
+  RenderFrames(3);
+  SavePicture("frame_shadows.png");
+  const std::vector<uint8_t> shadowed = Frame();
+  gSaverSettings.Shadows = 0;  // the next frames take the plain path on the same mesh
+  RenderFrames(3);
+  SavePicture("frame_no_shadows.png");
+  const std::vector<uint8_t> plain = Frame();
+
+  const double behindShadowed = Brightness(At(shadowed, -1.0f, 46.0f));
+  const double behindPlain = Brightness(At(plain, -1.0f, 46.0f));
+  EXPECT_LT(behindShadowed, 0.7 * behindPlain) << "ground behind the mountain is darker with shadows";
+  // Away from the mountain both paths light the ground alike.
+  const double openShadowed = Brightness(At(shadowed, 10.0f, 10.0f));
+  const double openPlain = Brightness(At(plain, 10.0f, 10.0f));
+  EXPECT_NEAR(openShadowed, openPlain, 0.1 * openPlain + 6.0);
+}
+
+// Mean absolute difference per channel between two frames.
+double FrameDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  double sum = 0;
+  for (size_t k = 0; k < a.size(); ++k)
+    if (k % 4 != 3) sum += std::abs(a[k] - b[k]);
+  return sum / (a.size() * 3 / 4);
+}
+
+TEST_F(FrameTest, FallbackPathsDrawTheSameGlobe) {
+  PaintGround();
+  auto render = [&](const std::function<void()>& adjust, uint8_t shadows) {
+    gSaverSettings.Shadows = shadows;
+    gTerraform = TerraformState{true, 60.0f};
+    StartScene(adjust);
+    RenderFrames(3, 0.0f);
+    std::vector<uint8_t> pixels = Frame();
+    TeardownGl();
+    setUp = false;
+    glClientActiveTexture(GL_TEXTURE0);
+    FreeMapData();
+    return pixels;
+  };
+  const std::vector<uint8_t> reference = render({}, 0);
+  const std::vector<uint8_t> clientArrays = render([] { gGlCaps.version15 = false; }, 0);
+  EXPECT_LT(FrameDifference(reference, clientArrays), 0.05) << "client arrays";
+  const std::vector<uint8_t> noVersion14 = render([] { gGlCaps.version14 = false; }, 1);
+  EXPECT_LT(FrameDifference(reference, noVersion14), 1.0) << "without 1.4 shadows are off";
+  const std::vector<uint8_t> noVersion12 = render([] { gGlCaps.version12 = false; }, 0);
+  EXPECT_LT(FrameDifference(reference, noVersion12), 2.0) << "without 1.2";
+
+  const std::vector<uint8_t> framebuffer = render({}, 1);
+  const std::vector<uint8_t> copiedDepth = render([] {
+    gGlCaps.version30 = false;
+    gGlCaps.extFramebuffer = false;
+  }, 1);
+  EXPECT_LT(FrameDifference(framebuffer, copiedDepth), 2.0) << "shadow depth copied from the window";
+  EXPECT_GT(FrameDifference(framebuffer, reference), 0.0);
+}
+
+}  // namespace
