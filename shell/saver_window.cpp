@@ -46,20 +46,15 @@ void LoadingFrame() {
 void SetProjectionAndView() {
   SaverWindow& window = gSaverWindow;
   const CameraPose& camera = gCameraState.camera;
-  if (window.height == 0) window.height = 1;
-  if (window.width == 0) window.width = 1;
-  window.aspect = static_cast<float>(window.width) / static_cast<float>(window.height);
-  window.fieldOfView = window.aspect >= 1.0f ? kBaseFieldOfView : kBaseFieldOfView / window.aspect;
+  const FrameProjection projection =
+      ComputeProjection(window.width, window.height, camera.point.distance,
+                        gMeshWorker.currentRelief.load(std::memory_order_relaxed), gCameraState.topHeight);
+  window.aspect = projection.aspect;
+  window.fieldOfView = projection.fieldOfView;
   glViewport(0, 0, window.width, window.height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  // The clipping planes hug the globe: from just above its highest point to behind its centre.
-  const float top = kReferenceRadius + gMeshWorker.currentRelief.load(std::memory_order_relaxed) * gCameraState.topHeight;
-  const float d = camera.point.distance;
-  float nearPlane = static_cast<float>((d - top) * kNearFactor);
-  if (nearPlane < 1.0f) nearPlane = 1.0f;
-  const float farPlane = d + kFarFactor * top;
-  gluPerspective(window.fieldOfView, window.aspect, nearPlane, farPlane);
+  gluPerspective(projection.fieldOfView, projection.aspect, projection.nearPlane, projection.farPlane);
 
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
@@ -112,6 +107,20 @@ void ReadyFrame(bool hasFocus) {
 void StopCommands(int32_t& a, int32_t& b) { a = b = 0; }
 
 }  // namespace
+
+FrameProjection ComputeProjection(int32_t& width, int32_t& height, float cameraDistance, float relief, float topHeight) {
+  if (height == 0) height = 1;
+  if (width == 0) width = 1;
+  FrameProjection p;
+  p.aspect = static_cast<float>(width) / static_cast<float>(height);
+  p.fieldOfView = p.aspect >= 1.0f ? kBaseFieldOfView : kBaseFieldOfView / p.aspect;
+  // From just above the highest point of the globe to behind its centre.
+  const float top = kReferenceRadius + relief * topHeight;
+  p.nearPlane = static_cast<float>((cameraDistance - top) * kNearFactor);
+  if (p.nearPlane < 1.0f) p.nearPlane = 1.0f;
+  p.farPlane = cameraDistance + kFarFactor * top;
+  return p;
+}
 
 void SetRefreshRate(double hertz) {
   if (hertz > 1.0) gSaverWindow.refreshRate = hertz;

@@ -39,6 +39,13 @@ constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape w
 constexpr double kDefaultRefreshRate = 60.0;
 constexpr float kMouseGraceSeconds = 1.0f;  // the flyby ignores the mouse this long after the start
 
+// The frame's perspective: aspect, vertical field of view (24 degrees, widened for portrait
+// windows) and clipping planes hugging the globe. A zero width or height becomes 1 (stored back).
+struct FrameProjection {
+  float aspect, fieldOfView, nearPlane, farPlane;
+};
+FrameProjection ComputeProjection(int32_t& width, int32_t& height, float cameraDistance, float relief, float topHeight);
+
 // A refresh rate of 0 or 1 is the display's "hardware default": keep 60 Hz.
 void SetRefreshRate(double hertz);
 // Starts the loader thread. Creation, after "Loading..." is in both buffers.

@@ -1,0 +1,21 @@
+// The fake platform's side of shell/platform.h's saver-window calls.
+#include "tests/shell/fake_platform.h"
+
+#include "shell/platform.h"
+
+FakePlatform gFakePlatform{};
+
+bool PlatformCapsLockOn() { return gFakePlatform.capsLock; }
+void PlatformGetCursor(int32_t* x, int32_t* y) {
+  *x = gFakePlatform.cursorX;
+  *y = gFakePlatform.cursorY;
+}
+void PlatformSetCursor(int32_t x, int32_t y) {
+  gFakePlatform.cursorX = x;
+  gFakePlatform.cursorY = y;
+}
+int64_t PlatformCounter() { return gFakePlatform.counter; }
+int64_t PlatformCounterFrequency() { return 1000000; }
+void PlatformSleepMilliseconds(int32_t milliseconds) { gFakePlatform.counter += 1000LL * milliseconds; }
+bool PlatformDesktopFolder(char*, size_t) { return false; }
+void PlatformCopyFrame(int32_t, int32_t) { ++gFakePlatform.copiedFrames; }

@@ -1,0 +1,14 @@
+// A platform the input tests steer: a cursor that stays where it is put, Caps Lock, a counter,
+// and records of the screenshots asked for. Replaces the shells' platform calls in these tests.
+#pragma once
+
+#include <cstdint>
+
+struct FakePlatform {
+  int32_t cursorX, cursorY;
+  bool capsLock;
+  int64_t counter;
+  int copiedFrames;  // Print Screen copies asked for
+};
+
+extern FakePlatform gFakePlatform;

@@ -1,0 +1,291 @@
+// Keys, mouse and the per-frame control step as a user drives them: which keys are handled (an
+// unhandled key ends the saver), what each command does to the camera, the speed factors and the
+// limits, the flyby's zoom rule, the terraforming schedule and the frame's projection.
+#include <gtest/gtest.h>
+
+#include "camera/camera_state.h"
+#include "camera/control_step.h"
+#include "camera/flyby.h"
+#include "render/terraform_blend.h"
+#include "settings/saver_settings.h"
+#include "shell/saver_window.h"
+#include "tests/shell/fake_platform.h"
+
+namespace {
+
+class InputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gSaverSettings = DefaultSaverSettings();
+    gSaverSettings.AutoControl = 0;
+    gInput = InputState{};
+    gInput.reliefTarget = 10.0f;
+    gTerraform = TerraformState{false, 0.0f};
+    gFakePlatform = FakePlatform{};
+    ResetAutoState();
+    // The start pose of a 4:3 screen on a level-8 map: minimum distance 6,652,000 m.
+    CameraState& c = gCameraState;
+    c = CameraState{};
+    SetSpherical(c.initialCamera.point, kMaxCameraDistance, 0, 0);
+    SetOrientation(c.initialCamera, Vec3{0, 0, -1}, Vec3{0, 1, 0}, Vec3{1, 0, 0});
+    c.heading = c.camera = c.initialCamera;
+    SetSpherical(c.sun, 1.0f, 25.0f, 330.0f);
+    c.minDistance = 6652000.0f;
+    c.topHeight = 45000.0f;
+    gSaverWindow.cursorCentreX = 400;
+    gSaverWindow.cursorCentreY = 300;
+  }
+  void Step(float dt) {
+    CameraState& c = gCameraState;
+    ControlStep(dt, gFakePlatform.capsLock, c.camera, c.heading, c.initialCamera, c.sun, c.spinAngle);
+  }
+  void MoveMouse(int32_t dx, int32_t dy) {
+    gFakePlatform.cursorX = gSaverWindow.cursorCentreX + dx;
+    gFakePlatform.cursorY = gSaverWindow.cursorCentreY + dy;
+    SaverPollMouse();
+  }
+};
+
+TEST_F(InputTest, KeysThatEndTheSaverAndKeysThatDoNot) {
+  // Manual mode: these end the saver (not handled).
+  for (int32_t key : {9, 13, 16, 65, 90, 191, 200, 27})
+    EXPECT_FALSE(SaverKeyDown(key)) << key;
+  for (int32_t key : {17, 32, 33, 36, 37, 44, 48, 57, 73, 76, 96, 105, 107, 109, 112, 187, 188, 189, 190})
+    EXPECT_TRUE(SaverKeyDown(key)) << key;
+  // Esc only hides a help screen that is shown.
+  gInput.helpShown = true;
+  EXPECT_TRUE(SaverKeyDown(kKeyEscape));
+  EXPECT_FALSE(gInput.helpShown);
+  EXPECT_FALSE(SaverKeyDown(kKeyEscape));
+  // Automatic mode: only Print Screen is the saver's; its key-up copies the frame.
+  gSaverSettings.AutoControl = 1;
+  for (int32_t key : {17, 32, 37, 112})
+    EXPECT_FALSE(SaverKeyDown(key)) << key;
+  EXPECT_TRUE(SaverKeyDown(kKeySnapshot));
+  EXPECT_TRUE(SaverKeyUp(kKeySnapshot));
+  EXPECT_EQ(gFakePlatform.copiedFrames, 1);
+  EXPECT_FALSE(SaverKeyUp(kKeyLeft));
+}
+
+TEST_F(InputTest, CommandsFromKeys) {
+  SaverKeyDown(kKeyCtrl);
+  SaverKeyDown(kKeyPageUp);
+  EXPECT_EQ(gInput.zoom, 0);
+  EXPECT_EQ(gInput.roll, 1);
+  SaverKeyUp(kKeyPageUp);
+  EXPECT_EQ(gInput.roll, 0);
+  SaverKeyUp(kKeyCtrl);
+  SaverKeyDown(kKeyPageDown);
+  EXPECT_EQ(gInput.zoom, 1);
+  EXPECT_EQ(gInput.roll, 0);
+  SaverKeyUp(kKeyPad3);  // keypad 3 is where Page Down sits
+  EXPECT_EQ(gInput.zoom, 0);
+  SaverKeyDown(kKeyLeft);
+  EXPECT_EQ(gInput.horizontalMove, -1);
+  SaverKeyUp(kKeyPad4);
+  EXPECT_EQ(gInput.horizontalMove, 0);
+  SaverKeyDown('0');
+  EXPECT_FLOAT_EQ(gInput.reliefTarget, 10.0f);
+  SaverKeyDown('1');
+  EXPECT_FLOAT_EQ(gInput.reliefTarget, 1.0f);
+  SaverKeyDown(kKeyPad0 + 7);
+  EXPECT_FLOAT_EQ(gInput.reliefTarget, 7.0f);
+  SaverKeyDown(kKeySpace);
+  EXPECT_TRUE(gTerraform.TerraformTarget);
+  SaverKeyDown(kKeyF1);
+  EXPECT_TRUE(gInput.helpShown);
+}
+
+TEST_F(InputTest, ReliefRisesTwoPerSecondFourWithCapsLockAndStopsAtTen) {
+  gInput.reliefTarget = 1.0f;
+  SaverKeyDown(kKeyAdd);
+  Step(1.0f);
+  EXPECT_FLOAT_EQ(gInput.reliefTarget, 3.0f);
+  gFakePlatform.capsLock = true;
+  Step(1.0f);
+  EXPECT_FLOAT_EQ(gInput.reliefTarget, 7.0f);
+  Step(10.0f);
+  EXPECT_FLOAT_EQ(gInput.reliefTarget, 10.0f);
+  SaverKeyUp(kKeyAdd);
+  SaverKeyDown(kKeyOemMinus);
+  Step(100.0f);
+  EXPECT_FLOAT_EQ(gInput.reliefTarget, 1.0f);
+}
+
+TEST_F(InputTest, MouseMotionCountsAndSpeedFactor) {
+  for (int frame = 1; frame <= 10; ++frame) MoveMouse(5, 1);
+  EXPECT_EQ(gInput.horizontalCount, 10);
+  EXPECT_EQ(gInput.horizontalMove, 1);
+  EXPECT_EQ(gFakePlatform.cursorX, 400) << "the cursor goes back to the centre";
+  // Ten frames: the move runs 20/15 as fast as the key's.
+  const float start = gCameraState.camera.point.longitude;
+  Step(0.1f);
+  const float withMouse = gCameraState.camera.point.longitude - start;
+  SetUp();
+  gInput.horizontalMove = 1;
+  Step(0.1f);
+  const float withKey = gCameraState.camera.point.longitude - start;
+  EXPECT_NEAR(withMouse / withKey, 20.0f / 15.0f, 0.02f);
+  for (int frame = 1; frame <= 20; ++frame) MoveMouse(-3, 0);
+  EXPECT_EQ(gInput.horizontalCount, 15);
+  EXPECT_EQ(gInput.horizontalMove, -1);
+
+  // Mostly horizontal motion leaves the vertical commands as they were; no motion stops both.
+  gInput.verticalMove = 1;
+  gInput.verticalCount = 3;
+  MoveMouse(4, 2);
+  EXPECT_EQ(gInput.verticalMove, 1);
+  MoveMouse(0, 0);
+  EXPECT_EQ(gInput.horizontalMove, 0);
+  EXPECT_EQ(gInput.horizontalCount, 0);
+  EXPECT_EQ(gInput.verticalMove, 0);
+  // Ctrl turns the view instead; the cursor going down looks down.
+  SaverKeyDown(kKeyCtrl);
+  MoveMouse(0, 7);
+  EXPECT_EQ(gInput.pitch, -1);
+  EXPECT_EQ(gInput.verticalMove, 0);
+  // One wheel notch zooms for exactly one frame.
+  SaverKeyUp(kKeyCtrl);
+  gInput.wheelDelta = 120;
+  MoveMouse(0, 0);
+  EXPECT_EQ(gInput.zoom, -1);
+  EXPECT_TRUE(gInput.wheelActive);
+  MoveMouse(0, 0);
+  EXPECT_EQ(gInput.zoom, 0);
+  EXPECT_FALSE(gInput.wheelActive);
+}
+
+TEST_F(InputTest, ZoomStaysWithinTheDistanceLimitsWhateverTheFrameTime) {
+  gInput.zoom = -1;
+  for (float dt : {0.03f, 5.0f, 1000.0f}) {
+    Step(dt);
+    EXPECT_GE(gCameraState.camera.point.distance, gCameraState.minDistance) << dt;
+  }
+  EXPECT_FLOAT_EQ(gCameraState.camera.point.distance, gCameraState.minDistance);
+  gInput.zoom = 1;
+  Step(1000.0f);
+  EXPECT_FLOAT_EQ(gCameraState.camera.point.distance, kMaxCameraDistance);
+}
+
+TEST_F(InputTest, ResetAndCancelRotation) {
+  gInput.pitch = 1;
+  gInput.horizontalMove = 1;
+  Step(0.5f);
+  EXPECT_GT(gCameraState.camera.forward.y, 0.01f) << "looked up";
+  gInput.cancelRotationRequest = true;
+  Step(0.0f);
+  EXPECT_EQ(gInput.horizontalMove, 0);
+  EXPECT_FALSE(Vec3Differ(gCameraState.camera.forward, gCameraState.heading.forward));
+  EXPECT_GT(gCameraState.camera.point.longitude, 1.0f) << "the position stays";
+  gInput.resetRequest = true;
+  Step(0.0f);
+  EXPECT_FALSE(Vec3Differ(PointPosition(gCameraState.camera.point), PointPosition(gCameraState.initialCamera.point)));
+}
+
+TEST_F(InputTest, SunSpinsHalfADegreePerSecondAndTheStartPoseTurnsWithItInManualMode) {
+  Step(2.0f);
+  EXPECT_NEAR(gCameraState.spinAngle, 359.0f, 1e-3f);
+  EXPECT_NEAR(gCameraState.sun.longitude, 329.0f, 1e-3f);
+  EXPECT_NEAR(gCameraState.initialCamera.point.longitude, 359.0f, 1e-3f);
+  gSaverSettings.AutoControl = 1;
+  const float before = gCameraState.initialCamera.point.longitude;
+  Step(2.0f);
+  EXPECT_FLOAT_EQ(gCameraState.initialCamera.point.longitude, before);
+  EXPECT_NEAR(gCameraState.sun.longitude, 328.0f, 1e-3f);
+}
+
+TEST_F(InputTest, FlybySinksTowardsTheSunAndClimbsAwayWithinTheLimits) {
+  CameraState& c = gCameraState;
+  // The first frame compares against an alignment of 1: it always climbs (here at the maximum: 0).
+  FlybyStep(c.camera, c.sun);
+  EXPECT_EQ(gInput.zoom, 0);
+  SetDistance(c.camera.point, 10000000.0f);
+  gAuto.previousAlignment = 1.0f;
+  FlybyStep(c.camera, c.sun);
+  EXPECT_EQ(gInput.zoom, 1);
+  gAuto.previousAlignment = -1.0f;  // moving towards the sun side
+  FlybyStep(c.camera, c.sun);
+  EXPECT_EQ(gInput.zoom, -1);
+  SetDistance(c.camera.point, c.minDistance);
+  gAuto.previousAlignment = -1.0f;
+  FlybyStep(c.camera, c.sun);
+  EXPECT_EQ(gInput.zoom, 0) << "no push below the limit";
+}
+
+TEST_F(InputTest, TerraformScheduleCycles) {
+  struct Case {
+    uint32_t period;  // setting, in steps of 20 s
+    float on, off;    // seconds into the cycle where the look switches
+  } cases[] = {{1, 2.0f, 12.0f}, {10, 2.0f, 102.0f}};
+  for (const Case& c : cases) {
+    SetUp();
+    gSaverSettings.TerraformMode = 2;
+    gSaverSettings.TerraformPeriod = c.period;
+    gSaverSettings.TerraformPeriodSeconds = 20.0f * c.period;
+    const float dt = 0.25f;
+    std::vector<float> switches;
+    bool target = false;
+    for (float t = dt; t <= 2.0f * gSaverSettings.TerraformPeriodSeconds + 1.0f; t += dt) {
+      TerraformSchedule(dt);
+      if (gTerraform.TerraformTarget != target) {
+        target = gTerraform.TerraformTarget;
+        switches.push_back(t);
+      }
+    }
+    ASSERT_EQ(switches.size(), 4u) << c.period;
+    EXPECT_NEAR(switches[0], c.on + dt, dt) << c.period;
+    EXPECT_NEAR(switches[1], c.off + dt, dt) << c.period;
+    // The next cycle starts after one frame at the period's end.
+    EXPECT_NEAR(switches[2] - switches[0], gSaverSettings.TerraformPeriodSeconds + dt, dt) << c.period;
+  }
+}
+
+TEST_F(InputTest, SpaceInvertsThePeriodicLookAndEndsTheOnceLook) {
+  gSaverSettings.TerraformMode = 2;
+  gSaverSettings.TerraformPeriodSeconds = 20.0f;
+  for (int i = 0; i < 20; ++i) TerraformSchedule(0.25f);  // 5 s: on
+  ASSERT_TRUE(gTerraform.TerraformTarget);
+  SaverKeyDown(kKeySpace);
+  EXPECT_FALSE(gTerraform.TerraformTarget);
+  for (int i = 0; i < 32; ++i) TerraformSchedule(0.25f);  // 13 s: the schedule's switch turns it on
+  EXPECT_TRUE(gTerraform.TerraformTarget);
+
+  SetUp();
+  gSaverSettings.TerraformMode = 1;
+  for (int i = 0; i < 12; ++i) TerraformSchedule(0.25f);
+  EXPECT_TRUE(gTerraform.TerraformTarget);
+  SaverKeyDown(kKeySpace);
+  for (int i = 0; i < 400; ++i) TerraformSchedule(0.25f);
+  EXPECT_FALSE(gTerraform.TerraformTarget) << "the once schedule never acts again";
+}
+
+TEST_F(InputTest, ProjectionOfTheFrame) {
+  int32_t width = 800, height = 0;
+  FrameProjection p = ComputeProjection(width, height, 27168000.0f, 10.0f, 45000.0f);
+  EXPECT_EQ(height, 1);
+  EXPECT_FLOAT_EQ(p.aspect, 800.0f);
+  EXPECT_FLOAT_EQ(p.fieldOfView, 24.0f);
+  width = 600;
+  height = 800;
+  p = ComputeProjection(width, height, 27168000.0f, 10.0f, 45000.0f);
+  EXPECT_FLOAT_EQ(p.fieldOfView, 32.0f);  // portrait: 24 / 0.75
+  EXPECT_NEAR(p.nearPlane, (27168000.0f - 3846000.0f) * 0.6f, 2.0f);
+  EXPECT_NEAR(p.farPlane, 27168000.0f + 1923000.0f, 2.0f);
+  width = height = 0;
+  p = ComputeProjection(width, height, 3400000.0f, 10.0f, 45000.0f);
+  EXPECT_EQ(width, 1);
+  EXPECT_FLOAT_EQ(p.fieldOfView, 24.0f);
+  EXPECT_FLOAT_EQ(p.nearPlane, 1.0f) << "inside the top of the globe the near plane stays at 1";
+}
+
+TEST_F(InputTest, RefreshRatesOfZeroOrOneKeepSixtyHertz) {
+  gSaverWindow.refreshRate = 60.0;
+  SetRefreshRate(0);
+  SetRefreshRate(1);
+  EXPECT_EQ(gSaverWindow.refreshRate, 60.0);
+  SetRefreshRate(75);
+  EXPECT_EQ(gSaverWindow.refreshRate, 75.0);
+  gSaverWindow.refreshRate = 60.0;
+}
+
+}  // namespace
