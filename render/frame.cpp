@@ -3,6 +3,7 @@
 
 #include <GL/glew.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "gl/gl_caps.h"
@@ -55,6 +56,10 @@ void PointAtSlot(const MeshSlot& slot) {
   glColorPointer(4, GL_UNSIGNED_BYTE, 0, slot.colours);
 }
 
+double Seconds(std::chrono::steady_clock::time_point from) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+}
+
 }  // namespace
 
 void DrawTriangles(uint32_t first, uint32_t count) {
@@ -66,7 +71,10 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
   MeshWorkerState& worker = gMeshWorker;
   const bool shadows = ShadowsInUse();
 
+  FrameTimings* timings = gFrame.timings;
+  auto mark = std::chrono::steady_clock::now();
   WaitMeshReady();
+  if (timings) timings->waitSeconds = Seconds(mark);
   const uint32_t drawn = worker.slotIndex, filled = 1 - drawn;
   MeshSlot& draw = worker.slots[drawn];
   MeshSlot& next = worker.slots[filled];
@@ -99,18 +107,34 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
   // From here the worker builds the other slot; this frame reads only the drawn one.
   RequestMeshBuild(filled);
 
+  if (timings) mark = std::chrono::steady_clock::now();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
   SkyPass(draw.fieldOfView, draw.aspect, draw.spinAngle, draw.lightPosition);
 
+  double skySeconds = 0.0;
+  if (timings) {
+    glFinish();
+    skySeconds = Seconds(mark);
+    mark = std::chrono::steady_clock::now();
+  }
   if (gGlCaps.version15) UploadSlot(draw);
   else PointAtSlot(draw);
   glEnableClientState(GL_NORMAL_ARRAY);
+  if (timings) {
+    glFinish();
+    timings->uploadSeconds = Seconds(mark);
+    mark = std::chrono::steady_clock::now();
+  }
 
   if (shadows) ShadowPass(draw, width, height);
   else SurfacePass(draw);
   if (gSaverSettings.Atmosphere) AtmospherePass(draw);
+  if (timings) {
+    glFinish();
+    timings->drawSeconds = skySeconds + Seconds(mark);
+  }
 
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();

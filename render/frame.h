@@ -8,9 +8,18 @@
 #include "camera/camera_state.h"
 #include "mesh/mesh_slot.h"
 
+// Where a frame's time goes, for the benchmark: filled only when FrameState::timings is set, and
+// then each part ends with glFinish so the GL work is counted where it is issued.
+struct FrameTimings {
+  double waitSeconds;    // blocked on the mesh worker
+  double uploadSeconds;  // handing the slot's arrays to GL
+  double drawSeconds;    // sky, surface (or shadows) and atmosphere
+};
+
 // Renderer state besides the slots; window thread only.
 struct FrameState {
-  SpherePoint sun;  // this frame's sun, copied for the light position and the shadow camera
+  SpherePoint sun;          // this frame's sun, copied for the light position and the shadow camera
+  FrameTimings* timings;    // null except in the benchmark
 };
 
 extern FrameState gFrame;
