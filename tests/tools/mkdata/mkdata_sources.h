@@ -1,0 +1,37 @@
+// Small stand-ins for the packaged sources (colour map, cloud cover, star catalogue, marker file)
+// written by the data builder's tests, and a way to run the built program and collect its output.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/mkdata/mkdata.h"
+
+// Writes a baseline JPEG of width x height pixels (channels 1 or 3, rows from the top).
+bool WriteJpegFile(const std::string& path, uint32_t width, uint32_t height, uint32_t channels,
+                   const std::vector<uint8_t>& pixels);
+
+// Writes a 256 x 128 colour map, a 128 x 64 cloud cover, a six-star catalogue (three stars
+// brighter than magnitude 3.5) and a marker file naming Schiaparelli into folder, and points
+// options at them. False if anything cannot be written.
+bool WriteSmallSources(const std::string& folder, MkdataOptions& options);
+constexpr size_t kSmallCatalogueBright = 3, kSmallCatalogueDim = 3;
+
+// RunMkdata in this process, its summary lines sent to /dev/null instead of the test log.
+bool RunMkdataQuietly(const MkdataOptions& options, std::string& error);
+
+struct ProgramRun {
+  int status;          // exit status, or -1 if the program did not exit normally
+  std::string output;  // standard output
+  std::string errors;  // standard error
+};
+// Runs the built redsphere-mkdata with arguments and waits for it to end.
+ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments);
+// Runs it and kills it (SIGKILL) as soon as killNow() returns true, polled every millisecond
+// while it runs; status is -1 when it was killed.
+ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow);
+
+// The ".hex" files of a folder with their bytes, by name.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> HexFiles(const std::string& folder);

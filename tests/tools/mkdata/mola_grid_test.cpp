@@ -1,0 +1,195 @@
+// The MOLA MEGDR reader on small grids written here: big- and little-endian samples, scaling and
+// offset, radius grids, labels that point into the image by record, west-positive longitudes, and
+// clear errors for labels and images it cannot use.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_data.h"
+#include "tests/tools/mkdata/mkdata_sources.h"
+#include "tools/mkdata/mola_grid.h"
+#include "tools/mkdata/node_grid.h"
+
+namespace {
+
+// A one-sample-per-degree global grid: 180 lines of 360 samples.
+constexpr uint32_t kLines = 180, kSamples = 360;
+
+int16_t RawSample(uint32_t line, uint32_t sample) { return static_cast<int16_t>(7 * sample - 5 * line - 300); }
+
+struct GridFile {
+  std::string sampleType = "MSB_INTEGER";
+  double scale = 1.0, offset = 0.0;
+  uint32_t record = 0;        // ^IMAGE record pointer (0: none, the image starts at byte 0)
+  uint32_t recordBytes = 720;
+  std::string longitudes = "EAST";
+  double westernmost = 0.0, easternmost = 360.0;
+  double maximumLatitude = 90.0;
+  size_t dropBytes = 0;       // leaves the image this much short
+};
+
+// Writes NAME.IMG and NAME.LBL into folder; returns the image path.
+std::string WriteGrid(const TempFolder& folder, const std::string& name, const GridFile& grid) {
+  const bool big = grid.sampleType.rfind("MSB", 0) == 0;
+  std::vector<uint8_t> bytes(grid.record > 1 ? size_t{grid.record - 1} * grid.recordBytes : 0, 0xEE);
+  for (uint32_t line = 0; line < kLines; ++line)
+    for (uint32_t sample = 0; sample < kSamples; ++sample) {
+      const uint16_t v = static_cast<uint16_t>(RawSample(line, sample));
+      bytes.push_back(static_cast<uint8_t>(big ? v >> 8 : v & 0xFF));
+      bytes.push_back(static_cast<uint8_t>(big ? v & 0xFF : v >> 8));
+    }
+  bytes.resize(bytes.size() - grid.dropBytes);
+  const std::string image = (folder / (name + ".IMG")).string();
+  EXPECT_TRUE(WriteFileBytes(image, bytes.data(), bytes.size()));
+  std::string pointer = "\"" + name + ".IMG\"";
+  if (grid.record) pointer = "(\"" + name + ".IMG\", " + std::to_string(grid.record) + ")";
+  const std::string label =
+      "PDS_VERSION_ID = PDS3\n"
+      "RECORD_TYPE = FIXED_LENGTH\n"
+      "RECORD_BYTES = " + std::to_string(grid.recordBytes) + "\n"
+      "^IMAGE = " + pointer + "\n"
+      "OBJECT = IMAGE\n"
+      "  LINES = 180\n"
+      "  LINE_SAMPLES = 360 /* one per degree */\n"
+      "  SAMPLE_TYPE = " + grid.sampleType + "\n"
+      "  SAMPLE_BITS = 16\n"
+      "  UNIT = METER\n"
+      "  SCALING_FACTOR = " + std::to_string(grid.scale) + "\n"
+      "  OFFSET = " + std::to_string(grid.offset) + "\n"
+      "END_OBJECT = IMAGE\n"
+      "OBJECT = IMAGE_MAP_PROJECTION\n"
+      "  MAP_PROJECTION_TYPE = \"SIMPLE CYLINDRICAL\"\n"
+      "  MAP_RESOLUTION = 1.0 <PIXEL/DEGREE>\n"
+      "  MAXIMUM_LATITUDE = " + std::to_string(grid.maximumLatitude) + " <DEGREE>\n"
+      "  MINIMUM_LATITUDE = -90.0 <DEGREE>\n"
+      "  LINE_PROJECTION_OFFSET = 90.5 <PIXEL>\n"
+      "  WESTERNMOST_LONGITUDE = " + std::to_string(grid.westernmost) + " <DEGREE>\n"
+      "  EASTERNMOST_LONGITUDE = " + std::to_string(grid.easternmost) + " <DEGREE>\n"
+      "  POSITIVE_LONGITUDE_DIRECTION = \"" + grid.longitudes + "\"\n"
+      "END_OBJECT = IMAGE_MAP_PROJECTION\n"
+      "END\n";
+  EXPECT_TRUE(WriteFileBytes((folder / (name + ".lbl")).string(), label.data(), label.size()));
+  return image;
+}
+
+TEST(MolaGrid, ReadsSamplesWhereTheLabelPutsThem) {
+  TempFolder folder;
+  struct Case {
+    const char* what;
+    GridFile grid;
+    bool openLabel;          // pass the .lbl rather than the .img
+    double westEdgeLonDeg;   // east longitude of the western edge of column 0
+    double metresPerRaw, metresOffset;
+  };
+  GridFile big, little, radius, byRecord, westward;
+  little.sampleType = "LSB_INTEGER";
+  little.scale = 2.0;
+  little.offset = 10.0;
+  radius.offset = 3396000.0;
+  byRecord.record = 3;
+  westward.longitudes = "WEST";
+  westward.westernmost = 180.0;
+  westward.easternmost = -180.0;
+  const Case cases[] = {
+      {"big-endian topography", big, false, 0.0, 1.0, 0.0},
+      {"little-endian, scaled and offset", little, false, 0.0, 2.0, 10.0},
+      {"areoid radius grid", radius, false, 0.0, 1.0, 0.0},
+      {"image two records into its file, opened by its label", byRecord, true, 0.0, 1.0, 0.0},
+      {"west-positive longitudes, 180 W at the left edge", westward, false, 180.0, 1.0, 0.0},
+  };
+  int serial = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string name = "GRID" + std::to_string(serial++);
+    const std::string image = WriteGrid(folder, name, c.grid);
+    MolaGrid grid;
+    std::string error;
+    ASSERT_TRUE(ReadMolaGrid(c.openLabel ? (folder / (name + ".lbl")).string() : image, grid, error)) << error;
+    EXPECT_EQ(grid.lines, kLines);
+    EXPECT_EQ(grid.samples, kSamples);
+    for (uint32_t line : {0u, 1u, 89u, 179u})
+      for (uint32_t sample : {0u, 5u, 180u, 359u}) {
+        const double lat = 90.0 - (line + 0.5), lon = c.westEdgeLonDeg + sample + 0.5;
+        const double expected = c.metresOffset + c.metresPerRaw * RawSample(line, sample);
+        EXPECT_DOUBLE_EQ(SampleMolaGrid(grid, lat, lon), expected) << line << " " << sample;
+      }
+    // Half-way between four samples: their mean.
+    const double between = SampleMolaGrid(grid, 90.0 - 11.0, c.westEdgeLonDeg + 21.0);
+    const double mean = (RawSample(10, 20) + RawSample(10, 21) + RawSample(11, 20) + RawSample(11, 21)) / 4.0;
+    EXPECT_DOUBLE_EQ(between, c.metresOffset + c.metresPerRaw * mean);
+  }
+}
+
+TEST(MolaGrid, RefusesWhatItCannotUse) {
+  TempFolder folder;
+  GridFile partial, shortImage, unsignedSamples;
+  partial.maximumLatitude = 44.0;
+  shortImage.dropBytes = 2;
+  unsignedSamples.sampleType = "MSB_UNSIGNED_INTEGER";
+  struct Case {
+    const char* what;
+    GridFile grid;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a quarter of the planet", partial, "does not cover the whole planet"},
+      {"an image one sample short", shortImage, "is shorter than its label says"},
+      {"unsigned samples", unsignedSamples, "is not a signed 16-bit integer"},
+  };
+  int serial = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string image = WriteGrid(folder, "BAD" + std::to_string(serial++), c.grid);
+    MolaGrid grid;
+    std::string error;
+    EXPECT_FALSE(ReadMolaGrid(image, grid, error));
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+  }
+  MolaGrid grid;
+  std::string error;
+  const std::string lonely = (folder / "LONELY.IMG").string();
+  ASSERT_TRUE(WriteFileBytes(lonely, "xx", 2));
+  EXPECT_FALSE(ReadMolaGrid(lonely, grid, error));
+  EXPECT_NE(error.find("cannot open the label"), std::string::npos) << error;
+  const std::string noLines = "PDS_VERSION_ID = PDS3\n^IMAGE = \"LONELY.IMG\"\nEND\n";
+  ASSERT_TRUE(WriteFileBytes((folder / "LONELY.lbl").string(), noLines.data(), noLines.size()));
+  EXPECT_FALSE(ReadMolaGrid(lonely, grid, error));
+  EXPECT_NE(error.find("no valid LINES"), std::string::npos) << error;
+}
+
+TEST(MolaGrid, ReplacesTheSynthesizedReliefAndAreoid) {
+  TempFolder folder;
+  MkdataOptions options;
+  ASSERT_TRUE(WriteSmallSources(folder.str(), options));
+  GridFile areoid;
+  areoid.offset = 3396000.0;
+  options.molaTopo = WriteGrid(folder, "TOPO", GridFile{});
+  options.molaAreoid = WriteGrid(folder, "AREOID", areoid);
+  options.levels = {2};
+  options.outputFolder = (folder / "data").string();
+  std::string error;
+  ASSERT_TRUE(RunMkdataQuietly(options, error)) << error;
+  MolaGrid topoGrid, areoidGrid;
+  ASSERT_TRUE(ReadMolaGrid(options.molaTopo, topoGrid, error)) << error;
+  ASSERT_TRUE(ReadMolaGrid(options.molaAreoid, areoidGrid, error)) << error;
+
+  const std::vector<uint8_t> topo = ReadFileBytes(options.outputFolder + "/topo2.hex");
+  const std::vector<uint8_t> areoidBytes = ReadFileBytes(options.outputFolder + "/areoid2.hex");
+  const std::vector<uint32_t> counts = NodeRowCounts(2);
+  uint64_t node = 0;
+  for (uint32_t row = 0; row < counts.size(); ++row)
+    for (uint32_t j = 0; j < counts[row]; ++j, ++node) {
+      if ((row * 7 + j) % 97 != 0) continue;  // a spread of nodes over the whole grid
+      const double lat = NodeRowLatitude(2, row), lon = NodeLongitude(counts[row], j);
+      int16_t t, a;
+      std::memcpy(&t, &topo[node * 2], 2);
+      std::memcpy(&a, &areoidBytes[node * 2], 2);
+      ASSERT_EQ(t, std::lround(SampleMolaGrid(topoGrid, lat, lon))) << row << " " << j;
+      ASSERT_EQ(a, std::lround(SampleMolaGrid(areoidGrid, lat, lon))) << row << " " << j;
+    }
+  EXPECT_EQ(node * 2, topo.size());
+}
+
+}  // namespace

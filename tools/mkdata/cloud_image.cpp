@@ -1,0 +1,92 @@
+// Cloud stretch and detail.
+#include "tools/mkdata/cloud_image.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/mkdata/noise.h"
+
+namespace {
+
+constexpr double kClearShare = 0.40, kDenseShare = 0.98;
+// Detail in grey levels, from four source texels in wavelength, halving in wavelength and falling
+// by kDetailGain per octave down to twice the texel size.
+constexpr double kDetailLevels = 30.0, kDetailGain = 0.6;
+// Alpha curve: a little below linear, so thin cloud stays thin.
+constexpr double kAlphaGamma = 1.2;
+constexpr uint32_t kCloudDetailSalt = 0xC10D5u;
+
+double Percentile(const double* histogram, double total, double share) {
+  double running = 0.0;
+  for (int level = 0; level < 256; ++level) {
+    running += histogram[level];
+    if (running >= share * total) return level;
+  }
+  return 255.0;
+}
+
+}  // namespace
+
+CloudSource MakeCloudSource(const SourceImage& picture) {
+  CloudSource source;
+  source.grey.width = picture.width;
+  source.grey.height = picture.height;
+  source.grey.channels = 1;
+  source.grey.pixels.resize(size_t{picture.width} * picture.height);
+  double histogram[256] = {};
+  double total = 0.0;
+  for (uint32_t y = 0; y < picture.height; ++y) {
+    // Rows near the poles cover less of the sphere.
+    const double area = std::cos((90.0 - (y + 0.5) * 180.0 / picture.height) * kDegree);
+    for (uint32_t x = 0; x < picture.width; ++x) {
+      const uint8_t* p = &picture.pixels[(size_t{y} * picture.width + x) * picture.channels];
+      const uint8_t grey = picture.channels >= 3
+                               ? static_cast<uint8_t>(std::lround(0.30 * p[0] + 0.59 * p[1] + 0.11 * p[2]))
+                               : p[0];
+      source.grey.pixels[size_t{y} * picture.width + x] = grey;
+      histogram[grey] += area;
+      total += area;
+    }
+  }
+  // The packaged picture's first and last columns are darker than their neighbours, which draws a
+  // line along the seam at longitude 180; both take the mean of the columns beside the seam.
+  if (picture.width >= 4)
+    for (uint32_t y = 0; y < picture.height; ++y) {
+      uint8_t* row = &source.grey.pixels[size_t{y} * picture.width];
+      const uint8_t mean = static_cast<uint8_t>((row[1] + row[picture.width - 2] + 1) / 2);
+      row[0] = row[picture.width - 1] = mean;
+    }
+  source.clearLevel = Percentile(histogram, total, kClearShare);
+  source.denseLevel = std::max(source.clearLevel + 1.0, Percentile(histogram, total, kDenseShare));
+  return source;
+}
+
+void CloudTexelRow(const CloudSource& source, uint32_t seed, uint32_t width, uint32_t row, Colour* out) {
+  const uint32_t height = width / 2;
+  const double latDeg = -90.0 + (row + 0.5) * 180.0 / height;
+  const double sourceTexelKm = 360.0 * kKmPerDegree / source.grey.width;
+  const double texelKm = 360.0 * kKmPerDegree / width;
+  const double range = source.denseLevel - source.clearLevel;
+  for (uint32_t c = 0; c < width; ++c) {
+    const double lonDeg = (c + 0.5) * 360.0 / width;
+    double grey;
+    SampleEquirect(source.grey, latDeg, lonDeg, &grey);
+    const double plain = std::clamp((grey - source.clearLevel) / range, 0.0, 1.0);
+    // Detail only where the cloud is neither clear nor solid: edges fray, clear sky stays clear.
+    const double edge = 4.0 * plain * (1.0 - plain);
+    if (edge > 0.0) {
+      const Vec3d p = UnitVectorAt(latDeg, lonDeg);
+      double amplitude = kDetailLevels, detail = 0.0;
+      uint32_t octave = 0;
+      for (double wavelength = 4.0 * sourceTexelKm; wavelength >= 2.0 * texelKm; wavelength *= 0.5, ++octave) {
+        const double f = kSurfaceRadiusKm / wavelength;
+        detail += amplitude * GradientNoise(seed * 31u + kCloudDetailSalt + octave, p.x * f, p.y * f, p.z * f);
+        amplitude *= kDetailGain;
+      }
+      grey += edge * detail;
+    }
+    const double density = std::clamp((grey - source.clearLevel) / range, 0.0, 1.0);
+    const uint8_t alpha = static_cast<uint8_t>(std::lround(255.0 * std::pow(density, kAlphaGamma)));
+    out[c] = Colour{255, 255, 255, alpha};
+  }
+}

@@ -1,0 +1,23 @@
+// The cloud images (clouds8, clouds16, clouds32: 2048, 4096 and 8192 texels wide) from the
+// packaged greyscale cloud cover: white texels whose alpha is the cloud density, contrast-stretched
+// so clear sky is fully transparent, resampled with fractal detail so the wide images stay sharp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "mapdata/map_formats.h"
+#include "tools/mkdata/source_image.h"
+
+struct CloudSource {
+  SourceImage grey;    // one channel, equirectangular like the colour map
+  double clearLevel;   // grey level at and below which the sky is clear (alpha 0)
+  double denseLevel;   // grey level at and above which the cloud is opaque (alpha 255)
+};
+
+// Grey levels of the stretch: the 40th and 98th percentiles of the picture, by area.
+CloudSource MakeCloudSource(const SourceImage& picture);
+
+// One texel row of a cloud image of the given width (height width / 2): row 0 at the south pole,
+// column 0 at longitude 0, as the shell's texture coordinates expect.
+void CloudTexelRow(const CloudSource& source, uint32_t seed, uint32_t width, uint32_t row, Colour* out);

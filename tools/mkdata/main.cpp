@@ -1,0 +1,25 @@
+// redsphere-mkdata: builds a Redsphere map data folder from Debian's packaged sources. On any
+// error it prints one line to standard error and exits with status 1.
+#include <cstdio>
+#include <string>
+
+#include "tools/mkdata/mkdata.h"
+
+int main(int argc, char** argv) {
+  MkdataOptions options;
+  std::string error;
+  if (!ParseMkdataArguments(argc, argv, options, error)) {
+    std::fprintf(stderr, "redsphere-mkdata: %s\n", error.c_str());
+    return 1;
+  }
+  if (options.help) {
+    std::fputs(MkdataUsage(), stdout);
+    return 0;
+  }
+  if (!RunMkdata(options, error)) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "redsphere-mkdata: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}

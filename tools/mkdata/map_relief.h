@@ -1,0 +1,26 @@
+// Relief recovered from the shading of the colour map. The map's craters, scarps and channels are
+// shaded by the real relief, lit from the north-west (crater floors are dark on that side, the
+// north walls of Valles Marineris lie in shadow), so the map's high-pass brightness is a slope
+// towards the light; integrating it along the light direction gives back their shape at their
+// true places.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/mkdata/source_image.h"
+
+// Heights in metres on the colour map's own pixel grid (same orientation), without the broad
+// terrain: the result has no mean and fades out towards the poles, where the map shows ice caps.
+struct MapRelief {
+  uint32_t width = 0, height = 0;
+  std::vector<float> heights;
+};
+
+// Direction towards the light in the map: azimuth in degrees clockwise from north.
+constexpr double kMapLightAzimuthDeg = 315.0;
+
+// Runs on `threads` threads; the result does not depend on their number.
+MapRelief MakeMapRelief(const SourceImage& colourMap, unsigned threads);
+// Bilinear sample at a latitude and east longitude (0 for an empty relief).
+double SampleMapRelief(const MapRelief& relief, double latDeg, double lonDeg);

@@ -1,0 +1,176 @@
+// One run of the data builder: sources first (so a missing one stops the run before anything is
+// written), then the shared files, then the levels from the lowest up.
+#include "tools/mkdata/mkdata.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "mapdata/map_formats.h"
+#include "tools/mkdata/atomic_file.h"
+#include "tools/mkdata/cloud_image.h"
+#include "tools/mkdata/landforms.h"
+#include "tools/mkdata/level_writer.h"
+#include "tools/mkdata/mola_grid.h"
+#include "tools/mkdata/parallel.h"
+#include "tools/mkdata/preview.h"
+#include "tools/mkdata/progress.h"
+#include "tools/mkdata/relief_model.h"
+#include "tools/mkdata/source_image.h"
+#include "tools/mkdata/star_catalogue.h"
+#include "tools/mkdata/sun_image.h"
+#include "tools/mkdata/surface_colour.h"
+
+namespace {
+
+// Cloud texel rows computed and appended together.
+constexpr uint32_t kCloudBlockRows = 64;
+
+struct Sources {
+  SourceImage colourMap;
+  SourceImage cloudPicture;
+  std::vector<CatalogueStar> stars;
+  std::vector<Marker> markers;
+  MolaGrid molaTopo, molaAreoid;
+};
+
+bool WithHint(bool ok, const std::string& hint, std::string& error) {
+  if (!ok) error += " (" + hint + ")";
+  return ok;
+}
+
+bool IsEquirect(const SourceImage& image) { return image.width >= 2 && image.width == 2 * image.height; }
+
+bool ReadSources(const MkdataOptions& options, Sources& sources, std::string& error) {
+  if (!WithHint(ReadJpegImage(options.colourMap, sources.colourMap, error),
+                "the Mars colour map, from Debian's openuniverse-common; --colour-map names another", error))
+    return false;
+  if (!IsEquirect(sources.colourMap) || sources.colourMap.channels != 3) {
+    error = options.colourMap + " is not an equirectangular colour map (RGB, twice as wide as high)";
+    return false;
+  }
+  if (!WithHint(ReadJpegImage(options.cloudMap, sources.cloudPicture, error),
+                "the cloud cover, from Debian's openuniverse-common; --cloud-map names another", error))
+    return false;
+  if (!IsEquirect(sources.cloudPicture)) {
+    error = options.cloudMap + " is not an equirectangular cloud map (twice as wide as high)";
+    return false;
+  }
+  if (!WithHint(ReadStarCatalogue(options.starCatalogue, sources.stars, error),
+                "the Bright Star Catalogue, from Debian's xplanet; --stars names another", error))
+    return false;
+  if (!WithHint(ReadMarkers(options.markers, true, sources.markers, error),
+                "Mars marker file, from Debian's xplanet; --markers names another", error))
+    return false;
+  if (!options.molaTopo.empty() && !ReadMolaGrid(options.molaTopo, sources.molaTopo, error)) return false;
+  if (!options.molaAreoid.empty() && !ReadMolaGrid(options.molaAreoid, sources.molaAreoid, error)) return false;
+  return true;
+}
+
+bool MakeFolder(const std::string& path, const char* what, std::string& error) {
+  std::error_code code;
+  std::filesystem::create_directories(path, code);
+  if (code || !std::filesystem::is_directory(path, code)) {
+    error = std::string("cannot create the ") + what + " " + path + ": " +
+            (code ? code.message() : std::string("not a folder"));
+    return false;
+  }
+  return true;
+}
+
+bool WriteCloudFile(const std::string& folder, const char* stem, uint32_t width, const CloudSource& source,
+                    uint32_t seed, unsigned threads, std::string& error) {
+  char name[32];
+  SharedFileName(name, sizeof name, stem);
+  PendingFile file;
+  if (!BeginFile(folder + "/" + name, file, error)) return false;
+  const uint32_t height = width / 2;
+  std::vector<Colour> block(size_t{width} * kCloudBlockRows);
+  Progress progress = StartProgress(stem);
+  for (uint32_t first = 0; first < height; first += kCloudBlockRows) {
+    const uint32_t rows = std::min(kCloudBlockRows, height - first);
+    ParallelFor(threads, rows, [&](uint32_t k) { CloudTexelRow(source, seed, width, first + k, &block[size_t{k} * width]); });
+    if (!AppendFile(file, block.data(), size_t{width} * rows * sizeof(Colour), error)) return false;
+    ShowProgress(progress, first + rows, height);
+  }
+  EndProgress(progress);
+  return FinishFile(file, error) && CommitFile(file, error);
+}
+
+bool WriteSharedFiles(const MkdataOptions& options, const Sources& sources, const CloudSource& clouds,
+                      unsigned threads, std::string& error) {
+  const std::string& folder = options.outputFolder;
+  const std::vector<Colour> sun = MakeSunImage();
+  std::vector<StarRecord> bright, dim;
+  MakeStarRecords(sources.stars, bright, dim);
+  if (!WriteWholeFile(folder + "/sun.hex", sun.data(), sun.size() * sizeof(Colour), error) ||
+      !WriteWholeFile(folder + "/starsbr.hex", bright.data(), bright.size() * sizeof(StarRecord), error) ||
+      !WriteWholeFile(folder + "/starsdim.hex", dim.data(), dim.size() * sizeof(StarRecord), error))
+    return false;
+  std::printf("sun.hex; starsbr.hex: %zu stars to magnitude %.1f; starsdim.hex: %zu stars\n", bright.size(),
+              kBrightStarLimit, dim.size());
+  // The loader takes the widest cloud image the level and the graphics allow, down to clouds8.
+  const uint32_t highest = options.levels.back();
+  const struct {
+    const char* stem;
+    uint32_t width, fromLevel;
+  } cloudFiles[] = {{"clouds8", 2048, 0}, {"clouds16", 4096, 16}, {"clouds32", 8192, 32}};
+  for (const auto& cloud : cloudFiles) {
+    if (highest < cloud.fromLevel) continue;
+    if (!WriteCloudFile(folder, cloud.stem, cloud.width, clouds, options.seed, threads, error)) return false;
+    std::printf("%s.hex: %u x %u\n", cloud.stem, cloud.width, cloud.width / 2);
+  }
+  return true;
+}
+
+void PrintExtremes(uint32_t level, const LevelExtremes& e) {
+  std::printf("level %u: %llu nodes; topo %d to %d m; areoid %d to %d m\n", level,
+              static_cast<unsigned long long>(e.nodes), e.minTopo, e.maxTopo, e.minAreoid, e.maxAreoid);
+  std::printf("  surface at relief 1: %lld to %lld m from the reference sphere (mesh band +-%lld): %llu nodes outside\n",
+              static_cast<long long>(e.minSurface1), static_cast<long long>(e.maxSurface1),
+              static_cast<long long>(kSurfaceBandPerFactorM), static_cast<unsigned long long>(e.outsideAt1));
+  std::printf("  surface at relief 10: %lld to %lld m (mesh band +-%lld): %llu nodes outside\n",
+              static_cast<long long>(e.minSurface10), static_cast<long long>(e.maxSurface10),
+              static_cast<long long>(10 * kSurfaceBandPerFactorM), static_cast<unsigned long long>(e.outsideAt10));
+  std::printf("  full sea over the lowest areoid (%d m): %s the water shell's inner radius (areoid above %lld)\n",
+              e.minAreoid, e.minAreoid > kLowestAreoidUnderSeaM ? "inside" : "OUTSIDE",
+              static_cast<long long>(kLowestAreoidUnderSeaM));
+  if (e.clipped) std::printf("  %llu heights clamped to 16 bits\n", static_cast<unsigned long long>(e.clipped));
+}
+
+}  // namespace
+
+bool RunMkdata(const MkdataOptions& options, std::string& error) {
+  const unsigned threads = options.threads ? options.threads : DefaultThreadCount();
+  Sources sources;
+  if (!ReadSources(options, sources, error)) return false;
+  if (!MakeFolder(options.outputFolder, "data folder", error)) return false;
+  if (!options.previewFolder.empty() && !MakeFolder(options.previewFolder, "preview folder", error)) return false;
+
+  ReliefModel relief;
+  MakeReliefModel(options.seed, sources.colourMap, sources.markers, threads, relief);
+  const ColourMapSampler colours = MakeColourSampler(sources.colourMap);
+  const CloudSource clouds = MakeCloudSource(sources.cloudPicture);
+  if (!WriteSharedFiles(options, sources, clouds, threads, error)) return false;
+  if (!options.previewFolder.empty() && !WriteCloudPreview(clouds, options.seed, options.previewFolder, error))
+    return false;
+
+  LevelSources levelSources;
+  levelSources.relief = &relief;
+  levelSources.molaTopo = options.molaTopo.empty() ? nullptr : &sources.molaTopo;
+  levelSources.molaAreoid = options.molaAreoid.empty() ? nullptr : &sources.molaAreoid;
+  levelSources.colours = &colours;
+  levelSources.threads = threads;
+  for (uint32_t level : options.levels) {
+    LayerPreview preview;
+    const bool previews = !options.previewFolder.empty();
+    if (previews) preview = StartLayerPreview(level);
+    LevelExtremes extremes;
+    if (!WriteLevel(options.outputFolder, level, levelSources, previews ? &preview : nullptr, extremes, error))
+      return false;
+    PrintExtremes(level, extremes);
+    if (previews && !WriteLayerPreviews(preview, options.previewFolder, error)) return false;
+  }
+  std::fflush(stdout);
+  return true;
+}

@@ -1,0 +1,188 @@
+// PDS3 label parsing (keyword = value lines, OBJECT blocks read flat, /* */ comments dropped) and
+// bilinear sampling of the grid at pixel centres.
+#include "tools/mkdata/mola_grid.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "mapdata/map_formats.h"
+#include "tools/mkdata/sphere_geometry.h"
+
+namespace {
+
+// Grids whose offset is a planetary radius hold radii (the MEGDR areoid grids give 3,396,000).
+constexpr double kRadiusOffsetThreshold = 1.0e6;
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string Trim(const std::string& text) {
+  const size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return "";
+  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+bool ReadLabel(const std::string& path, std::map<std::string, std::string>& keys, std::string& error) {
+  FILE* file = std::fopen(path.c_str(), "r");
+  if (!file) {
+    error = "cannot open the label " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  char buffer[1024];
+  while (std::fgets(buffer, sizeof buffer, file)) {
+    std::string line = buffer;
+    const size_t comment = line.find("/*");
+    if (comment != std::string::npos) line.erase(comment);
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+      if (Upper(Trim(line)) == "END") break;
+      continue;
+    }
+    const std::string key = Upper(Trim(line.substr(0, equals)));
+    // The first occurrence wins: the image object comes before any other that repeats a keyword.
+    if (!keys.count(key)) keys[key] = Trim(line.substr(equals + 1));
+  }
+  std::fclose(file);
+  return true;
+}
+
+bool Number(const std::map<std::string, std::string>& keys, const char* key, double& value) {
+  const auto found = keys.find(key);
+  if (found == keys.end()) return false;
+  char* end = nullptr;
+  value = std::strtod(found->second.c_str(), &end);
+  return end != found->second.c_str();
+}
+
+// "NAME.IMG", ("NAME.IMG", record) or a record number, optionally "<BYTES>".
+bool ImagePointer(const std::map<std::string, std::string>& keys, std::string& name, uint64_t& offset) {
+  const auto found = keys.find("^IMAGE");
+  if (found == keys.end()) return false;
+  const std::string& value = found->second;
+  const size_t open = value.find('"'), close = open == std::string::npos ? open : value.find('"', open + 1);
+  if (close != std::string::npos) name = value.substr(open + 1, close - open - 1);
+  const std::string rest = close == std::string::npos ? value : value.substr(close + 1);
+  const size_t digits = rest.find_first_of("0123456789");
+  offset = 0;
+  if (digits == std::string::npos) return !name.empty();
+  const uint64_t number = std::strtoull(rest.c_str() + digits, nullptr, 10);
+  double recordBytes = 0.0;
+  if (Upper(rest).find("<BYTES>") != std::string::npos) offset = number > 0 ? number - 1 : 0;
+  else if (Number(keys, "RECORD_BYTES", recordBytes) && number > 0) offset = (number - 1) * static_cast<uint64_t>(recordBytes);
+  return true;
+}
+
+// A name from the label, as given or in the other letter case (PDS volumes mix them).
+std::string FindBeside(const std::filesystem::path& folder, const std::string& name) {
+  std::string lower = name, upper = Upper(name);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const std::string& candidate : {name, lower, upper}) {
+    const std::filesystem::path path = folder / candidate;
+    std::error_code code;
+    if (std::filesystem::exists(path, code)) return path.string();
+  }
+  return (folder / name).string();
+}
+
+}  // namespace
+
+bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
+  const std::filesystem::path given(path);
+  const std::string extension = Upper(given.extension().string());
+  std::string labelPath = path, imagePath = path;
+  if (extension == ".LBL") {
+    imagePath.clear();
+  } else {
+    std::filesystem::path label = given;
+    label.replace_extension(".lbl");
+    labelPath = FindBeside(given.parent_path(), label.filename().string());
+  }
+  std::map<std::string, std::string> keys;
+  if (!ReadLabel(labelPath, keys, error)) return false;
+
+  auto bad = [&](const std::string& what) {
+    error = labelPath + ": " + what;
+    return false;
+  };
+  double lines = 0, samples = 0, bits = 0, ppd = 0, maxLat = 0, minLat = 0, west = 0, east = 0;
+  if (!Number(keys, "LINES", lines) || !Number(keys, "LINE_SAMPLES", samples) || lines < 2 || samples < 2 ||
+      lines > 65536 || samples > 131072)
+    return bad("no valid LINES and LINE_SAMPLES");
+  if (!Number(keys, "SAMPLE_BITS", bits) || bits != 16) return bad("only 16-bit samples are supported");
+  const std::string type = Upper(keys["SAMPLE_TYPE"]);
+  const bool bigEndian = type.find("MSB") != std::string::npos || type.find("SUN") != std::string::npos;
+  if (type.find("INTEGER") == std::string::npos || type.find("UNSIGNED") != std::string::npos)
+    return bad("SAMPLE_TYPE " + type + " is not a signed 16-bit integer");
+  if (!Number(keys, "MAP_RESOLUTION", ppd) || !Number(keys, "MAXIMUM_LATITUDE", maxLat) ||
+      !Number(keys, "MINIMUM_LATITUDE", minLat) || !Number(keys, "WESTERNMOST_LONGITUDE", west) ||
+      !Number(keys, "EASTERNMOST_LONGITUDE", east) || ppd <= 0.0)
+    return bad("no map projection (MAP_RESOLUTION, latitude and longitude limits)");
+  const bool westPositive = Upper(keys["POSITIVE_LONGITUDE_DIRECTION"]).find("WEST") != std::string::npos;
+  const double span = std::fabs(east - west);
+  if (maxLat < 89.99 || minLat > -89.99 || std::fabs(span - 360.0) > 1e-6 ||
+      std::fabs(lines - 180.0 * ppd) > 0.5 || std::fabs(samples - 360.0 * ppd) > 0.5)
+    return bad("the grid does not cover the whole planet (use a global MEGDR grid)");
+
+  grid.lines = static_cast<uint32_t>(lines);
+  grid.samples = static_cast<uint32_t>(samples);
+  grid.ppd = ppd;
+  // Columns run eastward in both conventions (west is on the left of every PDS map); only the
+  // numbers differ: a west-positive grid's western edge at W west lies at -W east.
+  grid.westLonDeg = westPositive ? WrapLongitude(-west) : WrapLongitude(west);
+  grid.offset = 0.0;
+  grid.scale = 1.0;
+  Number(keys, "OFFSET", grid.offset);
+  Number(keys, "SCALING_FACTOR", grid.scale);
+  grid.radius = grid.offset >= kRadiusOffsetThreshold;
+
+  std::string imageName;
+  uint64_t offset = 0;
+  if (!ImagePointer(keys, imageName, offset)) return bad("no ^IMAGE pointer");
+  if (imagePath.empty()) imagePath = imageName.empty() ? labelPath : FindBeside(given.parent_path(), imageName);
+  FILE* file = std::fopen(imagePath.c_str(), "rb");
+  if (!file) {
+    error = "cannot open the MOLA grid " + imagePath + ": " + std::strerror(errno);
+    return false;
+  }
+  const size_t count = size_t{grid.lines} * grid.samples;
+  grid.values.assign(count, 0);
+  const bool read = std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
+                    std::fread(grid.values.data(), 2, count, file) == count;
+  std::fclose(file);
+  if (!read) {
+    error = imagePath + " is shorter than its label says (" + std::to_string(grid.lines) + " x " +
+            std::to_string(grid.samples) + " 16-bit samples)";
+    return false;
+  }
+  const uint16_t probe = 1;
+  const bool hostLittle = *reinterpret_cast<const uint8_t*>(&probe) == 1;
+  if (bigEndian == hostLittle)
+    for (int16_t& v : grid.values) {
+      const uint16_t u = static_cast<uint16_t>(v);
+      v = static_cast<int16_t>(static_cast<uint16_t>((u >> 8) | (u << 8)));
+    }
+  return true;
+}
+
+double SampleMolaGrid(const MolaGrid& grid, double latDeg, double lonDeg) {
+  // Pixel centres: line l at 90 - (l + 0.5) / ppd, sample s at west + (s + 0.5) / ppd.
+  double x = WrapLongitude(lonDeg - grid.westLonDeg) * grid.ppd - 0.5;
+  if (x < 0.0) x += grid.samples;
+  const double y = std::clamp((90.0 - latDeg) * grid.ppd - 0.5, 0.0, grid.lines - 1.0);
+  const uint32_t x0 = std::min(static_cast<uint32_t>(x), grid.samples - 1), y0 = static_cast<uint32_t>(y);
+  const uint32_t x1 = x0 + 1 == grid.samples ? 0 : x0 + 1, y1 = std::min(y0 + 1, grid.lines - 1);
+  const double fx = x - x0, fy = y - y0;
+  const size_t w = grid.samples;
+  const double top = Lerp(grid.values[y0 * w + x0], grid.values[y0 * w + x1], fx);
+  const double bottom = Lerp(grid.values[y1 * w + x0], grid.values[y1 * w + x1], fx);
+  const double metres = grid.offset + grid.scale * Lerp(top, bottom, fy);
+  return grid.radius ? metres - kReferenceRadius : metres;
+}

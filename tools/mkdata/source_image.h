@@ -1,0 +1,26 @@
+// The packaged source pictures (the Mars colour map, the cloud cover) decoded from JPEG, and the
+// bilinear sampling of such a picture as an equirectangular map of the globe.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SourceImage {
+  uint32_t width = 0, height = 0;
+  uint32_t channels = 0;        // 1 (grey) or 3 (RGB)
+  std::vector<uint8_t> pixels;  // row by row from the top, channels interleaved
+};
+
+// Decodes a JPEG file; false with a one-line message in error (missing file, not a JPEG, corrupt).
+bool ReadJpegImage(const std::string& path, SourceImage& image, std::string& error);
+
+// The packaged maps are equirectangular: twice as wide as high, north at the top, and longitude
+// 180 degrees at the left edge, 0 in the middle and east to the right (Olympus Mons, 226.2 E,
+// lies an eighth of the width from the left edge of the colour map). Fills out[channels] with the
+// bilinear sample at a latitude and east longitude; wraps in longitude, clamps at the poles.
+void SampleEquirect(const SourceImage& image, double latDeg, double lonDeg, double* out);
+
+// The same map position as fractional pixel coordinates of a width x height map (pixel centres at
+// whole numbers): x in [0, width), y clamped to [0, height - 1].
+void EquirectPixel(uint32_t width, uint32_t height, double latDeg, double lonDeg, double& x, double& y);

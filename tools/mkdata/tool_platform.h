@@ -1,0 +1,10 @@
+// The few system services the data builder needs beyond standard C++: whether a stream is a
+// terminal (progress is shown only there) and flushing a written file to the disk before it is
+// renamed into place. Implemented in linux/ (the builder is a native tool).
+#pragma once
+
+#include <cstdio>
+
+bool StreamIsTerminal(FILE* stream);
+// Flushes the stream and asks the system to put the file's bytes on the disk; false on failure.
+bool SyncFileToDisk(FILE* file);
