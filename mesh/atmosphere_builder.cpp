@@ -37,12 +37,10 @@ uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const Lay
   const float cameraLength = SqrtF(camera.x * camera.x + camera.y * camera.y + camera.z * camera.z);
   const Vec3 toCamera{camera.x / cameraLength, camera.y / cameraLength, camera.z / cameraLength};
   const Colour sky = work.palette[std::clamp(layer.terraformLevel, 0, kMaxTerraformLevel)];
-  const uint32_t ppd = work.ppd;
   return WalkRows<StitchVariant::ColourSphereNormals>(
       work, view, layer, RegionMode::Shell, ThinningRule::Atmosphere, sink,
-      [&](const RowBuffer& buffer, uint32_t v, const NodeRow& row, uint32_t, uint32_t j, float longitude) {
+      [&](const RowBuffer& buffer, uint32_t v, const NodeRow& row, uint32_t, uint32_t j, float longitude, uint32_t trig) {
         const float radius = static_cast<float>(row.areoid[j] + static_cast<double>(kReferenceRadius) + lift);
-        const uint32_t trig = TrigIndex(j, row.lonStep, ppd);
         const float ring = radius * row.cosLat;
         const Vec3 p{ring * map.sinTable[trig], radius * row.sinLat, ring * map.cosTable[trig]};
         buffer.positions[v] = p;

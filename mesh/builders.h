@@ -40,11 +40,11 @@ uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const Lay
 // Entry i blends the dusty sky of the present look into the blue sky of the terraformed one.
 void FillAtmospherePalette(Colour* palette);
 
-// The colour of a surface node at a terraform level: the terraformed colour shows below the coast
-// and above a snow line that sinks by 300 m per level, everywhere at level 60, nowhere at level 0.
-inline Colour SurfaceColour(Colour mars, Colour terra, int32_t topo, int32_t level) {
-  if (level == 0) return mars;
-  return (topo > -300 && topo <= 300 * (kMaxTerraformLevel - level) - 300) ? mars : terra;
+// Whether a surface node shows its terraformed colour at a terraform level: below the coast and
+// above a snow line that sinks by 300 m per level; everywhere at level 60, nowhere at level 0.
+inline bool UsesTerraColour(int32_t topo, int32_t level) {
+  if (level == 0) return false;
+  return !(topo > -300 && topo <= 300 * (kMaxTerraformLevel - level) - 300);
 }
 
 // Atmosphere opacity, 0..1, from the planet's angular radius a and the angle b between a vertex and

@@ -137,6 +137,12 @@ int MeshWorkerMain() {
   }
 }
 
+BuildWork MeshBuildWork() {
+  MeshWorkerState& w = gMeshWorker;
+  return BuildWork{w.visibleTable, {w.rowBuffers[0], w.rowBuffers[1]}, MaxRowCount(w.ppd) + 1, w.ppd, w.nodeDensity,
+                   &w.light,       w.palette};
+}
+
 void BuildMeshSlot(uint32_t s) {
   MeshWorkerState& w = gMeshWorker;
   MeshSlot& slot = w.slots[s & 1];
@@ -167,9 +173,7 @@ void BuildMeshSlot(uint32_t s) {
   view.relief = relief;
   const float d = view.distance;
 
-  const BuildWork work{w.visibleTable, {w.rowBuffers[0], w.rowBuffers[1]}, MaxRowCount(w.ppd) + 1,
-                       w.ppd,          w.nodeDensity,                      &w.light,
-                       w.palette};
+  const BuildWork work = MeshBuildWork();
 
   uint32_t water = 0;
   if (level != 0) {

@@ -65,5 +65,7 @@ void RequestMeshBuild(uint32_t slot);
 // One whole build of a slot from its inputs and the camera copy; the worker calls it for each
 // request, tests and benchmarks call it directly on their own thread.
 void BuildMeshSlot(uint32_t slot);
+// The worker's work memory and level constants as the builders take them.
+BuildWork MeshBuildWork();
 // Thread entry of the worker.
 int MeshWorkerMain();

@@ -1,90 +1,140 @@
 // Row stitching in its three variants: one zipper merge and one seam closing, differing only in
-// the attribute each vertex carries and in the normals written.
+// the attribute each vertex carries and in the normals written. The variants are instances of one
+// template, so the per-triangle work of each has no branches on the variant.
 #include "mesh/row_stitch.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <type_traits>
 
 namespace {
 
-// One vertex of a triangle: a row and an index into it.
-struct Corner {
-  const RowVertices* row;
-  uint32_t index;
+#if defined(__GNUC__)
+#define REDSPHERE_INLINE inline __attribute__((always_inline))
+#else
+#define REDSPHERE_INLINE inline
+#endif
+
+// A vertex attribute as one value: a colour travels as its 32-bit word, since copying the four
+// bytes of a Colour one by one costs a dozen instructions per corner.
+template <StitchVariant V>
+using Attribute = std::conditional_t<V == StitchVariant::Texture, TexCoord, uint32_t>;
+
+template <StitchVariant V>
+using AttributeArray = std::conditional_t<V == StitchVariant::Texture, const TexCoord*, const Colour*>;
+
+template <StitchVariant V>
+REDSPHERE_INLINE AttributeArray<V> AttributesOf(const RowVertices& row) {
+  if constexpr (V == StitchVariant::Texture)
+    return row.texCoords;
+  else
+    return row.colours;
+}
+
+template <StitchVariant V>
+REDSPHERE_INLINE Attribute<V> LoadAttribute(AttributeArray<V> attributes, uint32_t index) {
+  if constexpr (V == StitchVariant::Texture) {
+    return attributes[index];
+  } else {
+    uint32_t word;
+    std::memcpy(&word, attributes + index, sizeof word);
+    return word;
+  }
+}
+
+// The sink's arrays and counter held in locals while a strip is written.
+template <StitchVariant V>
+struct Writer {
+  Vec3* positions;
+  Vec3* normals;
+  Colour* colours;      // colour variants
+  TexCoord* texCoords;  // texture variant
+  uint32_t count;
+  uint32_t limit;
+
+  // The corners come by value: the stores below could otherwise alias the row buffers they were
+  // read from, and every later read of a corner would go back to memory.
+  REDSPHERE_INLINE void Put(const Vec3 a, const Vec3 b, const Vec3 c, Attribute<V> aa, Attribute<V> ab,
+                            Attribute<V> ac) {
+    // (a - b) x (a - c), unnormalised: GL_NORMALIZE scales it. Written out in scalars: kept as
+    // Vec3 values, the compiler packs and unpacks them into vector registers at every step.
+    const float ux = a.x - b.x, uy = a.y - b.y, uz = a.z - b.z;
+    const float vx = a.x - c.x, vy = a.y - c.y, vz = a.z - c.z;
+    const Vec3 normal{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
+    // Near a pole, where rows are small circles, a candidate joining run ends tens of degrees apart
+    // can wind clockwise seen from outside although it is counter-clockwise in longitude and
+    // latitude. Such a triangle would face inward (culled, lit and shadowed wrongly), so it is left
+    // out. The test does not depend on heights: normal . a is the winding of the three directions
+    // from the planet centre, whatever their radii.
+    if (!(normal.x * a.x + normal.y * a.y + normal.z * a.z > 0.0f)) return;
+    if (count >= limit) FailMesh();
+    const size_t base = 3 * size_t{count};
+    Vec3* position = positions + base;
+    Vec3* normalOut = normals + base;
+    position[0] = a;
+    position[1] = b;
+    position[2] = c;
+    if constexpr (V == StitchVariant::ColourFaceNormals) {
+      normalOut[0] = normal;
+      normalOut[1] = normal;
+      normalOut[2] = normal;
+    } else {
+      normalOut[0] = a;
+      normalOut[1] = b;
+      normalOut[2] = c;
+    }
+    if constexpr (V == StitchVariant::Texture) {
+      texCoords[base] = aa;
+      texCoords[base + 1] = ab;
+      texCoords[base + 2] = ac;
+    } else {
+      const uint32_t words[3] = {aa, ab, ac};
+      std::memcpy(colours + base, words, sizeof words);
+    }
+    ++count;
+  }
 };
 
-// Shell texture coordinate of a corner. A pole vertex takes the s of its neighbour (poleS), so
-// the texture does not smear across the fan; in the seam-closing triangles the first vertex of a
-// row continues past 1.0 instead of jumping back to 0.
-inline TexCoord ShellCoord(Corner v, bool closing, float poleS) {
-  TexCoord coord = v.row->texCoords[v.index];
-  if (v.row->count == 1)
-    coord.s = poleS;
-  else if (closing && v.index == 0)
-    coord.s += 1.0f;
-  return coord;
+// True when a row stops short of the seam by more than three of its spacings.
+REDSPHERE_INLINE bool OpenAtSeam(const RowVertices& row) {
+  return 360.0f - row.longitudes[row.count - 1] + row.longitudes[0] > 3.0f * row.spacing;
 }
 
-inline Vec3 Difference(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-inline Vec3 Cross(const Vec3& u, const Vec3& v) {
-  return Vec3{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
-}
-
+// Shell texture coordinate of a closing-phase corner: a pole vertex takes the s of the other row's
+// last vertex (poleS), so the texture does not smear across the fan; otherwise the first vertex of
+// a row continues past 1.0 instead of jumping back to 0 across the seam.
 template <StitchVariant V>
-inline void Emit(TriangleSink& sink, Corner a, Corner b, Corner c, bool closing, float poleS) {
-  const Vec3 pa = a.row->positions[a.index];
-  const Vec3 pb = b.row->positions[b.index];
-  const Vec3 pc = c.row->positions[c.index];
-  // (a - b) x (a - c), unnormalised: GL_NORMALIZE scales it.
-  const Vec3 normal = Cross(Difference(pa, pb), Difference(pa, pc));
-  // Near a pole, where rows are small circles, a candidate joining run ends tens of degrees apart
-  // can wind clockwise seen from outside although it is counter-clockwise in longitude and
-  // latitude. Such a triangle would face inward (culled, lit and shadowed wrongly), so it is left
-  // out. The test does not depend on heights: normal . a is the winding of the three directions
-  // from the planet centre, whatever their radii.
-  if (!(normal.x * pa.x + normal.y * pa.y + normal.z * pa.z > 0.0f)) return;
-  if (sink.count >= sink.limit) FailMesh();
-  const uint32_t base = 3 * sink.count;
-  sink.positions[base] = pa;
-  sink.positions[base + 1] = pb;
-  sink.positions[base + 2] = pc;
-  if constexpr (V == StitchVariant::ColourFaceNormals) {
-    sink.normals[base] = normal;
-    sink.normals[base + 1] = normal;
-    sink.normals[base + 2] = normal;
-  } else {
-    sink.normals[base] = pa;
-    sink.normals[base + 1] = pb;
-    sink.normals[base + 2] = pc;
-  }
+REDSPHERE_INLINE Attribute<V> ClosingAttribute(const RowVertices& row, uint32_t index, float poleS) {
+  Attribute<V> value = LoadAttribute<V>(AttributesOf<V>(row), index);
   if constexpr (V == StitchVariant::Texture) {
-    sink.texCoords[base] = ShellCoord(a, closing, poleS);
-    sink.texCoords[base + 1] = ShellCoord(b, closing, poleS);
-    sink.texCoords[base + 2] = ShellCoord(c, closing, poleS);
-  } else {
-    sink.colours[base] = a.row->colours[a.index];
-    sink.colours[base + 1] = b.row->colours[b.index];
-    sink.colours[base + 2] = c.row->colours[c.index];
+    if (row.count == 1)
+      value.s = poleS;
+    else if (index == 0)
+      value.s += 1.0f;
   }
-  ++sink.count;
+  return value;
 }
 
 template <StitchVariant V>
-inline float SOf(Corner v) {
+REDSPHERE_INLINE float SOf(const RowVertices& row, uint32_t index) {
   if constexpr (V == StitchVariant::Texture)
-    return v.row->texCoords[v.index].s;
+    return row.texCoords[index].s;
   else
     return 0.0f;
 }
 
-// True when a row stops short of the seam by more than three of its spacings.
-inline bool OpenAtSeam(const RowVertices& row) {
-  return 360.0f - row.longitudes[row.count - 1] + row.longitudes[0] > 3.0f * row.spacing;
-}
-
 template <StitchVariant V>
 void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
+  Writer<V> out{sink.positions, sink.normals, sink.colours, sink.texCoords, sink.count, sink.limit};
+  const Vec3* pPos = p.positions;
+  const Vec3* rPos = r.positions;
+  const float* pLon = p.longitudes;
+  const float* rLon = r.longitudes;
+  const AttributeArray<V> pAttr = AttributesOf<V>(p);
+  const AttributeArray<V> rAttr = AttributesOf<V>(r);
+  const bool pPole = p.count == 1, rPole = r.count == 1;
+
   // Candidates spanning more than three spacings of the coarser row bridge a hole in the view.
   const float gap = std::max(3.0f * p.spacing, 3.0f * r.spacing);
   const uint32_t lastP = p.count - 1, lastR = r.count - 1;
@@ -92,41 +142,66 @@ void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
   for (;;) {
     bool advanceP;
     if (i < lastP && j < lastR)
-      advanceP = !(p.longitudes[i + 1] > r.longitudes[j + 1]);  // a tie takes the southern row first
+      advanceP = !(pLon[i + 1] > rLon[j + 1]);  // a tie takes the southern row first
     else if (i < lastP)
       advanceP = true;
     else if (j < lastR)
       advanceP = false;
     else
       break;
-    const Corner third = advanceP ? Corner{&p, i + 1} : Corner{&r, j + 1};
-    const float l0 = r.longitudes[j], l1 = p.longitudes[i], l2 = third.row->longitudes[third.index];
-    const float span = std::max({l0, l1, l2}) - std::min({l0, l1, l2});
-    if (span <= gap) Emit<V>(sink, Corner{&r, j}, Corner{&p, i}, third, false, SOf<V>(third));
+    // The candidate's third corner is the next vertex of the row that advances.
+    const uint32_t k = advanceP ? i + 1 : j + 1;
+    const float* thirdLon = advanceP ? pLon : rLon;
+    const float l0 = rLon[j], l1 = pLon[i], l2 = thirdLon[k];
+    const float span = std::max(std::max(l0, l1), l2) - std::min(std::min(l0, l1), l2);
+    if (span <= gap) {
+      const Vec3 third = (advanceP ? pPos : rPos)[k];
+      const Attribute<V> thirdAttr = LoadAttribute<V>(advanceP ? pAttr : rAttr, k);
+      Attribute<V> a = LoadAttribute<V>(rAttr, j), b = LoadAttribute<V>(pAttr, i);
+      if constexpr (V == StitchVariant::Texture) {
+        // The single vertex of a pole row takes the s of the triangle's third vertex.
+        if (rPole) a.s = thirdAttr.s;
+        if (pPole) b.s = thirdAttr.s;
+      }
+      out.Put(rPos[j], pPos[i], third, a, b, thirdAttr);
+    }
     if (advanceP)
-      ++i;
+      i = k;
     else
-      ++j;
+      j = k;
   }
 
   // Both rows are at their last vertex; close across the seam where both reach round to it.
   if (j != 0 && i == 0) {
-    if (OpenAtSeam(r)) return;
-    Emit<V>(sink, Corner{&r, j}, Corner{&p, 0}, Corner{&r, 0}, true, SOf<V>(Corner{&r, j}));
+    if (!OpenAtSeam(r)) {
+      const float poleS = SOf<V>(r, j);
+      out.Put(rPos[j], pPos[0], rPos[0], ClosingAttribute<V>(r, j, 0.0f), ClosingAttribute<V>(p, 0, poleS),
+              ClosingAttribute<V>(r, 0, 0.0f));
+    }
   } else if (j == 0 && i != 0) {
-    if (OpenAtSeam(p)) return;
-    Emit<V>(sink, Corner{&r, 0}, Corner{&p, i}, Corner{&p, 0}, true, SOf<V>(Corner{&p, i}));
-  } else if (p.longitudes[i] > r.longitudes[j]) {
-    if (OpenAtSeam(r)) return;
-    Emit<V>(sink, Corner{&r, j}, Corner{&p, i}, Corner{&r, 0}, true, 0.0f);
-    if (OpenAtSeam(p)) return;
-    Emit<V>(sink, Corner{&r, 0}, Corner{&p, i}, Corner{&p, 0}, true, 0.0f);
+    if (!OpenAtSeam(p)) {
+      const float poleS = SOf<V>(p, i);
+      out.Put(rPos[0], pPos[i], pPos[0], ClosingAttribute<V>(r, 0, poleS), ClosingAttribute<V>(p, i, 0.0f),
+              ClosingAttribute<V>(p, 0, 0.0f));
+    }
+  } else if (pLon[i] > rLon[j]) {
+    if (!OpenAtSeam(r)) {
+      out.Put(rPos[j], pPos[i], rPos[0], ClosingAttribute<V>(r, j, 0.0f), ClosingAttribute<V>(p, i, 0.0f),
+              ClosingAttribute<V>(r, 0, 0.0f));
+      if (!OpenAtSeam(p))
+        out.Put(rPos[0], pPos[i], pPos[0], ClosingAttribute<V>(r, 0, 0.0f), ClosingAttribute<V>(p, i, 0.0f),
+                ClosingAttribute<V>(p, 0, 0.0f));
+    }
   } else {
-    if (OpenAtSeam(p)) return;
-    Emit<V>(sink, Corner{&r, j}, Corner{&p, i}, Corner{&p, 0}, true, 0.0f);
-    if (OpenAtSeam(r)) return;
-    Emit<V>(sink, Corner{&r, j}, Corner{&p, 0}, Corner{&r, 0}, true, 0.0f);
+    if (!OpenAtSeam(p)) {
+      out.Put(rPos[j], pPos[i], pPos[0], ClosingAttribute<V>(r, j, 0.0f), ClosingAttribute<V>(p, i, 0.0f),
+              ClosingAttribute<V>(p, 0, 0.0f));
+      if (!OpenAtSeam(r))
+        out.Put(rPos[j], pPos[0], rPos[0], ClosingAttribute<V>(r, j, 0.0f), ClosingAttribute<V>(p, 0, 0.0f),
+                ClosingAttribute<V>(r, 0, 0.0f));
+    }
   }
+  sink.count = out.count;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // supplies its vertex rule; the walk is a template so that the rule inlines into the row loop.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -12,7 +13,9 @@
 // floor(value) as a node index; runs hold only angles in 0..360.
 inline uint32_t FloorNode(float value) { return value > 0.0f ? static_cast<uint32_t>(value) : 0; }
 
-// vertex(buffer, v, row, r, j, longitude) writes vertex v of the current row from node j of row r.
+// vertex(buffer, v, row, r, j, longitude, trig) writes vertex v of the current row from node j of
+// row r, whose longitude is `longitude` degrees and whose sine and cosine are at `trig` in the
+// map's tables.
 template <StitchVariant V, typename VertexRule>
 uint32_t WalkRows(const BuildWork& work, const BuildView& view, const LayerSpec& layer, RegionMode mode,
                   ThinningRule rule, TriangleSink sink, VertexRule&& vertex) {
@@ -35,6 +38,8 @@ uint32_t WalkRows(const BuildWork& work, const BuildView& view, const LayerSpec&
     const float indexStep = static_cast<float>(row.lonStep * kr);
     const float rowSpacing = static_cast<float>(row.lonStep * k);
     const VisibleEntry& entry = work.table[r / work.ppd];
+    const double trigScale = 2.0 * work.ppd;
+    const uint32_t trigLast = 720 * work.ppd;
     const RowBuffer& buffer = *currentBuffer;
     uint32_t count = 0;
     if (entry.valueCount > 0) {
@@ -42,7 +47,9 @@ uint32_t WalkRows(const BuildWork& work, const BuildView& view, const LayerSpec&
       float start = entry.runs[0], end = entry.runs[1];
       uint32_t j = kr * FloorNode(start / indexStep);
       while (j < n) {
-        const float longitude = static_cast<float>(j * row.lonStep);
+        // The node's longitude in double, as the trig tables are indexed: floor(2 ppd lambda).
+        const double exact = j * row.lonStep;
+        const float longitude = static_cast<float>(exact);
         if (longitude < start) {
           j += kr;
         } else if (longitude > end) {
@@ -53,7 +60,8 @@ uint32_t WalkRows(const BuildWork& work, const BuildView& view, const LayerSpec&
           j = kr * FloorNode(start / indexStep);
         } else {
           if (count == work.rowCapacity) break;
-          vertex(buffer, count, row, r, j, longitude);
+          const uint32_t trig = std::min(static_cast<uint32_t>(exact * trigScale), trigLast);
+          vertex(buffer, count, row, r, j, longitude, trig);
           ++count;
           j += kr;
         }

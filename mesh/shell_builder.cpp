@@ -8,12 +8,10 @@ uint32_t BuildShell(const BuildWork& work, const BuildView& view, const LayerSpe
   const MapData& map = gMapData;
   const double lift = static_cast<double>(layer.height) * view.relief;
   const float rows = static_cast<float>(map.lastRow + 1);
-  const uint32_t ppd = work.ppd;
   return WalkRows<StitchVariant::Texture>(
       work, view, layer, RegionMode::Shell, ThinningRule::Shell, sink,
-      [&](const RowBuffer& buffer, uint32_t v, const NodeRow& row, uint32_t r, uint32_t j, float longitude) {
+      [&](const RowBuffer& buffer, uint32_t v, const NodeRow& row, uint32_t r, uint32_t j, float longitude, uint32_t trig) {
         const float radius = static_cast<float>(row.areoid[j] + static_cast<double>(kReferenceRadius) + lift);
-        const uint32_t trig = TrigIndex(j, row.lonStep, ppd);
         const float ring = radius * row.cosLat;
         buffer.positions[v] = Vec3{ring * map.sinTable[trig], radius * row.sinLat, ring * map.cosTable[trig]};
         buffer.longitudes[v] = longitude;

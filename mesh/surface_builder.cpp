@@ -8,15 +8,13 @@ uint32_t BuildSurface(const BuildWork& work, const BuildView& view, const LayerS
   const MapData& map = gMapData;
   const double relief = view.relief;
   const int32_t level = layer.terraformLevel;
-  const uint32_t ppd = work.ppd;
   return WalkRows<StitchVariant::ColourFaceNormals>(
       work, view, layer, RegionMode::Surface, ThinningRule::Surface, sink,
-      [&](const RowBuffer& buffer, uint32_t v, const NodeRow& row, uint32_t, uint32_t j, float longitude) {
+      [&](const RowBuffer& buffer, uint32_t v, const NodeRow& row, uint32_t, uint32_t j, float longitude, uint32_t trig) {
         const float radius = static_cast<float>(row.areoid[j] + static_cast<double>(kReferenceRadius) + row.topo[j] * relief);
-        const uint32_t trig = TrigIndex(j, row.lonStep, ppd);
         const float ring = radius * row.cosLat;
         buffer.positions[v] = Vec3{ring * map.sinTable[trig], radius * row.sinLat, ring * map.cosTable[trig]};
         buffer.longitudes[v] = longitude;
-        buffer.colours[v] = SurfaceColour(row.mars[j], row.terra[j], row.topo[j], level);
+        buffer.colours[v] = UsesTerraColour(row.topo[j], level) ? row.terra[j] : row.mars[j];
       });
 }

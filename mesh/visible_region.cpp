@@ -161,37 +161,36 @@ uint32_t FindVisibleRegion(uint32_t& firstRow, uint32_t& lastRow, VisibleEntry* 
     const int64_t ib = std::min<int64_t>(DegreeNode(b, spacing, ppd) + ppd, n);
 
     VisibleEntry& entry = table[e];
+    // The range wraps over 0 degrees when its end lies before its start (or on it: the whole
+    // circle); then every sample of the row is looked at, and those between the range's end and
+    // its start count as out of sight without a test.
+    const bool wraps = !(b - a > 0.5 * spacing);
+    const int64_t from = wraps ? 0 : ia;
+    const int64_t to = wraps ? n : ib;
+    const double trigScale = 2.0 * ppd;
     uint32_t values = 0, visible = 0;
     bool wasVisible = false;
     float lastLongitude = 0.0f;
-    // One sample; true when the run list is full.
-    auto sample = [&](uint32_t k, bool testable) {
-      const float longitude = static_cast<float>(k * spacing);
+    for (int64_t k = from; k < to; k += ppd) {
+      const double nodeLongitude = k * spacing;
+      const float longitude = static_cast<float>(nodeLongitude);
       bool seen = false;
-      if (testable) {
-        const double radius = mode == RegionMode::Surface
-                                  ? row.topo[k] * static_cast<double>(relief) + row.areoid[k] + kReferenceRadius
-                                  : row.areoid[k] + static_cast<double>(kReferenceRadius) + layer.height * static_cast<double>(relief);
-        const float rf = static_cast<float>(radius);
-        const uint32_t trig = TrigIndex(k, spacing, ppd);
-        const Vec3 p{rf * row.cosLat * map.sinTable[trig], rf * row.sinLat, rf * row.cosLat * map.cosTable[trig]};
+      if (!wraps || !(k >= ib && k < ia)) {
+        const float radius = mode == RegionMode::Surface
+                                 ? row.topo[k] * relief + row.areoid[k] + kReferenceRadius
+                                 : row.areoid[k] + kReferenceRadius + layer.height * relief;
+        const uint32_t trig = std::min(static_cast<uint32_t>(nodeLongitude * trigScale), 720 * ppd);
+        const float ring = radius * row.cosLat;
+        const Vec3 p{ring * map.sinTable[trig], radius * row.sinLat, ring * map.cosTable[trig]};
         seen = InsidePyramid(pyramid, p);
         if (seen && collectBox) Widen(*light, p);
       }
       if (seen != wasVisible) entry.runs[values++] = longitude;
-      if (seen) ++visible;
+      visible += seen;
       wasVisible = seen;
       lastLongitude = longitude;
       // At 359 values a last run may still need its end: the list never exceeds 360.
-      return values >= kMaxRunValues - 1;
-    };
-    if (b - a > 0.5 * spacing) {
-      for (int64_t k = ia; k < ib; k += ppd)
-        if (sample(static_cast<uint32_t>(k), true)) break;
-    } else {
-      // The range wraps over 0 degrees: the nodes between its end and its start are out of sight.
-      for (int64_t k = 0; k < n; k += ppd)
-        if (sample(static_cast<uint32_t>(k), !(k >= ib && k < ia))) break;
+      if (values >= kMaxRunValues - 1) break;
     }
     if (wasVisible) entry.runs[values++] = lastLongitude;
 

@@ -69,9 +69,3 @@ enum class ThinningRule : uint8_t {
 // The factor by which a build thins rows and nodes so that about two triangles per thinned cell of
 // the visible share (total / density) stay well under `limit`. At least 1.
 uint32_t ThinningFactor(uint32_t total, uint32_t limit, uint32_t ppd, uint32_t density, ThinningRule rule);
-
-// Index into MapData's cos and sin tables for node j of a row with the given longitude step.
-inline uint32_t TrigIndex(uint32_t j, double lonStep, uint32_t ppd) {
-  const uint32_t index = static_cast<uint32_t>(j * lonStep * 2.0 * ppd);
-  return index <= 720 * ppd ? index : 720 * ppd;
-}

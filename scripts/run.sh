@@ -8,4 +8,20 @@ cmake --preset linux
 cmake --build --preset linux
 cmake --preset windows
 cmake --build --preset windows
-echo "run: built build/linux and build/windows"
+# A level-8 data set in the default data folder when it has none (the Linux default of
+# settings/linux/file_store.cpp; redsphere-mkdata FOLDER builds one anywhere else).
+if [[ "${XDG_DATA_HOME:-}" == /* ]]; then data="$XDG_DATA_HOME/redsphere"; else data="${HOME:-.}/.local/share/redsphere"; fi
+if [ ! -f "$data/nodes8.hex" ]; then
+  build/linux/tools/mkdata/redsphere-mkdata --level 8 "$data"
+fi
+echo "run: built build/linux and build/windows; map data in $data"
+# Start the Linux program on the user's display (Esc or the window's close button ends it), or,
+# with no display, render a short flyby to PNG files (a private Xvfb draws them).
+redsphere=build/linux/shell/linux/redsphere
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  echo "run: starting $redsphere --data $data (Esc ends it; --help lists the options)"
+  exec "$redsphere" --data "$data"
+fi
+frames=${REDSPHERE_FRAMES:-$PWD/build/flyby}
+"$redsphere" --data "$data" --frames 60 --out "$frames"
+echo "run: no display; two seconds of the flyby as 60 PNG pictures in $frames"

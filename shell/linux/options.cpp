@@ -9,9 +9,10 @@
 
 namespace {
 
-constexpr int32_t kMinSize = 16;      // pixels; smaller windows show nothing useful
-constexpr int32_t kMaxSize = 16384;   // the largest viewport Mesa and most drivers allow
+constexpr int32_t kMinSize = 16;     // pixels; smaller windows show nothing useful
+constexpr int32_t kMaxSize = 16384;  // the largest viewport Mesa and most drivers allow
 constexpr uint32_t kMaxFrames = 1000000;
+constexpr size_t kHelpColumn = 30;  // where the explanations of --help start
 
 // A whole decimal number that fits 32 bits (no sign, no spaces).
 bool ParseWhole(const std::string& text, uint32_t* value) {
@@ -92,31 +93,29 @@ std::string UsageText() {
       "Shows Mars as a lit 3D globe. Without a mode option it opens a window.\n"
       "\n"
       "modes:\n"
-      "  --fullscreen            the whole screen; a key, a mouse button or moving the mouse ends it\n"
-      "                          (in manual control only unknown keys and the middle button do)\n"
-      "  --window-id ID          draw into the existing X window ID (decimal or 0x hex), as an\n"
-      "                          XScreenSaver hack; XSCREENSAVER_WINDOW set in the environment does\n"
-      "                          the same\n"
-      "  --root                  draw into XSCREENSAVER_WINDOW, else into the screen's root window\n"
-      "  --frames N --out DIR    render N frames of the flyby (30 per second of flight) to\n"
-      "                          DIR/frame-00001.png ...; without DISPLAY a private Xvfb is used\n"
-      "  --size WxH              window or picture size in pixels (window 1024x768, pictures\n"
-      "                          1280x720)\n"
-      "  --configure             print the settings and where they are stored, then exit\n"
-      "  --help                  this text\n"
+      "  --fullscreen                the whole screen; a key, a mouse button or moving the mouse\n"
+      "                              ends it (in manual control: unknown keys, the middle button)\n"
+      "  --window-id ID              draw into the existing X window ID (decimal or 0x hex), as an\n"
+      "                              XScreenSaver hack; XSCREENSAVER_WINDOW does the same\n"
+      "  --root                      draw into XSCREENSAVER_WINDOW, else the screen's root window\n"
+      "  --frames N --out DIR        render N frames of the flyby (30 per second of flight) to\n"
+      "                              DIR/frame-00001.png ...; without DISPLAY on a private Xvfb\n"
+      "  --size WxH                  window or picture size in pixels (window 1024x768,\n"
+      "                              pictures 1280x720)\n"
+      "  --configure                 print the settings and where they are stored, then exit\n"
+      "  --help                      this text\n"
       "\n"
       "settings (for this run only; values outside a range are clamped):\n"
-      "  --data DIR              map data folder\n";
+      "  --data DIR                  map data folder\n";
   for (const SettingDef& def : kSettingDefs) {
     std::string head = "  --" + SettingOptionName(def.name) + " " + RangeText(def);
-    if (head.size() < 26) head.resize(26, ' ');
-    else head += ' ';
+    head.resize(head.size() < kHelpColumn ? kHelpColumn : head.size() + 1, ' ');
     text += head + def.meaning + " (default " + std::to_string(def.defaultValue) + ")\n";
   }
   text +=
       "\n"
       "Stored settings: one Name=value a line in $XDG_CONFIG_HOME/redsphere/settings.conf\n"
-      "(see --configure). Keys in manual control: F1 shows them.\n";
+      "(see --configure). In manual control F1 shows the keys.\n";
   return text;
 }
 
@@ -231,9 +230,9 @@ bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std:
     return false;
   }
   const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
-  const bool useEnvironment =
-      xscreensaverWindow && xscreensaverWindow[0] &&
-      ((options.mode == RunMode::ForeignWindow && options.rootWindow) || (modes == 0 && !options.help && !options.configure));
+  const bool useEnvironment = xscreensaverWindow && xscreensaverWindow[0] &&
+                              ((options.mode == RunMode::ForeignWindow && options.rootWindow) ||
+                               (modes == 0 && !options.help && !options.configure));
   if (useEnvironment) {
     if (!ParseWindowId(xscreensaverWindow, &options.foreignWindow)) {
       *error = std::string("XSCREENSAVER_WINDOW is not an X window id: '") + xscreensaverWindow + "'";

@@ -17,14 +17,14 @@ enum class RunMode : uint8_t {
 // What the command line asks for. Written once by ParseOptions on the main thread.
 struct LinuxOptions {
   RunMode mode;
-  bool help;                       // print the usage and exit
-  bool configure;                  // print the settings and where they live, and exit
-  bool rootWindow;                 // --root: XSCREENSAVER_WINDOW, else the screen's root window
-  unsigned long foreignWindow;     // X window id for --window-id (0 until given)
-  int32_t width, height;           // --size; 0 when not given (each mode has its own default)
-  uint32_t frameCount;             // --frames
-  std::string outFolder;           // --out
-  std::string dataPath;            // --data; empty when not given
+  bool help;                         // print the usage and exit
+  bool configure;                    // print the settings and where they live, and exit
+  bool rootWindow;                   // --root: XSCREENSAVER_WINDOW, else the screen's root window
+  unsigned long foreignWindow;       // X window id for --window-id (0 until given)
+  int32_t width, height;             // --size; 0 when not given (each mode has its own default)
+  uint32_t frameCount;               // --frames
+  std::string outFolder;             // --out
+  std::string dataPath;              // --data; empty when not given
   bool settingGiven[kSettingCount];  // which of kSettingDefs the command line set
   uint32_t settingValue[kSettingCount];
 };

@@ -1,42 +1,37 @@
-// Row stitching: the zipper order, the gap and seam rules, pole fans, the texture seam, the
-// outward winding and the limit that ends the process before an array is overrun.
+// Row stitching: the zipper order, the gap and seam rules, pole fans and the texture seam, the
+// outward winding, and the limit that ends the process before an array is overrun.
 #include "mesh/row_stitch.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "tests/mesh/mesh_views.h"
 
 namespace {
 
-constexpr float kRadius = 3396000.0f;
-
-// A row with every attribute filled: colours name the row and the vertex index, s = longitude / 360.
+// A row on a sphere; colours name the row (tag) and the vertex index, s = longitude / 360.
 struct TestRow {
   uint8_t tag;
   std::vector<float> longitudes;
+  float spacing;
   std::vector<Vec3> positions;
   std::vector<Colour> colours;
   std::vector<TexCoord> texCoords;
-  float spacing;
 
+  TestRow(uint8_t rowTag, float latitude, std::vector<float> lons, float rowSpacing)
+      : tag(rowTag), longitudes(std::move(lons)), spacing(rowSpacing) {
+    for (size_t k = 0; k < longitudes.size(); ++k) {
+      positions.push_back(Place(3396000.0f, latitude, longitudes[k]));
+      colours.push_back(Colour{tag, static_cast<uint8_t>(k & 0xFF), static_cast<uint8_t>(k >> 8), 255});
+      texCoords.push_back(TexCoord{longitudes[k] / 360.0f, latitude / 180.0f + 0.5f});
+    }
+  }
   RowVertices Vertices() const {
     return RowVertices{positions.data(), longitudes.data(), colours.data(), texCoords.data(),
                        static_cast<uint32_t>(longitudes.size()), spacing};
   }
 };
-
-TestRow MakeRow(uint8_t tag, float latitude, std::vector<float> longitudes, float spacing) {
-  TestRow row{tag, std::move(longitudes), {}, {}, {}, spacing};
-  for (size_t k = 0; k < row.longitudes.size(); ++k) {
-    row.positions.push_back(Place(kRadius, latitude, row.longitudes[k]));
-    row.colours.push_back(Colour{tag, static_cast<uint8_t>(k & 0xFF), static_cast<uint8_t>(k >> 8), 255});
-    row.texCoords.push_back(TexCoord{row.longitudes[k] / 360.0f, latitude / 180.0f + 0.5f});
-  }
-  return row;
-}
 
 std::vector<float> Steps(float from, float to, float step) {
   std::vector<float> values;
@@ -44,7 +39,6 @@ std::vector<float> Steps(float from, float to, float step) {
   return values;
 }
 
-// Output arrays of a given room and the sink over them.
 struct Output {
   std::vector<Vec3> positions, normals;
   std::vector<Colour> colours;
@@ -54,196 +48,119 @@ struct Output {
   explicit Output(uint32_t limit)
       : positions(3 * limit), normals(3 * limit), colours(3 * limit), texCoords(3 * limit),
         sink{positions.data(), normals.data(), colours.data(), texCoords.data(), 0, limit} {}
-};
 
-struct Corner {
-  uint8_t tag;
-  uint32_t index;
-};
-
-Corner CornerOf(const Output& out, uint32_t vertex) {
-  const Colour c = out.colours[vertex];
-  return Corner{c.r, static_cast<uint32_t>(c.g) | static_cast<uint32_t>(c.b) << 8};
-}
-
-// Longitude span of triangle t, from the rows its corners name.
-float SpanOf(const Output& out, uint32_t t, const TestRow& p, const TestRow& r) {
-  float lo = 1e9f, hi = -1e9f;
-  for (uint32_t v = 3 * t; v < 3 * t + 3; ++v) {
-    const Corner c = CornerOf(out, v);
-    const float lon = (c.tag == p.tag ? p : r).longitudes[c.index];
-    lo = std::min(lo, lon);
-    hi = std::max(hi, lon);
+  // Row tag and vertex index of a written corner.
+  std::pair<int, uint32_t> Corner(uint32_t vertex) const {
+    const Colour c = colours[vertex];
+    return {c.r, static_cast<uint32_t>(c.g) | static_cast<uint32_t>(c.b) << 8};
   }
-  return hi - lo;
-}
-
-// Every triangle faces away from the centre, and the face variant's normal is (a - b) x (a - c).
-void ExpectOutwardWithFaceNormals(const Output& out) {
-  for (uint32_t t = 0; t < out.sink.count; ++t) {
-    const Vec3 a = out.positions[3 * t], b = out.positions[3 * t + 1], c = out.positions[3 * t + 2];
-    const Vec3 face = CrossOf(Sub(b, a), Sub(c, a));
-    EXPECT_GT(Dot(face, a), 0.0f) << "triangle " << t << " faces inward";
-    const Vec3 expected = CrossOf(Sub(a, b), Sub(a, c));
-    for (int k = 0; k < 3; ++k) {
-      EXPECT_FLOAT_EQ(out.normals[3 * t + k].x, expected.x);
-      EXPECT_FLOAT_EQ(out.normals[3 * t + k].y, expected.y);
-      EXPECT_FLOAT_EQ(out.normals[3 * t + k].z, expected.z);
-    }
+  bool Outward(uint32_t t) const {
+    const Vec3 a = positions[3 * t], b = positions[3 * t + 1], c = positions[3 * t + 2];
+    return Dot(CrossOf(Sub(b, a), Sub(c, a)), a) > 0.0f;
   }
-}
+};
 
 TEST(RowStitch, MergeOrderGapsAndSeam) {
   struct Case {
     const char* name;
     std::vector<float> south, north;
     float southSpacing, northSpacing;
-    uint32_t triangles;        // all triangles written
-    uint32_t seamTriangles;    // of them, those closing across 0/360
+    uint32_t triangles, seamTriangles;  // all written, and of them those closing across 0/360
+    std::pair<int, uint32_t> firstThird;  // third corner of the first triangle
   } cases[] = {
-      // Aligned rows: two triangles per pair of neighbours, nothing across the seam.
-      {"aligned", Steps(10, 15, 1), Steps(10, 15, 1), 1, 1, 10, 0},
-      // A hole of exactly three spacings is still bridged; a wider one is not.
-      {"hole of 3 spacings", {10, 11, 12, 15, 16}, {10, 11, 12, 15, 16}, 1, 1, 8, 0},
-      {"hole of 3.5 spacings", {10, 11, 12, 15.5f, 16.5f}, {10, 11, 12, 15.5f, 16.5f}, 1, 1, 6, 0},
-      // Rows all the way round close the seam with two triangles.
-      {"full rows", Steps(0, 359, 1), Steps(0, 359, 1), 1, 1, 720, 2},
-      {"full rows, different spacings", Steps(0, 358, 2), Steps(0, 359, 1), 2, 1, 540, 2},
-      // Either row stopping short by more than three of its spacings: no closing triangle.
-      {"both short", Steps(0, 355, 1), Steps(0, 355, 1), 1, 1, 710, 0},
-      // (the last southern vertices fan from the northern row's end until the span passes 3)
-      {"north short, tested first", Steps(0, 359, 1), Steps(0, 355, 1), 1, 1, 713, 0},
-      // The first test passes and the second fails: just one closing triangle.
-      {"north starts late", Steps(0, 359, 1), Steps(4, 359, 1), 1, 1, 714, 1},
+      // Aligned rows: two triangles per pair of neighbours; a tie takes the southern row first.
+      {"aligned", Steps(10, 15, 1), Steps(10, 15, 1), 1, 1, 10, 0, {1, 1}},
+      // A hole of exactly three spacings is bridged, a wider one is not.
+      {"hole of 3 spacings", {10, 11, 12, 15, 16}, {10, 11, 12, 15, 16}, 1, 1, 8, 0, {1, 1}},
+      {"hole of 3.5 spacings", {10, 11, 12, 15.5f, 16.5f}, {10, 11, 12, 15.5f, 16.5f}, 1, 1, 6, 0, {1, 1}},
+      // All the way round: two closing triangles.
+      {"full rows", Steps(0, 359, 1), Steps(0, 359, 1), 1, 1, 720, 2, {1, 1}},
+      {"full rows, different spacings", Steps(0, 358, 2), Steps(0, 359, 1), 2, 1, 540, 2, {2, 1}},
+      // Short of the seam by more than three spacings of the row tested first: none.
+      {"both short", Steps(0, 355, 1), Steps(0, 355, 1), 1, 1, 710, 0, {1, 1}},
+      {"north short", Steps(0, 359, 1), Steps(0, 355, 1), 1, 1, 713, 0, {1, 1}},
+      // The first test passes and the second fails: one closing triangle.
+      {"north starts late", Steps(0, 359, 1), Steps(4, 359, 1), 1, 1, 714, 1, {1, 2}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const TestRow p = MakeRow(1, 10.0f, c.south, c.southSpacing);
-    const TestRow r = MakeRow(2, 11.0f, c.north, c.northSpacing);
+    const TestRow p(1, 10.0f, c.south, c.southSpacing), r(2, 11.0f, c.north, c.northSpacing);
     Output out(2000);
     StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), out.sink);
     ASSERT_EQ(out.sink.count, c.triangles);
+    EXPECT_EQ(out.Corner(2), c.firstThird);
     uint32_t seam = 0;
-    const float gap = 3.0f * std::max(c.southSpacing, c.northSpacing);
     for (uint32_t t = 0; t < out.sink.count; ++t) {
-      const float span = SpanOf(out, t, p, r);
-      if (span > 180.0f)
+      // Corners: northern vertex, southern vertex, then the one the merge advanced to.
+      ASSERT_EQ(out.Corner(3 * t).first, 2);
+      ASSERT_EQ(out.Corner(3 * t + 1).first, 1);
+      float lo = 360, hi = 0;
+      for (uint32_t v = 3 * t; v < 3 * t + 3; ++v) {
+        const auto [tag, index] = out.Corner(v);
+        const float lon = (tag == 1 ? p : r).longitudes[index];
+        lo = std::min(lo, lon);
+        hi = std::max(hi, lon);
+      }
+      if (hi - lo > 180.0f)
         ++seam;
       else
-        EXPECT_LE(span, gap) << "triangle " << t << " bridges a hole";
-      // The first corner is always on the northern row, the second on the southern one.
-      EXPECT_EQ(CornerOf(out, 3 * t).tag, 2);
-      EXPECT_EQ(CornerOf(out, 3 * t + 1).tag, 1);
+        EXPECT_LE(hi - lo, 3.0f * std::max(c.southSpacing, c.northSpacing)) << "triangle " << t << " bridges a hole";
+      EXPECT_TRUE(out.Outward(t)) << "triangle " << t;
+      const Vec3 a = out.positions[3 * t], b = out.positions[3 * t + 1], cc = out.positions[3 * t + 2];
+      const Vec3 face = CrossOf(Sub(a, b), Sub(a, cc));
+      for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(out.normals[3 * t + k].y, face.y);
     }
     EXPECT_EQ(seam, c.seamTriangles);
-    ExpectOutwardWithFaceNormals(out);
-  }
-}
-
-TEST(RowStitch, TieTakesTheSouthernRowFirst) {
-  const TestRow p = MakeRow(1, 0.0f, {10, 11, 12}, 1);
-  const TestRow r = MakeRow(2, 1.0f, {10, 11, 12}, 1);
-  Output out(10);
-  StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), out.sink);
-  ASSERT_EQ(out.sink.count, 4u);
-  // (R0, P0, P1), (R0, P1, R1), (R1, P1, P2), (R1, P2, R2)
-  const Corner expected[12] = {{2, 0}, {1, 0}, {1, 1}, {2, 0}, {1, 1}, {2, 1},
-                               {2, 1}, {1, 1}, {1, 2}, {2, 1}, {1, 2}, {2, 2}};
-  for (uint32_t v = 0; v < 12; ++v) {
-    EXPECT_EQ(CornerOf(out, v).tag, expected[v].tag) << "vertex " << v;
-    EXPECT_EQ(CornerOf(out, v).index, expected[v].index) << "vertex " << v;
   }
 }
 
 TEST(RowStitch, PoleFansAndTextureSeam) {
-  struct Case {
-    const char* name;
-    bool southPole;  // the single vertex is the southern row's (else the northern row's)
-  } cases[] = {{"south pole", true}, {"north pole", false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const TestRow ring = MakeRow(c.southPole ? 2 : 1, c.southPole ? -89.0f : 89.0f, Steps(0, 359, 1), 1);
-    const TestRow pole = MakeRow(c.southPole ? 1 : 2, c.southPole ? -90.0f : 90.0f, {0}, 360);
-    const TestRow& p = c.southPole ? pole : ring;
-    const TestRow& r = c.southPole ? ring : pole;
+  for (bool southPole : {true, false}) {
+    SCOPED_TRACE(southPole ? "south pole" : "north pole");
+    const TestRow ring(southPole ? 2 : 1, southPole ? -89.0f : 89.0f, Steps(0, 359, 1), 1);
+    const TestRow pole(southPole ? 1 : 2, southPole ? -90.0f : 90.0f, {0}, 360);
     Output out(400);
-    StitchRows(StitchVariant::Texture, p.Vertices(), r.Vertices(), out.sink);
-    // A fan of one triangle per ring vertex, the last one across the seam.
+    StitchRows(StitchVariant::Texture, (southPole ? pole : ring).Vertices(), (southPole ? ring : pole).Vertices(),
+               out.sink);
+    // One triangle per ring vertex, the last across the seam.
     ASSERT_EQ(out.sink.count, 360u);
+    const uint32_t poleCorner = southPole ? 1 : 0;
     for (uint32_t t = 0; t < out.sink.count; ++t) {
       const bool closing = t == out.sink.count - 1;
-      // Corner order: northern vertex, southern vertex, then the advanced (or seam) vertex.
-      const uint32_t poleCorner = c.southPole ? 1 : 0;
+      EXPECT_TRUE(out.Outward(t)) << "triangle " << t;
       for (uint32_t k = 0; k < 3; ++k) {
         const TexCoord coord = out.texCoords[3 * t + k];
         const Vec3 position = out.positions[3 * t + k];
-        // Sphere normals: the vertex positions themselves.
-        EXPECT_EQ(out.normals[3 * t + k].y, position.y);
+        EXPECT_EQ(out.normals[3 * t + k].x, position.x);  // normals are the positions
         if (k == poleCorner) {
-          EXPECT_FLOAT_EQ(coord.t, pole.texCoords[0].t);  // the pole keeps its own t
-          // In the merge the pole takes the s of the triangle's third vertex; closing, that of the
-          // ring's last vertex.
-          const float want = closing ? ring.texCoords.back().s : ring.texCoords[t + 1].s;
-          EXPECT_FLOAT_EQ(coord.s, want) << "triangle " << t;
-        } else if (closing && std::fabs(position.x) < 1.0f && position.z > 0.0f) {
-          EXPECT_FLOAT_EQ(coord.s, 1.0f) << "the ring's first vertex continues past 1 across the seam";
+          // The pole keeps its t and takes the s of the triangle's third corner, or closing,
+          // that of the ring's last vertex.
+          EXPECT_FLOAT_EQ(coord.t, pole.texCoords[0].t);
+          EXPECT_FLOAT_EQ(coord.s, closing ? ring.texCoords.back().s : ring.texCoords[t + 1].s) << t;
+        } else if (closing && std::fabs(position.x) < 1.0f) {
+          EXPECT_FLOAT_EQ(coord.s, 1.0f);  // the ring's first vertex runs on past 1 across the seam
         } else {
           EXPECT_LT(coord.s, 1.0f);
         }
       }
-      const Vec3 a = out.positions[3 * t], b = out.positions[3 * t + 1], cc = out.positions[3 * t + 2];
-      EXPECT_GT(Dot(CrossOf(Sub(b, a), Sub(cc, a)), a), 0.0f) << "fan triangle " << t << " faces inward";
     }
   }
-}
-
-TEST(RowStitch, SeamCoordinatesOfFullRowsLieBetweenOneAndTwo) {
-  const TestRow p = MakeRow(1, 20.0f, Steps(0, 358, 2), 2);
-  const TestRow r = MakeRow(2, 21.0f, Steps(0, 359, 1), 1);
-  Output out(600);
-  StitchRows(StitchVariant::Texture, p.Vertices(), r.Vertices(), out.sink);
-  ASSERT_EQ(out.sink.count, 540u);
-  uint32_t aboveOne = 0;
-  for (uint32_t t = 0; t < out.sink.count; ++t) {
-    const bool closing = t >= out.sink.count - 2;
-    for (uint32_t k = 0; k < 3; ++k) {
-      const float s = out.texCoords[3 * t + k].s;
-      if (closing && s >= 1.0f) {
-        EXPECT_LE(s, 2.0f);
-        ++aboveOne;
-      } else {
-        EXPECT_LT(s, 1.0f) << "triangle " << t;
-        // Within the merge, neighbours never jump across the texture.
-        EXPECT_GT(s, out.texCoords[3 * t + (k + 1) % 3].s - 0.05f);
-      }
-    }
-  }
-  // Two closing triangles, three index-0 corners between them.
-  EXPECT_EQ(aboveOne, 3u);
 }
 
 TEST(RowStitch, CandidatesWindingInwardAreLeftOut) {
-  // Near a pole a candidate joining run ends far apart in longitude can turn clockwise seen from
+  // Near a pole a candidate joining run ends far apart in longitude turns clockwise seen from
   // outside: here (R0 at 72, P0 at 19, P1 at 38) on rows at -80 and -79 degrees.
-  const TestRow p = MakeRow(1, -80.0f, {19, 38, 57}, 30);
-  const TestRow r = MakeRow(2, -79.0f, {72, 90}, 30);
+  const TestRow p(1, -80.0f, {19, 38, 57}, 30), r(2, -79.0f, {72, 90}, 30);
   Output out(10);
   StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), out.sink);
   ASSERT_EQ(out.sink.count, 2u);
-  // (R0, P1, P2) and (R0, P2, R1) remain.
-  const Corner expected[6] = {{2, 0}, {1, 1}, {1, 2}, {2, 0}, {1, 2}, {2, 1}};
-  for (uint32_t v = 0; v < 6; ++v) {
-    EXPECT_EQ(CornerOf(out, v).tag, expected[v].tag) << "vertex " << v;
-    EXPECT_EQ(CornerOf(out, v).index, expected[v].index) << "vertex " << v;
-  }
-  ExpectOutwardWithFaceNormals(out);
+  const std::pair<int, uint32_t> expected[6] = {{2, 0}, {1, 1}, {1, 2}, {2, 0}, {1, 2}, {2, 1}};
+  for (uint32_t v = 0; v < 6; ++v) EXPECT_EQ(out.Corner(v), expected[v]) << "vertex " << v;
+  EXPECT_TRUE(out.Outward(0) && out.Outward(1));
 }
 
 TEST(RowStitch, NothingForEmptyOrSinglePairs) {
-  const TestRow one = MakeRow(1, 0.0f, {0}, 360);
-  const TestRow other = MakeRow(2, 1.0f, {0}, 360);
-  const TestRow ring = MakeRow(2, 1.0f, Steps(0, 10, 1), 1);
-  const TestRow none = MakeRow(1, 0.0f, {}, 1);
+  const TestRow one(1, 0.0f, {0}, 360), other(2, 1.0f, {0}, 360), ring(2, 1.0f, Steps(0, 10, 1), 1), none(1, 0.0f, {}, 1);
   Output out(10);
   StitchRows(StitchVariant::ColourSphereNormals, one.Vertices(), other.Vertices(), out.sink);
   StitchRows(StitchVariant::ColourSphereNormals, none.Vertices(), ring.Vertices(), out.sink);
@@ -252,13 +169,11 @@ TEST(RowStitch, NothingForEmptyOrSinglePairs) {
 }
 
 TEST(RowStitchDeathTest, EndsTheProcessAtTheLimit) {
-  const TestRow p = MakeRow(1, 0.0f, Steps(10, 15, 1), 1);
-  const TestRow r = MakeRow(2, 1.0f, Steps(10, 15, 1), 1);
-  // Exactly enough room: no exit.
+  const TestRow p(1, 0.0f, Steps(10, 15, 1), 1), r(2, 1.0f, Steps(10, 15, 1), 1);
   Output exact(10);
   StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), exact.sink);
   EXPECT_EQ(exact.sink.count, 10u);
-  // One triangle short: the process ends with status 1 before the eleventh would be written.
+  // One short: status 1 before the eleventh triangle would be written past the arrays.
   EXPECT_EXIT(
       {
         Output tight(9);

@@ -1,5 +1,5 @@
 // The visible-region pass on a full-count level-8 grid: pole caps, the seam rule, copies into band
-// holes, the view's direction, nothing in view, and the thinning factor.
+// holes, the view's direction, nothing in view; and the thinning factor.
 #include "mesh/visible_region.h"
 
 #include <gtest/gtest.h>
@@ -143,34 +143,6 @@ TEST_F(VisibleRegionTest, NothingInView) {
     EXPECT_EQ(first, 0u);
     EXPECT_EQ(last, 0u);
   }
-}
-
-TEST_F(VisibleRegionTest, LightBoxHoldsTheVisibleSamples) {
-  const Vec3 eye = Place(9000000.0f, 30.0f, 200.0f);
-  float view[16];
-  LookAt(view, eye, Vec3{0, 0, 0}, Vec3{0, 1, 0});
-  // The shadow camera on the +x axis looking at the centre, row by row.
-  float lookAt[16];
-  LookAt(lookAt, Vec3{9000000.0f, 0, 0}, Vec3{0, 0, 0}, Vec3{0, 1, 0});
-  LightBox light{};
-  Mat4 columns;
-  for (int i = 0; i < 16; ++i) columns.m[i] = lookAt[i];
-  Mat4Transpose(light.lightMatrix, columns);
-  light.reset = 1;
-  const BuildView v = ViewFor(view, eye, 1.0f, 1.0f);
-  const LayerSpec layer{kRadius - 16000.0f, kRadius + 16000.0f, 50.0f, 0.0f, 0, 420000};
-  ASSERT_GT(FindVisibleRegion(first, last, table.data(), kPpd, v, layer, RegionMode::Surface, &light), 0u);
-  // Seen from +x, the visible cap lies within the sphere's outline and in front of the light.
-  EXPECT_GE(light.minX, -kRadius);
-  EXPECT_LE(light.maxX, kRadius);
-  EXPECT_LT(light.minX, light.maxX);
-  EXPECT_GE(light.minY, -kRadius);
-  EXPECT_LE(light.maxY, kRadius);
-  EXPECT_LT(light.minY, light.maxY);
-  EXPECT_GE(light.minZ, -9000000.0f - kRadius);
-  EXPECT_LE(light.maxZ, -9000000.0f + kRadius);
-  // The camera looks at longitude 200 from latitude 30: its cap reaches the northern half.
-  EXPECT_GT(light.maxY, 0.5f * kRadius);
 }
 
 TEST(ThinningFactor, FollowsTheVisibleShare) {

@@ -5,16 +5,18 @@
 
 #include "mapdata/map_data.h"
 
-std::vector<uint32_t> FullCountRows(uint32_t ppd) {
+std::vector<uint32_t> NarrowRows(uint32_t ppd, uint32_t widest) {
   const uint32_t rows = RowCountForLevel(ppd);
   std::vector<uint32_t> counts(rows);
   for (uint32_t i = 0; i < rows; ++i) {
     const double latitude = -90.0 + 180.0 * i / (rows - 1);
-    const long count = std::lround(360.0 * ppd * std::cos(latitude * 3.14159265358979323846 / 180.0));
+    const long count = std::lround(widest * std::cos(latitude * 3.14159265358979323846 / 180.0));
     counts[i] = (i == 0 || i == rows - 1 || count < 1) ? 1u : static_cast<uint32_t>(count);
   }
   return counts;
 }
+
+std::vector<uint32_t> FullCountRows(uint32_t ppd) { return NarrowRows(ppd, 360 * ppd); }
 
 void InstallMeshGrid(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights) {
   grid.counts = counts;

@@ -26,6 +26,8 @@ constexpr Colour kGridTerra{40, 90, 160, 255};   // every node's terraformed col
 
 // Row counts as real data has them: about 360 * ppd * cos(latitude), one node at each pole.
 std::vector<uint32_t> FullCountRows(uint32_t ppd);
+// Rows of about widest * cos(latitude) nodes: a coarse globe that builds in microseconds.
+std::vector<uint32_t> NarrowRows(uint32_t ppd, uint32_t widest);
 
 // Builds the grid's tables for the given row counts (180 * ppd + 1 of them) and points gMapData at
 // them. The grid must outlive every use of gMapData.

@@ -33,32 +33,28 @@ CloudSource MakeCloudSource(const SourceImage& picture) {
   source.grey.height = picture.height;
   source.grey.channels = 1;
   source.grey.pixels.resize(size_t{picture.width} * picture.height);
+  for (size_t i = 0; i < source.grey.pixels.size(); ++i) {
+    const uint8_t* p = &picture.pixels[i * picture.channels];
+    source.grey.pixels[i] = picture.channels >= 3
+                                ? static_cast<uint8_t>(std::lround(0.30 * p[0] + 0.59 * p[1] + 0.11 * p[2]))
+                                : p[0];
+  }
+  StretchCloudLevels(source);
+  return source;
+}
+
+void StretchCloudLevels(CloudSource& source) {
+  const SourceImage& grey = source.grey;
   double histogram[256] = {};
   double total = 0.0;
-  for (uint32_t y = 0; y < picture.height; ++y) {
+  for (uint32_t y = 0; y < grey.height; ++y) {
     // Rows near the poles cover less of the sphere.
-    const double area = std::cos((90.0 - (y + 0.5) * 180.0 / picture.height) * kDegree);
-    for (uint32_t x = 0; x < picture.width; ++x) {
-      const uint8_t* p = &picture.pixels[(size_t{y} * picture.width + x) * picture.channels];
-      const uint8_t grey = picture.channels >= 3
-                               ? static_cast<uint8_t>(std::lround(0.30 * p[0] + 0.59 * p[1] + 0.11 * p[2]))
-                               : p[0];
-      source.grey.pixels[size_t{y} * picture.width + x] = grey;
-      histogram[grey] += area;
-      total += area;
-    }
+    const double area = std::cos((90.0 - (y + 0.5) * 180.0 / grey.height) * kDegree);
+    for (uint32_t x = 0; x < grey.width; ++x) histogram[grey.pixels[size_t{y} * grey.width + x]] += area;
+    total += area * grey.width;
   }
-  // The packaged picture's first and last columns are darker than their neighbours, which draws a
-  // line along the seam at longitude 180; both take the mean of the columns beside the seam.
-  if (picture.width >= 4)
-    for (uint32_t y = 0; y < picture.height; ++y) {
-      uint8_t* row = &source.grey.pixels[size_t{y} * picture.width];
-      const uint8_t mean = static_cast<uint8_t>((row[1] + row[picture.width - 2] + 1) / 2);
-      row[0] = row[picture.width - 1] = mean;
-    }
   source.clearLevel = Percentile(histogram, total, kClearShare);
   source.denseLevel = std::max(source.clearLevel + 1.0, Percentile(histogram, total, kDenseShare));
-  return source;
 }
 
 void CloudTexelRow(const CloudSource& source, uint32_t seed, uint32_t width, uint32_t row, Colour* out) {

@@ -1,6 +1,7 @@
-// The cloud images (clouds8, clouds16, clouds32: 2048, 4096 and 8192 texels wide) from the
-// packaged greyscale cloud cover: white texels whose alpha is the cloud density, contrast-stretched
-// so clear sky is fully transparent, resampled with fractal detail so the wide images stay sharp.
+// The cloud images (clouds8, clouds16, clouds32: 2048, 4096 and 8192 texels wide) from a grey
+// cloud cover, synthesized (cloud_cover.h) or imported by the user (--cloud-map): white texels
+// whose alpha is the cloud density, contrast-stretched so clear sky is fully transparent,
+// resampled with fractal detail so the wide images stay sharp.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +11,15 @@
 #include "tools/mkdata/source_image.h"
 
 struct CloudSource {
-  SourceImage grey;    // one channel, equirectangular like the colour map
+  SourceImage grey;    // one channel, equirectangular like an imported colour map
   double clearLevel;   // grey level at and below which the sky is clear (alpha 0)
   double denseLevel;   // grey level at and above which the cloud is opaque (alpha 255)
 };
 
-// Grey levels of the stretch: the 40th and 98th percentiles of the picture, by area.
+// An imported cloud picture (grey or colour) as a cloud source.
 CloudSource MakeCloudSource(const SourceImage& picture);
+// Sets the grey levels of the stretch: the 40th and 98th percentiles of the picture, by area.
+void StretchCloudLevels(CloudSource& source);
 
 // One texel row of a cloud image of the given width (height width / 2): row 0 at the south pole,
 // column 0 at longitude 0, as the shell's texture coordinates expect.

@@ -67,7 +67,7 @@ uint32_t MakeNodeRow(const LevelSources& sources, uint32_t ppd, uint32_t row, ui
   uint32_t clipped = 0;
   for (uint32_t j = 0; j < count; ++j) {
     const double lonDeg = NodeLongitude(count, j);
-    double detail = 0.0;
+    ReliefDetail detail;
     double height;
     if (sources.molaTopo) {
       height = SampleMolaGrid(*sources.molaTopo, latDeg, lonDeg);
@@ -79,7 +79,8 @@ uint32_t MakeNodeRow(const LevelSources& sources, uint32_t ppd, uint32_t row, ui
                                                    : ModelAreoidHeight(UnitVectorAt(latDeg, lonDeg));
     topo[j] = ToHeight(height, clipped);
     areoid[j] = ToHeight(areoidHeight, clipped);
-    mars[j] = SurfaceColour(*sources.colours, latDeg, lonDeg, detail);
+    mars[j] = sources.colourMap ? SurfaceColour(*sources.colourMap, latDeg, lonDeg, detail.fine)
+                                : AlbedoColour(*sources.albedo, latDeg, lonDeg, height, detail, spacingKm);
   }
   return clipped;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "mapdata/map_formats.h"
+#include "tools/mkdata/albedo_model.h"
 #include "tools/mkdata/mola_grid.h"
 #include "tools/mkdata/preview.h"
 #include "tools/mkdata/relief_model.h"
@@ -17,7 +18,8 @@ struct LevelSources {
   const ReliefModel* relief = nullptr;   // synthesized relief; also the fine detail of the colours
   const MolaGrid* molaTopo = nullptr;    // imported topography, used instead of the relief when set
   const MolaGrid* molaAreoid = nullptr;  // imported areoid, else the model areoid
-  const ColourMapSampler* colours = nullptr;
+  const AlbedoModel* albedo = nullptr;   // synthesized present-day colours
+  const ColourMapSampler* colourMap = nullptr;  // an imported colour map, used instead when set
   unsigned threads = 1;
 };
 

@@ -1,5 +1,6 @@
-// Composition of the synthesized relief, broadest first: broad terrain, shields, basins, craters
-// and polar deposits, the troughs, then roughness at every scale.
+// Composition of the synthesized relief, broadest first: broad terrain, shields, basins, named
+// craters and polar deposits, the troughs, the crater population (or an imported map's shading),
+// then roughness at every scale.
 #include "tools/mkdata/relief_model.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 
 #include "tools/mkdata/noise.h"
 #include "tools/mkdata/parallel.h"
+#include "tools/mkdata/random_stream.h"
 
 namespace {
 
@@ -40,6 +42,15 @@ constexpr double kRiseBlendM = 1500.0;
 // Marineris. Made from the zero lines of a noise field.
 constexpr double kNoctisLatDeg = -6.9, kNoctisLonDeg = 257.0, kNoctisRadiusKm = 420.0;
 constexpr double kNoctisDepthM = 3500.0;
+// Crater density, as a share of the highlands': the northern plains and Hellas-like basin floors
+// were resurfaced long after the heavy bombardment, the Tharsis and Elysium lavas later still.
+constexpr double kPlainsCraterShare = 0.22, kBasinFloorCraterShare = 0.3;
+constexpr double kVolcanicRiseStartM = 3500.0, kVolcanicRiseFullM = 6500.0, kVolcanicCraterShare = 0.12;
+// Craters narrower than this many node spacings are left out (they would only alias), and fade
+// in up to twice that, so a level never shows a crater as a single sharp pit.
+constexpr double kCraterFadeStartNodes = 1.0, kCraterFadeEndNodes = 2.0;
+// Below this radius craters are simple bowls.
+constexpr double kSimpleCraterRadiusKm = 3.5;
 // Where the model shapes a landform itself (shields, and troughs from this depth on), only this
 // share of the relief from the map's shading is kept.
 constexpr double kCanyonDepthForMapRelief = 3000.0;
@@ -116,7 +127,7 @@ double FineRoughness(uint32_t seed, const Vec3d& p, double nodeSpacingKm, double
 
 // Depth of the deepest trough at p (0 or negative): flat floors, steep walls that wander a little,
 // and in the chaos regions floors broken into knobs.
-double TroughDepth(const ReliefModel& model, const Vec3d& p) {
+double TroughDepth(const ReliefModel& model, const Vec3d& p, ReliefDetail* detail) {
   double deepest = 0.0;
   for (const PreparedTroughSegment& s : model.troughs) {
     if (Dot(p, s.middle) < s.reachCos) continue;
@@ -137,48 +148,111 @@ double TroughDepth(const ReliefModel& model, const Vec3d& p) {
     const double wall = 25.0 + 0.2 * halfWidth;
     if (d > halfWidth * 1.7 + wall) continue;
     const double wander = 0.35 * halfWidth * 2.0 * SphereFbm(StreamSeed(model.seed, kTroughWalls), p, 120.0, 2, 0.5);
-    double delta = -depth * (1.0 - Smoothstep(halfWidth, halfWidth + wall, d + wander));
+    const double up = Smoothstep(halfWidth, halfWidth + wall, d + wander);  // 0 on the floor, 1 on the rim
+    double delta = -depth * (1.0 - up);
     if (chaos > 0.0 && delta < 0.0) {
       const double knobs = SphereFbm(StreamSeed(model.seed, kChaos), p, 45.0, 2, 0.5);
       delta *= 1.0 - 0.8 * chaos * Smoothstep(-0.05, 0.25, knobs);
     }
-    deepest = std::min(deepest, delta);
+    if (delta < deepest) {
+      deepest = delta;
+      if (detail) {
+        detail->canyonFloor = 1.0 - Smoothstep(0.0, 0.3, up);
+        detail->canyonWall = 4.0 * up * (1.0 - up);
+      }
+    }
   }
   return deepest;
 }
 
-double NoctisLabyrinthus(uint32_t seed, const Vec3d& p) {
+double NoctisLabyrinthus(uint32_t seed, const Vec3d& p, ReliefDetail* detail) {
   static const Vec3d centre = UnitVectorAt(kNoctisLatDeg, kNoctisLonDeg);
   const double d = SurfaceDistanceKm(p, centre);
   if (d >= kNoctisRadiusKm) return 0.0;
   const double mask = 1.0 - Smoothstep(0.5 * kNoctisRadiusKm, kNoctisRadiusKm, d);
   const double n = std::fabs(SphereFbm(StreamSeed(seed, kNoctis), p, 260.0, 2, 0.5));
-  return -kNoctisDepthM * mask * (1.0 - Smoothstep(0.04, 0.09, n));
+  const double up = Smoothstep(0.04, 0.09, n);
+  if (detail && mask > 0.0) {
+    detail->canyonFloor = std::max(detail->canyonFloor, mask * (1.0 - Smoothstep(0.0, 0.3, up)));
+    detail->canyonWall = std::max(detail->canyonWall, mask * 4.0 * up * (1.0 - up));
+  }
+  return -kNoctisDepthM * mask * (1.0 - up);
+}
+
+// Height change of a crater at t = distance / radius, and where the point lies in it.
+double CraterShape(double t, double radiusKm, double floorM, double rimM, double peakKm, double peakM,
+                   double& floorShare, double& rimShare) {
+  const double bowl = radiusKm < kSimpleCraterRadiusKm ? SimpleBowlWeight(t) : BowlWeight(t);
+  double h = -floorM * bowl + rimM * RimProfile(t);
+  floorShare = bowl;
+  if (peakKm > 0.0) {
+    const double peak = 1.0 - Smoothstep(0.0, 1.0, t * radiusKm / peakKm);
+    h += peakM * peak;
+    floorShare *= 1.0 - peak;
+  }
+  rimShare = Smoothstep(0.6, 0.95, t) * (1.0 - Smoothstep(1.0, kCraterReach, t));
+  return h;
+}
+
+// The crater population's relief at p, fading in craters as they grow wider than the nodes.
+double PopulationCraters(const CraterField& field, const Vec3d& p, double latDeg, double lonDeg,
+                         double nodeSpacingKm, ReliefDetail* detail) {
+  double h = 0.0;
+  const CraterSpan span = CratersNear(field, latDeg, lonDeg);
+  for (const uint32_t* k = span.begin; k != span.end; ++k) {
+    const FieldCrater& c = field.craters[*k];
+    if (Dot(p, c.centre) < c.reachCos) continue;
+    const double scale = Smoothstep(kCraterFadeStartNodes, kCraterFadeEndNodes, c.radiusKm / nodeSpacingKm);
+    if (scale <= 0.0) continue;
+    double floorShare, rimShare;
+    const double t = SurfaceDistanceKm(p, c.centre) / c.radiusKm;
+    h += scale * CraterShape(t, c.radiusKm, c.floorM, c.rimM, c.peakKm, c.peakM, floorShare, rimShare);
+    if (detail) {
+      detail->craterFloor = std::max(detail->craterFloor, scale * floorShare);
+      detail->craterRim = std::max(detail->craterRim, scale * rimShare);
+    }
+  }
+  return h;
 }
 
 double CapProfile(const Landform& form, double t, double lonDeg) {
   if (t >= 1.0) return 0.0;
-  // Spiral troughs wind out from the centre, as they do on both polar plateaus.
-  const double turn = (form.latDeg > 0.0 ? 1.0 : -1.0) * 14.0 * t;
-  const double trough = Smoothstep(0.8, 0.95, std::cos(3.0 * lonDeg * kDegree + turn)) *
-                        Smoothstep(0.15, 0.3, t) * (1.0 - Smoothstep(0.75, 0.95, t));
-  return form.levelM * ((1.0 - Smoothstep(0.55, 1.0, t)) - 0.18 * trough);
+  return form.levelM * ((1.0 - Smoothstep(0.55, 1.0, t)) - 0.18 * PolarTroughShare(form, t, lonDeg));
 }
 
 double ReachKm(const Landform& form) {
   switch (form.kind) {
     case LandformKind::Shield: return form.radiusKm * (form.rimM > 0.0 ? 1.06 : 1.0);
     case LandformKind::Basin:
-    case LandformKind::Crater: return form.radiusKm * 1.5;
+    case LandformKind::Crater: return form.radiusKm * kCraterReach;
     case LandformKind::Cap: return form.radiusKm;
   }
   return form.radiusKm;
 }
 
+// The share of the highland crater density at p: the population avoids the young surfaces.
+double CraterDensity(const ReliefModel& model, const Vec3d& p) {
+  const double latDeg = LatitudeOf(p), lonDeg = LongitudeOf(p);
+  const BroadTerrain broad = SampleBroadTerrain(model, latDeg, lonDeg);
+  double density = Lerp(1.0, kPlainsCraterShare, broad.lowland);
+  density *= Lerp(1.0, kVolcanicCraterShare, Smoothstep(kVolcanicRiseStartM, kVolcanicRiseFullM, broad.heightM));
+  for (const PreparedLandform& prepared : model.landforms) {
+    if (Dot(p, prepared.centre) < prepared.reachCos) continue;
+    const double t = SurfaceDistanceKm(p, prepared.centre) / prepared.form.radiusKm;
+    switch (prepared.form.kind) {
+      case LandformKind::Shield: density *= Smoothstep(0.8, 1.3, t); break;
+      case LandformKind::Basin: density *= Lerp(1.0, kBasinFloorCraterShare, BowlWeight(t)); break;
+      case LandformKind::Cap: density *= Smoothstep(0.9, 1.1, t); break;
+      case LandformKind::Crater: break;
+    }
+  }
+  if (TroughDepth(model, p, nullptr) + NoctisLabyrinthus(model.seed, p, nullptr) < -300.0) return 0.0;
+  return density;
+}
+
 }  // namespace
 
-void MakeReliefModel(uint32_t seed, const SourceImage& colourMap, const std::vector<Marker>& markers,
-                     unsigned threads, ReliefModel& model) {
+void MakeReliefModel(uint32_t seed, const SourceImage& colourMap, unsigned threads, ReliefModel& model) {
   model = ReliefModel{};
   model.seed = seed;
   model.mapRelief = MakeMapRelief(colourMap, threads);
@@ -197,8 +271,7 @@ void MakeReliefModel(uint32_t seed, const SourceImage& colourMap, const std::vec
   });
 
   std::vector<Landform> forms = NamedLandforms();
-  const std::vector<Landform> craters = CratersFromMarkers(markers);
-  forms.insert(forms.end(), craters.begin(), craters.end());
+  forms.insert(forms.end(), NamedCraters().begin(), NamedCraters().end());
   for (const Landform& form : forms) {
     PreparedLandform prepared{form, UnitVectorAt(form.latDeg, form.lonDeg), 0.0, 0.0, 0.0};
     prepared.reachCos = std::cos(ReachKm(form) / kSurfaceRadiusKm);
@@ -220,7 +293,7 @@ void MakeReliefModel(uint32_t seed, const SourceImage& colourMap, const std::vec
     model.landforms.push_back(prepared);
   }
 
-  for (const std::vector<TroughPoint>& line : VallesMarinerisTroughs())
+  for (const std::vector<TroughPoint>& line : CanyonsAndChannels())
     for (size_t k = 0; k + 1 < line.size(); ++k) {
       PreparedTroughSegment s;
       s.from = line[k];
@@ -238,17 +311,25 @@ void MakeReliefModel(uint32_t seed, const SourceImage& colourMap, const std::vec
       s.reachCos = std::cos(s.arcRad / 2.0 + (widest * 1.7 + 25.0 + 0.2 * widest) / kSurfaceRadiusKm);
       model.troughs.push_back(s);
     }
+
+  if (model.mapRelief.heights.empty())
+    model.craters = MakeCraterField(seed, [&](const Vec3d& p) { return CraterDensity(model, p); });
 }
 
-double ReliefFineDetail(const ReliefModel& model, double latDeg, double lonDeg, double nodeSpacingKm) {
-  double detail = 0.0;
-  FineRoughness(model.seed, UnitVectorAt(latDeg, lonDeg), nodeSpacingKm, detail);
+ReliefDetail ReliefFineDetail(const ReliefModel& model, double latDeg, double lonDeg, double nodeSpacingKm) {
+  ReliefDetail detail;
+  FineRoughness(model.seed, UnitVectorAt(latDeg, lonDeg), nodeSpacingKm, detail.fine);
+  detail.lowland = SampleBroadTerrain(model, latDeg, lonDeg).lowland;
   return detail;
 }
 
-double ReliefHeight(const ReliefModel& model, double latDeg, double lonDeg, double nodeSpacingKm, double* fineDetail) {
+double ReliefHeight(const ReliefModel& model, double latDeg, double lonDeg, double nodeSpacingKm, ReliefDetail* detail) {
   const Vec3d p = UnitVectorAt(latDeg, lonDeg);
   const BroadTerrain broad = SampleBroadTerrain(model, latDeg, lonDeg);
+  if (detail) {
+    *detail = ReliefDetail{};
+    detail->lowland = broad.lowland;
+  }
   double h = broad.heightM;
   double shieldShare = 0.0;  // how much of p lies on a modelled shield (0 to 1)
   for (const PreparedLandform& prepared : model.landforms) {
@@ -271,22 +352,33 @@ double ReliefHeight(const ReliefModel& model, double latDeg, double lonDeg, doub
         h = Lerp(h, floor, BowlWeight(t)) + form.rimM * RimProfile(t);
         break;
       }
-      case LandformKind::Crater: h += -form.levelM * BowlWeight(t) + form.rimM * RimProfile(t); break;
+      case LandformKind::Crater: {
+        double floorShare, rimShare;
+        h += CraterShape(t, form.radiusKm, form.levelM, form.rimM, form.peakKm, form.peakM, floorShare, rimShare);
+        if (detail) {
+          detail->craterFloor = std::max(detail->craterFloor, floorShare);
+          detail->craterRim = std::max(detail->craterRim, rimShare);
+        }
+        break;
+      }
       case LandformKind::Cap: h += CapProfile(form, t, lonDeg); break;
     }
   }
-  const double trough = TroughDepth(model, p) + NoctisLabyrinthus(model.seed, p);
+  const double trough = TroughDepth(model, p, detail) + NoctisLabyrinthus(model.seed, p, detail);
   h += trough;
   h += MiddleRoughness(model.seed, p, broad.lowland);
+  h += PopulationCraters(model.craters, p, latDeg, lonDeg, nodeSpacingKm, detail);
   // The map shades the canyon walls and the shields that the model already shapes; most of that
   // relief would shape them twice.
   // The northern plains are smooth; the patterns the map shows there are mostly albedo (dust and
   // dark sand), not relief.
-  const double modelled = std::max(shieldShare, std::min(1.0, -trough / kCanyonDepthForMapRelief));
-  h += Lerp(1.0, kModelledMapReliefShare, modelled) * Lerp(1.0, kPlainsMapReliefShare, broad.lowland) *
-       SampleMapRelief(model.mapRelief, latDeg, lonDeg);
-  double detail = 0.0;
-  h += FineRoughness(model.seed, p, nodeSpacingKm, detail);
-  if (fineDetail) *fineDetail = detail;
+  if (!model.mapRelief.heights.empty()) {
+    const double modelled = std::max(shieldShare, std::min(1.0, -trough / kCanyonDepthForMapRelief));
+    h += Lerp(1.0, kModelledMapReliefShare, modelled) * Lerp(1.0, kPlainsMapReliefShare, broad.lowland) *
+         SampleMapRelief(model.mapRelief, latDeg, lonDeg);
+  }
+  double fine = 0.0;
+  h += FineRoughness(model.seed, p, nodeSpacingKm, fine);
+  if (detail) detail->fine = fine;
   return h;
 }

@@ -1,4 +1,4 @@
-// Catalogue parsing and the equatorial-to-planet rotation of the star files.
+// Star list parsing, the equatorial-to-planet rotation and the star colours of the star files.
 #include "tools/mkdata/star_catalogue.h"
 
 #include <algorithm>
@@ -11,12 +11,23 @@
 
 namespace {
 
-// Brightness: full for stars of magnitude 1 and brighter, then falling by a factor 10^(-0.4 * 0.3)
-// per magnitude (a compressed version of the real ratio, so magnitude 6.5 is a fifth of full
-// brightness), but never below kFaintestLevel so the dimmest catalogue stars show as points.
-constexpr double kSaturatedMagnitude = 1.0;
-constexpr double kMagnitudeContrast = 0.3;
-constexpr double kFaintestLevel = 60.0;
+// Brightness: full at Sirius, then falling by a factor 10^(-0.4 * 0.2) per magnitude (a strongly
+// compressed version of the real ratio, so magnitude 6.5 keeps a quarter of full brightness), but
+// never below kFaintestLevel so the dimmest stars show as points.
+constexpr double kSaturatedMagnitude = -1.46;
+constexpr double kMagnitudeContrast = 0.2;
+constexpr double kFaintestLevel = 56.0;
+
+struct TintStop {
+  double colourIndex, r, g, b;
+};
+// Star colours as the eye sees them, pale: hot B stars bluish white, F stars white, K and M
+// giants pale orange.
+constexpr TintStop kTints[] = {
+    {-0.33, 0.72, 0.80, 1.00}, {0.00, 0.86, 0.90, 1.00}, {kWhiteColourIndex, 1.00, 1.00, 1.00},
+    {0.65, 1.00, 0.95, 0.85},  {1.00, 1.00, 0.88, 0.72}, {1.40, 1.00, 0.80, 0.60},
+    {1.90, 1.00, 0.74, 0.52},
+};
 
 Vec3d EquatorialUnit(double raDeg, double decDeg) {
   const double ra = raDeg * kDegree, dec = decDeg * kDegree;
@@ -31,10 +42,10 @@ bool IsBlank(const char* line) {
 
 }  // namespace
 
-bool ReadStarCatalogue(const std::string& path, std::vector<CatalogueStar>& stars, std::string& error) {
+bool ReadStarList(const std::string& path, std::vector<CatalogueStar>& stars, std::string& error) {
   FILE* file = std::fopen(path.c_str(), "r");
   if (!file) {
-    error = "cannot open the star catalogue " + path + ": " + std::strerror(errno);
+    error = "cannot open the star list " + path + ": " + std::strerror(errno);
     return false;
   }
   stars.clear();
@@ -53,7 +64,7 @@ bool ReadStarCatalogue(const std::string& path, std::vector<CatalogueStar>& star
   }
   std::fclose(file);
   if (stars.empty()) {
-    error = "the star catalogue " + path + " holds no stars";
+    error = "the star list " + path + " holds no stars";
     return false;
   }
   return true;
@@ -71,10 +82,17 @@ PlanetSkyAngles EquatorialToPlanet(double raDeg, double decDeg) {
   return angles;
 }
 
-Colour StarColour(double magnitude) {
+Colour StarColour(double magnitude, double colourIndex) {
   const double fall = std::pow(10.0, -0.4 * kMagnitudeContrast * std::max(0.0, magnitude - kSaturatedMagnitude));
-  const uint8_t level = static_cast<uint8_t>(std::lround(std::max(kFaintestLevel, 255.0 * fall)));
-  return Colour{level, level, level, level};
+  const double level = std::max(kFaintestLevel, 255.0 * fall);
+  const size_t last = std::size(kTints) - 1;
+  const double index = std::clamp(colourIndex, kTints[0].colourIndex, kTints[last].colourIndex);
+  size_t k = 0;
+  while (k + 1 < last && index > kTints[k + 1].colourIndex) ++k;
+  const double t = (index - kTints[k].colourIndex) / (kTints[k + 1].colourIndex - kTints[k].colourIndex);
+  auto channel = [&](double a, double b) { return static_cast<uint8_t>(std::lround(level * Lerp(a, b, t))); };
+  return Colour{channel(kTints[k].r, kTints[k + 1].r), channel(kTints[k].g, kTints[k + 1].g),
+                channel(kTints[k].b, kTints[k + 1].b), static_cast<uint8_t>(std::lround(level))};
 }
 
 void MakeStarRecords(const std::vector<CatalogueStar>& stars, std::vector<StarRecord>& bright,
@@ -83,7 +101,7 @@ void MakeStarRecords(const std::vector<CatalogueStar>& stars, std::vector<StarRe
   dim.clear();
   for (const CatalogueStar& star : stars) {
     const PlanetSkyAngles angles = EquatorialToPlanet(star.raHours * 15.0, star.decDeg);
-    const StarRecord record{StarColour(star.magnitude), static_cast<float>(angles.elevationDeg),
+    const StarRecord record{StarColour(star.magnitude, star.colourIndex), static_cast<float>(angles.elevationDeg),
                             static_cast<float>(angles.azimuthDeg)};
     (star.magnitude <= kBrightStarLimit ? bright : dim).push_back(record);
   }

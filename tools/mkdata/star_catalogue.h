@@ -1,6 +1,7 @@
-// The star files: the Yale Bright Star Catalogue as xplanet packages it (declination, right
-// ascension in hours and visual magnitude per line, J2000), turned into the planet frame of the
-// data files and split into the bright and the dim star file.
+// The star files: stars in J2000 equatorial coordinates (synthesized by star_field.h, or a plain
+// list of declination, right ascension in hours and visual magnitude that the user imports),
+// turned into the planet frame of the data files, coloured, and split into the bright and the dim
+// star file.
 #pragma once
 
 #include <string>
@@ -8,10 +9,15 @@
 
 #include "mapdata/map_formats.h"
 
+// A colour index that shows as plain white (an early F star); imported lists, which have none,
+// get it.
+constexpr double kWhiteColourIndex = 0.35;
+
 struct CatalogueStar {
   double decDeg;     // declination, degrees
   double raHours;    // right ascension, hours
   double magnitude;  // visual magnitude
+  double colourIndex = kWhiteColourIndex;  // B - V
 };
 
 // Mars' north pole in J2000 equatorial coordinates (IAU).
@@ -20,9 +26,10 @@ constexpr double kMarsPoleDecDeg = 52.887;
 // Stars up to this magnitude go to the bright file (drawn as 2-pixel points), the rest to the dim one.
 constexpr double kBrightStarLimit = 3.5;
 
-// Reads every star of the catalogue; comment lines (#) and blank lines are skipped. False with a
-// one-line message (naming the line) on a missing file or a line that is not a star.
-bool ReadStarCatalogue(const std::string& path, std::vector<CatalogueStar>& stars, std::string& error);
+// Reads a star list: per line declination (degrees), right ascension (hours) and visual magnitude,
+// separated by blanks, anything after them ignored; comment lines (#) and blank lines are skipped.
+// False with a one-line message (naming the line) on a missing file or a line that is not a star.
+bool ReadStarList(const std::string& path, std::vector<CatalogueStar>& stars, std::string& error);
 
 struct PlanetSkyAngles {
   double elevationDeg;  // above Mars' equatorial plane, like a latitude
@@ -33,9 +40,11 @@ struct PlanetSkyAngles {
 // the ascending node of Mars' equator on the Earth's equator (right ascension 317.681 + 90).
 PlanetSkyAngles EquatorialToPlanet(double raDeg, double decDeg);
 
-// White, with R, G, B and alpha falling with magnitude; the faintest stars stay visible.
-Colour StarColour(double magnitude);
+// Brightness (the largest of R, G, B, and alpha) falling with magnitude from full at Sirius, the
+// faintest stars still visible; the hue from the colour index, from pale blue through white to
+// pale orange.
+Colour StarColour(double magnitude, double colourIndex);
 
-// Star records for both files, in catalogue order.
+// Star records for both files, in the order given.
 void MakeStarRecords(const std::vector<CatalogueStar>& stars, std::vector<StarRecord>& bright,
                      std::vector<StarRecord>& dim);

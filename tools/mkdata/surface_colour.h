@@ -1,6 +1,7 @@
-// Present-day node colours from the packaged Mars colour map: bilinear samples, brightened and
-// darkened by the relief's fine detail where the nodes are finer than the map, alpha 255 (the
-// renderer's alpha tests show a present-day fragment only above 0.9 of full scale).
+// Present-day node colours from a colour map the user imports (--colour-map): bilinear samples,
+// brightened and darkened by the relief's fine detail where the nodes are finer than the map,
+// alpha 255 (the renderer's alpha tests show a present-day fragment only above 0.9 of full scale).
+// Without one, albedo_model.h synthesizes the colours.
 #pragma once
 
 #include "mapdata/map_formats.h"

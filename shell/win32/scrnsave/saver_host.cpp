@@ -48,7 +48,13 @@ bool RegisterSaverClass(HINSTANCE instance) {
 
 int RunMessageLoop() {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+  for (;;) {
+    // NOTE: the saver never validates its window, so a WM_PAINT is always waiting. Windows still
+    // hands out input first, but Wine reads its X events only when a thread waits, or after every
+    // 200 messages otherwise: keys and the mouse would reach the saver seconds late. A wait of
+    // no time lets Wine read them every frame; on Windows it returns at once and changes nothing.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -1,0 +1,18 @@
+// An X window made by someone else (XScreenSaver, a test, a preview pane) that the program draws
+// into: checked before SDL takes it, and watched for its size, which SDL does not follow there.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ForeignWindow {
+  void* display;         // the program's own Xlib connection (Display*), kept for the run
+  unsigned long window;  // the X window id
+};
+
+// Opens a connection, resolves id 0 to the screen's root window, and checks that the window
+// exists and that its visual can take OpenGL. False with the reason in *why.
+bool OpenForeignWindow(unsigned long id, ForeignWindow& foreign, std::string* why);
+// The window's current size; false once the window is gone.
+bool ForeignWindowSize(ForeignWindow& foreign, int32_t* width, int32_t* height);
+void CloseForeignWindow(ForeignWindow& foreign);

@@ -1,0 +1,54 @@
+// PNG files of rendered frames, written with libpng.
+#include "shell/linux/frame_files.h"
+
+#include <GL/glew.h>
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+std::string FrameFileName(uint32_t number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame-%05u.png", number);
+  return name;
+}
+
+bool WriteFramePng(const std::string& path, int32_t width, int32_t height, std::string* why) {
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  std::vector<uint8_t> pixels(rowBytes * static_cast<size_t>(height));
+  // Tight rows for libpng; the pack alignment goes back to OpenGL's default, which the bitmap
+  // screenshots rely on.
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  // libpng reports its errors by longjmp; nothing with a destructor is created past this point.
+  if (!png || !info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    *why = "PNG encoding failed";
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  // OpenGL's rows run bottom up; a picture's run top down.
+  for (int32_t row = height - 1; row >= 0; --row) png_write_row(png, &pixels[static_cast<size_t>(row) * rowBytes]);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  if (std::fclose(file) != 0) {
+    *why = std::strerror(errno);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,14 @@
+// The pictures of --frames: the current frame read back from OpenGL and written as a numbered PNG
+// file (frame-00001.png, ...), for stills and for videos made from the sequence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// "frame-00001.png" for number 1: five digits, more once the count needs them.
+std::string FrameFileName(uint32_t number);
+
+// Reads the width x height frame from the current read buffer and writes it to path as an 8-bit
+// RGB PNG, top row first. False, with the reason in *why, when the file cannot be written.
+// Main thread with the context current.
+bool WriteFramePng(const std::string& path, int32_t width, int32_t height, std::string* why);

@@ -1,0 +1,77 @@
+// The loading line on a terminal. The loader thread says nothing while it works, so the line
+// tells what it is doing from what the data folder holds, and how long it has taken so far.
+#include "shell/linux/load_progress.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "mapdata/map_formats.h"
+
+namespace {
+
+constexpr double kRewriteInterval = 0.1;  // seconds between rewrites of the line
+
+// Main thread only.
+struct LoadProgress {
+  bool active;   // a line is open on the terminal
+  double start;  // seconds on the monotonic clock when loading began
+  double lastWrite;
+  std::string head;  // the line without its time
+};
+LoadProgress gLoadProgress{};
+
+// The wall clock, not PlatformCounter: --frames replaces that with a clock of its own.
+double Seconds() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+void Write(const char* end) {
+  LoadProgress& progress = gLoadProgress;
+  // \r and clear-to-end-of-line: the line is rewritten in place.
+  std::fprintf(stderr, "\r\033[K%s %.1f s%s", progress.head.c_str(), Seconds() - progress.start, end);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+void LoadProgressStart(const char* dataPath, uint32_t level) {
+  LoadProgress& progress = gLoadProgress;
+  if (!isatty(STDERR_FILENO)) return;
+  char terra[32], sea[32];
+  LevelFileName(terra, sizeof terra, "terra", level);
+  LevelFileName(sea, sizeof sea, "sea", level);
+  const std::string folder = std::string(dataPath) + "/";
+  const bool derive = !FileExists(folder + terra) || !FileExists(folder + sea);
+  progress.head = "redsphere: loading level " + std::to_string(level) + " from " + dataPath;
+  if (derive) progress.head += ", deriving the terraformed colours and the sea (first run only)";
+  progress.head += " ...";
+  progress.active = true;
+  progress.start = progress.lastWrite = Seconds();
+  Write("");
+}
+
+void LoadProgressUpdate() {
+  LoadProgress& progress = gLoadProgress;
+  if (!progress.active || Seconds() - progress.lastWrite < kRewriteInterval) return;
+  progress.lastWrite = Seconds();
+  Write("");
+}
+
+void LoadProgressEnd() {
+  LoadProgress& progress = gLoadProgress;
+  if (!progress.active) return;
+  progress.head += " done in";
+  Write("\n");
+  progress.active = false;
+}

@@ -1,0 +1,409 @@
+// The saver window of the Linux program. Creation, frames, input and destruction in the order the
+// Windows window procedure uses, with SDL2 for the window, the context and the events; what a
+// message does is the portable saver window's (shell/saver_window.cpp).
+#include "shell/linux/sdl_window.h"
+
+#include <GL/glew.h>
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "camera/control_step.h"
+#include "gl/gl_setup.h"
+#include "gl/overlays.h"
+#include "settings/saver_settings.h"
+#include "shell/linux/foreign_window.h"
+#include "shell/linux/frame_files.h"
+#include "shell/linux/key_map.h"
+#include "shell/linux/linux_platform.h"
+#include "shell/linux/load_progress.h"
+#include "shell/linux/private_display.h"
+#include "shell/platform.h"
+#include "shell/saver_window.h"
+
+namespace {
+
+constexpr int32_t kDefaultWindowWidth = 1024, kDefaultWindowHeight = 768;
+constexpr int32_t kDefaultFrameWidth = 1280, kDefaultFrameHeight = 720;
+constexpr int32_t kWheelDelta = 120;    // one wheel notch, as Windows reports it
+constexpr int32_t kMouseJitter = 4;     // pixels of mouse movement that do not end a full-screen run
+constexpr uint32_t kSkippedFrames = 1;  // --frames: the first ready frame draws the mesh slot no build has filled
+constexpr int64_t kNanosecondsPerSecond = 1000000000;
+constexpr int kConnectAttempts = 5;
+constexpr int32_t kConnectRetryMilliseconds = 50;
+
+// Main-thread state of the Linux shell besides the portable saver window; written by creation and
+// the event loop, read by nothing else.
+struct LinuxWindow {
+  RunMode mode;            // from the command line, fixed for the run
+  SDL_Window* window;      // ours, or SDL's wrapper of a foreign window
+  SDL_GLContext context;   // current on the main thread for the whole run
+  ForeignWindow foreign;   // ForeignWindow mode: our own connection, to follow its size
+  PrivateDisplay display;  // Frames mode without DISPLAY: the Xvfb we started
+  bool quit;               // the loop ends after this frame
+  bool failed;             // a picture of --frames could not be written: exit status 1
+  bool hadFocus;           // Fullscreen: the focus was ours once, so losing it ends the run
+  int32_t startCursorX;    // Fullscreen: where the cursor was at creation
+  int32_t startCursorY;
+  uint32_t framesToWrite;           // Frames mode: --frames N
+  uint32_t framesWritten;           // Frames mode: files written so far
+  uint32_t readyFrames;             // ready frames drawn so far
+  std::filesystem::path outFolder;  // Frames mode: --out, made absolute before loading changes the working directory
+};
+LinuxWindow gLinux{};
+
+bool Manual() { return gSaverSettings.AutoControl == 0; }
+
+void Fail(const std::string& what) { std::fprintf(stderr, "redsphere: %s\n", what.c_str()); }
+
+// NOTE: an X server can reset a connection made just as another client's goes away (Xvfb does
+// so a few times in a hundred); a short wait and another try gets through.
+bool StartVideo() {
+  for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    PlatformSleepMilliseconds(kConnectRetryMilliseconds);
+  }
+  return false;
+}
+
+void SetContextAttributes(bool multisample) {
+  // A compatibility context with the pixel format the Windows build asks for: the renderer uses
+  // the fixed-function pipeline.
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, multisample ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
+}
+
+SDL_Window* MakeWindow(const LinuxOptions& options) {
+  LinuxWindow& shell = gLinux;
+  switch (shell.mode) {
+    case RunMode::Window: {
+      int32_t width = options.width ? options.width : kDefaultWindowWidth;
+      int32_t height = options.height ? options.height : kDefaultWindowHeight;
+      SDL_Rect usable;
+      // Without --size the window fits on the screen.
+      if (!options.width && SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+        if (width > usable.w) width = usable.w;
+        if (height > usable.h) height = usable.h;
+      }
+      return SDL_CreateWindow("Redsphere", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
+    }
+    case RunMode::Fullscreen:
+      return SDL_CreateWindow("Redsphere", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kDefaultWindowWidth,
+                              kDefaultWindowHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    case RunMode::ForeignWindow:
+      return SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(shell.foreign.window)));
+    case RunMode::Frames:
+      return SDL_CreateWindow("Redsphere", 0, 0, options.width ? options.width : kDefaultFrameWidth,
+                              options.height ? options.height : kDefaultFrameHeight,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  }
+  return nullptr;
+}
+
+// The window and a current context: first with 4-sample multisampling, as the Windows build
+// prefers, then without it when the display has no such visual.
+bool MakeWindowAndContext(const LinuxOptions& options) {
+  LinuxWindow& shell = gLinux;
+  // A foreign window keeps the visual its owner chose; SDL makes the context for that visual.
+  const int attempts = shell.mode == RunMode::ForeignWindow ? 1 : 2;
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    SetContextAttributes(attempt == 0 && shell.mode != RunMode::ForeignWindow);
+    shell.window = MakeWindow(options);
+    if (!shell.window) continue;
+    shell.context = SDL_GL_CreateContext(shell.window);
+    if (shell.context) return true;
+    // SDL_DestroyWindow on a foreign window leaves the X window alone.
+    SDL_DestroyWindow(shell.window);
+    shell.window = nullptr;
+  }
+  Fail(std::string("no OpenGL window: ") + SDL_GetError());
+  return false;
+}
+
+// Client size and origin in screen coordinates, as WM_SIZE and ClientToScreen give them.
+void ReportSize() {
+  LinuxWindow& shell = gLinux;
+  int width = 0, height = 0, x = 0, y = 0;
+  if (shell.mode == RunMode::ForeignWindow) {
+    if (!ForeignWindowSize(shell.foreign, &width, &height)) return;
+  } else {
+    SDL_GL_GetDrawableSize(shell.window, &width, &height);
+    SDL_GetWindowPosition(shell.window, &x, &y);
+  }
+  SaverResize(width, height, x, y);
+}
+
+bool CreateSaver(const LinuxOptions& options) {
+  LinuxWindow& shell = gLinux;
+  SaverWindow& saver = gSaverWindow;
+  shell.mode = options.mode;
+  if (shell.mode == RunMode::Frames) {
+    shell.framesToWrite = options.frameCount;
+    shell.outFolder = std::filesystem::absolute(options.outFolder);
+    std::error_code error;
+    std::filesystem::create_directories(shell.outFolder, error);
+    if (!std::filesystem::is_directory(shell.outFolder)) {
+      Fail("cannot make the folder " + shell.outFolder.string());
+      return false;
+    }
+    const char* display = std::getenv("DISPLAY");
+    std::string why;
+    if ((!display || !display[0]) &&
+        !StartPrivateDisplay(options.width ? options.width : kDefaultFrameWidth,
+                             options.height ? options.height : kDefaultFrameHeight, shell.display, &why)) {
+      Fail("no display to render on: " + why);
+      return false;
+    }
+  }
+  // NOTE: Debian's GLEW resolves its entry points through GLX, so the program always talks X11
+  // (XWayland on a Wayland desktop).
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  if (!StartVideo()) {
+    Fail(std::string("cannot open the display: ") + SDL_GetError());
+    return false;
+  }
+  if (shell.mode == RunMode::ForeignWindow) {
+    std::string why;
+    if (!OpenForeignWindow(options.foreignWindow, shell.foreign, &why)) {
+      Fail(why);
+      return false;
+    }
+  }
+  if (!MakeWindowAndContext(options)) return false;
+  SDL_SysWMinfo system;
+  SDL_VERSION(&system.version);
+  if (SDL_GetWindowWMInfo(shell.window, &system) && system.subsystem == SDL_SYSWM_X11)
+    UsePointerDisplay(system.info.x11.display);
+  glewExperimental = GL_TRUE;
+  if (glewInit() != GLEW_OK) {
+    Fail("the OpenGL context has no usable extensions (glewInit failed)");
+    return false;
+  }
+
+  // --frames paces by its own clock at the starting 60 Hz: 30 pictures per second of flight.
+  if (shell.mode == RunMode::Frames) {
+    UseSteppedClock();
+    SDL_GL_SetSwapInterval(0);
+  } else {
+    SDL_DisplayMode mode;
+    const int displayIndex = SDL_GetWindowDisplayIndex(shell.window);
+    if (SDL_GetCurrentDisplayMode(displayIndex < 0 ? 0 : displayIndex, &mode) == 0) SetRefreshRate(mode.refresh_rate);
+    // Two vertical retraces per swap: the frame rate the pacing aims at. Not every driver takes 2.
+    if (SDL_GL_SetSwapInterval(2) != 0) SDL_GL_SetSwapInterval(1);
+  }
+  if (shell.mode == RunMode::Fullscreen) {
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_RaiseWindow(shell.window);
+    SDL_SetWindowInputFocus(shell.window);
+    PlatformGetCursor(&shell.startCursorX, &shell.startCursorY);
+  }
+
+  SetBaseGlState();
+  if (!CreateOverlayResources(nullptr, nullptr)) {
+    Fail("no memory for the overlay pictures");
+    return false;
+  }
+  ReportSize();
+  for (int buffer = 0; buffer < 2; ++buffer) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawLoadingText(saver.width, saver.height);
+    SDL_GL_SwapWindow(shell.window);
+  }
+  LoadProgressStart(gSaverSettings.DataPath, gSaverSettings.MaxPPD);
+  StartLoader();
+  return true;
+}
+
+void DestroySaver() {
+  LinuxWindow& shell = gLinux;
+  // Without a context nothing of the scene was made (and the loader never started).
+  if (shell.context) SaverDestroy();
+  if (shell.context) SDL_GL_DeleteContext(shell.context);
+  UsePointerDisplay(nullptr);
+  if (shell.window) SDL_DestroyWindow(shell.window);
+  shell.context = nullptr;
+  shell.window = nullptr;
+  CloseForeignWindow(shell.foreign);
+  SDL_Quit();
+  StopPrivateDisplay(shell.display);
+}
+
+// What DefScreenSaverProc does with input the saver left to it: in full screen every key, button,
+// mouse movement away from the start and loss of the focus ends the run. A window ends only on
+// Esc (or its close button); a foreign window belongs to its owner, who ends the run itself.
+enum class DefaultInput { Key, Button, Motion, FocusLost };
+
+void DefaultAction(DefaultInput input, int32_t key) {
+  LinuxWindow& shell = gLinux;
+  switch (shell.mode) {
+    case RunMode::Fullscreen:
+      if (input == DefaultInput::Motion) {
+        int32_t x = 0, y = 0;
+        PlatformGetCursor(&x, &y);
+        if (std::abs(x - shell.startCursorX) <= kMouseJitter && std::abs(y - shell.startCursorY) <= kMouseJitter)
+          return;
+      }
+      if (input == DefaultInput::FocusLost && !shell.hadFocus) return;
+      shell.quit = true;
+      return;
+    case RunMode::Window:
+      if (input == DefaultInput::Key && key == kKeyEscape) shell.quit = true;
+      return;
+    case RunMode::ForeignWindow:
+    case RunMode::Frames:
+      return;
+  }
+}
+
+void WindowEvent(const SDL_WindowEvent& event) {
+  LinuxWindow& shell = gLinux;
+  switch (event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MOVED:
+      // A window that moves needs its parked cursor moved along, not only one that changes size.
+      if (shell.mode != RunMode::ForeignWindow) ReportSize();
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      shell.hadFocus = true;
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      DefaultAction(DefaultInput::FocusLost, 0);
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      shell.quit = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void Dispatch(const SDL_Event& event) {
+  const bool manual = Manual();
+  switch (event.type) {
+    case SDL_QUIT:  // the window manager's close, or SIGINT / SIGTERM
+      gLinux.quit = true;
+      return;
+    case SDL_WINDOWEVENT:
+      WindowEvent(event.window);
+      return;
+    case SDL_KEYDOWN: {
+      const SDL_Keysym& key = event.key.keysym;
+      const int32_t code = VirtualKeyFromSdl(key.sym, key.mod);
+      if (!IsSystemKey(key.sym, key.mod) && SaverKeyDown(code)) return;
+      DefaultAction(DefaultInput::Key, code);
+      return;
+    }
+    case SDL_KEYUP:
+      SaverKeyUp(VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.mod));
+      return;
+    case SDL_MOUSEMOTION:
+      if (manual || !MouseMayEndFlyby()) return;
+      DefaultAction(DefaultInput::Motion, 0);
+      return;
+    case SDL_MOUSEBUTTONDOWN:
+      if (manual && event.button.button == SDL_BUTTON_LEFT) {
+        gInput.resetRequest = true;
+        return;
+      }
+      if (manual && event.button.button == SDL_BUTTON_RIGHT) {
+        gInput.cancelRotationRequest = true;
+        return;
+      }
+      DefaultAction(DefaultInput::Button, 0);
+      return;
+    case SDL_MOUSEWHEEL:
+      if (manual) {
+        const int32_t notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        gInput.wheelDelta = notches * kWheelDelta;
+      }
+      return;
+    default:
+      return;
+  }
+}
+
+// The mouse is polled only while the window has the keyboard focus, as on Windows; a window on a
+// desktop also needs the pointer over it, or the parked cursor would pull it back from elsewhere.
+bool HasFocus() {
+  const LinuxWindow& shell = gLinux;
+  if (shell.mode == RunMode::ForeignWindow || shell.mode == RunMode::Frames) return false;
+  const Uint32 flags = SDL_GetWindowFlags(shell.window);
+  if ((flags & SDL_WINDOW_INPUT_FOCUS) == 0) return false;
+  return shell.mode == RunMode::Fullscreen || (flags & SDL_WINDOW_MOUSE_FOCUS) != 0;
+}
+
+// Writes this ready frame when --frames wants it; ends the run after the last.
+void WriteFrame() {
+  LinuxWindow& shell = gLinux;
+  const uint32_t index = shell.readyFrames++;
+  if (index < kSkippedFrames) return;
+  const std::filesystem::path path = shell.outFolder / FrameFileName(shell.framesWritten + 1);
+  std::string why;
+  if (!WriteFramePng(path.string(), gSaverWindow.width, gSaverWindow.height, &why)) {
+    Fail("cannot write " + path.string() + ": " + why);
+    shell.failed = shell.quit = true;
+    return;
+  }
+  if (++shell.framesWritten == shell.framesToWrite) shell.quit = true;
+}
+
+// A foreign window's owner may resize it at any time (a preview pane, a screen change).
+void FollowForeignWindow() {
+  LinuxWindow& shell = gLinux;
+  int32_t width = 0, height = 0;
+  if (!ForeignWindowSize(shell.foreign, &width, &height)) {
+    shell.quit = true;  // the owner destroyed it
+    return;
+  }
+  if (width != gSaverWindow.width || height != gSaverWindow.height) SaverResize(width, height, 0, 0);
+}
+
+void RunLoop() {
+  LinuxWindow& shell = gLinux;
+  SaverWindow& saver = gSaverWindow;
+  const int64_t frameStep = static_cast<int64_t>(2.0 / saver.refreshRate * kNanosecondsPerSecond);
+  while (!shell.quit) {
+    if (shell.mode == RunMode::Frames) AdvanceSteppedClock(frameStep);
+    const bool wasReady = saver.ready;
+    SaverFrame(HasFocus());
+    if (wasReady && shell.mode == RunMode::Frames) WriteFrame();
+    // Events are taken between the frame and the swap, so F2 and Print Screen read the frame
+    // just drawn from the back buffer.
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) Dispatch(event);
+    SDL_GL_SwapWindow(shell.window);
+    if (shell.mode == RunMode::ForeignWindow) FollowForeignWindow();
+    if (!wasReady && saver.ready) LoadProgressEnd();
+    if (!saver.ready) {
+      LoadProgressUpdate();
+      // Loading frames are not paced by the saver window; two refresh intervals keep them from
+      // taking a core away from the loader.
+      PlatformSleepMilliseconds(static_cast<int32_t>(2000.0 / saver.refreshRate));
+    }
+  }
+}
+
+}  // namespace
+
+int RunSaverWindow(const LinuxOptions& options) {
+  const bool created = CreateSaver(options);
+  if (created) RunLoop();
+  DestroySaver();
+  if (created && !gLinux.failed && gLinux.mode == RunMode::Frames)
+    std::printf("redsphere: %u frames in %s\n", gLinux.framesWritten, gLinux.outFolder.string().c_str());
+  return created && !gLinux.failed ? 0 : 1;
+}

@@ -1,0 +1,495 @@
+# End-to-end tests of redsphere.scr: the real program under Wine on a private Xvfb screen, with a
+# data folder and registry values of the test's own, driven by keys and mouse through xdotool and
+# judged by screen grabs, the files and clipboard it leaves and its exit status.
+# One case per CTest test: python3 saver_e2e.py CASE --scr ... (see CMakeLists.txt).
+import argparse
+import os
+import struct
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from e2e_pictures import (Picture, centre_box, difference, globe_measures, globe_shown, help_match,  # noqa: E402
+                          loading_shown, sea_share, surface_shift)
+from e2e_session import TestFailure, WineSession, check, log, poll  # noqa: E402
+
+# The nine per-user values at their defaults.
+DEFAULTS = dict(Shadows=1, Atmosphere=1, Clouds=1, AutoControl=1, MaxPPD=8, ReliefExFactor=10, SunPos=4,
+                TerraformMode=2, TerraformPeriod=1)
+
+
+# ---- Steps shared by the cases ---------------------------------------------------------------------
+
+def write_data(session, args, *extra_levels):
+    """The helper's level-8 data folder (with node files of extra levels for the level list);
+    returns its Windows path."""
+    folder = os.path.join(session.folder, "data")
+    result = session.run(args.helper, "data", session.windows_path(folder), *extra_levels)
+    check(result.returncode == 0, f"the helper could not write the data folder: {result.stderr.strip()}")
+    check(os.path.isfile(os.path.join(folder, "nodes8.hex")), "the data folder has no level-8 node file")
+    return session.windows_path(folder)
+
+
+def running(saver, what):
+    code = saver.poll()
+    if code is not None:
+        raise TestFailure(f"the saver ended (status {code}) {what}")
+
+
+def watch(session, saver, what, test, label=None, **limits):
+    """Polls screen grabs until test(grab) holds, failing at once if the saver ends meanwhile."""
+    def probe():
+        running(saver, f"while waiting for {what}")
+        picture = session.grab()
+        return picture if test(picture) else None
+    picture = poll(what, probe, **limits)
+    if label:
+        session.grab_count += 1
+        picture.save_png(os.path.join(session.grabs, f"{session.grab_count:02d}-{label}.png"))
+    log(f"seen: {what}")
+    return picture
+
+
+def end_with_status(session, saver, what, expected):
+    code = session.wait_exit(saver, what)
+    check(code == expected, f"{what}: exit status {code}, expected {expected}")
+    log(f"{what}: exit status {code}")
+
+
+def bmp_row_size(width):
+    return (width * 3 + 3) & ~3
+
+
+def expected_info_header(width, height):
+    """The 40-byte header of the saver's 24-bit bitmaps: bottom-up rows, BI_RGB, no resolution."""
+    return struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, bmp_row_size(width) * height, 0, 0, 0, 0)
+
+
+def check_frame(picture, grab, what):
+    """A saved frame shows what the screen shows, with its rows in the right order."""
+    box = centre_box(grab, grab.height * 3 // 8, grab.height * 3 // 8)
+    same = difference(picture, grab, box)
+    upside_down = difference(picture.flipped(), grab, box)
+    log(f"{what}: {same:.3f} of the globe's pixels differ from the screen, {upside_down:.3f} when flipped")
+    check(same < 0.05, f"{what} does not show the frame on the screen ({same:.2f} of the pixels differ)")
+    check(upside_down > same + 0.1, f"{what} cannot be told from its upside-down image")
+
+
+def read_clipboard_dib(session, args, saver):
+    """Polls the clipboard for the CF_DIB that Print Screen leaves; returns its bytes."""
+    path = os.path.join(session.folder, "clipboard.dib")
+
+    def probe():
+        running(saver, "after Print Screen")
+        result = session.run(args.helper, "clipboard", session.windows_path(path))
+        check(result.returncode in (0, 3), f"the helper could not read the clipboard: {result.stderr.strip()}")
+        return result.returncode == 0
+    poll("a CF_DIB on the clipboard", probe)
+    with open(path, "rb") as file:
+        return file.read()
+
+
+def check_dib_header(dib, width, height):
+    image_size = bmp_row_size(width) * height
+    check(len(dib) >= 40 + image_size, f"the CF_DIB holds {len(dib)} bytes, fewer than 40 + {image_size}")
+    header = expected_info_header(width, height)
+    check(dib[:40] == header, f"CF_DIB header {dib[:40].hex()} instead of {header.hex()}")
+    log(f"CF_DIB: {len(dib)} bytes, header as expected for {width} x {height}")
+
+
+# ---- Automatic flyby ------------------------------------------------------------------------------
+
+def case_flyby(session, args):
+    """/s in automatic mode: "Loading..." then the globe; the mouse does not end it during loading,
+    Print Screen leaves it running with the frame on the clipboard, a second /s ends at once, and
+    a mouse move once the scene has run a while ends it with status 0."""
+    # The loader derives the terraformed colours and the sea of the full-size set for a few
+    # seconds, so "Loading..." can be seen and the mouse moved while it shows.
+    data = write_data(session, args)
+    session.set_registry(data, dict(DEFAULTS, AutoControl=1, TerraformMode=0))
+    saver = session.start(args.scr, "/s")
+
+    watch(session, saver, '"Loading..."', loading_shown, label="loading", step=0.1)
+    # Moves during loading (and the first second of the scene) must not end the flyby. The grace
+    # second counts frame time from the first globe frame, so a move while "Loading..." shows is
+    # the one that needs no timing to be inside it.
+    session.xdotool("mousemove", "40", "40")
+    session.xdotool("mousemove", "200", "150")
+    still_loading = loading_shown(session.grab())
+    log("the mouse moved while loading" + (", which was still on the screen after the moves" if still_loading else
+                                            "; the globe came up just before the check after the moves"))
+
+    globe = watch(session, saver, "the globe", globe_shown, label="globe")
+    planet, away = globe_measures(globe)
+    log(f"globe: {planet:.2f} of the middle planet-coloured, {away:.3f} of the sky around it dark")
+    globe.save_png(os.path.join(args.out, "saver.png"))
+    log(f"wrote {os.path.join(args.out, 'saver.png')}")
+    running(saver, "after the mouse moved during loading")
+
+    # Print Screen: the saver goes on, the frame is on the clipboard.
+    session.xdotool("key", "Print")
+    dib = read_clipboard_dib(session, args, saver)
+    check_dib_header(dib, globe.width, globe.height)
+    planet, away = globe_measures(Picture.from_dib(dib))
+    check(planet > 0.5 and away > 0.98, f"the CF_DIB shows no globe (planet {planet:.2f}, dark sky {away:.2f})")
+    running(saver, "after Print Screen")
+
+    # A second full-screen start while one runs ends at once and leaves the first alone.
+    second = session.start(args.scr, "/s")
+    end_with_status(session, second, "a second /s", 0)
+    running(saver, "when a second /s was started")
+    check(globe_shown(session.grab("after-second")), "the globe is gone after a second /s")
+
+    # Well past the first second of the scene, moving the mouse ends the saver.
+    corners = [("60", "60"), (str(globe.width - 60), str(globe.height - 60))]
+    moves = [0]
+
+    def moved_and_ended():
+        if saver.poll() is not None:
+            return True
+        session.xdotool("mousemove", *corners[moves[0] % 2])
+        moves[0] += 1
+        return False
+    poll("the saver to end on mouse movement", moved_and_ended, step=0.5)
+    end_with_status(session, saver, "the flyby ended by the mouse", 0)
+
+
+# ---- Manual control -------------------------------------------------------------------------------
+
+def screenshot_file(desktop, number):
+    return os.path.join(desktop, f"Screenshot {number:02d}.bmp")
+
+
+def check_screenshot_file(path, grab):
+    width, height = grab.width, grab.height
+    image_size = bmp_row_size(width) * height
+    expected_size = 54 + image_size
+    with open(path, "rb") as file:
+        data = file.read()
+    check(len(data) == expected_size, f"{os.path.basename(path)} has {len(data)} bytes, expected {expected_size}")
+    file_header = b"BM" + struct.pack("<IHHI", expected_size, 0, 0, 54)
+    check(data[:14] == file_header, f"file header {data[:14].hex()} instead of {file_header.hex()}")
+    check(data[14:54] == expected_info_header(width, height), f"bitmap header {data[14:54].hex()} is wrong")
+    check_frame(Picture.from_dib(data[14:]), grab, os.path.basename(path))
+
+
+def desktop_folder(session, args):
+    result = session.run(args.helper, "desktop")
+    check(result.returncode == 0, "SHGetFolderPath found no desktop folder")
+    folder = session.unix_path(result.stdout.strip())
+    check(os.path.realpath(folder).startswith(os.path.realpath(session.prefix) + os.sep),
+          f"the desktop folder {folder} is outside this test's Wine prefix")
+    return folder
+
+
+# Arrow keys and the way the globe's face must move on the screen while one is held: moving left
+# carries the camera west, so the surface slides right (+x); moving up slides it down (+y).
+ARROWS = [("Left", True, 1), ("Right", True, -1), ("Up", False, 1), ("Down", False, -1)]
+SHIFT_STEP = 20   # pixels between two grabs that count as the key's motion
+STILL = 6         # pixels between two grabs that count as standing still: the slow drift of the
+                  # manual view, which turns with the sun at half a degree a second, stays below
+
+
+def hold_key(session, saver, key, horizontal, sign):
+    """Holds an arrow key until two successive grabs show the face moving its way, releases it and
+    waits until the face stands still again."""
+    axis = "x" if horizontal else "y"
+    session.xdotool("keydown", key)
+    try:
+        previous = [session.grab()]
+
+        def moving():
+            running(saver, f"while {key} was held")
+            picture = session.grab()
+            shift = surface_shift(previous[0], picture, horizontal)
+            previous[0] = picture
+            return sign * shift >= SHIFT_STEP
+        poll(f"the globe's face to move along {'+' if sign > 0 else '-'}{axis} with {key} held", moving)
+    finally:
+        session.xdotool("keyup", key)
+    log(f"{key} moves the globe's face along {'+' if sign > 0 else '-'}{axis}")
+
+    previous = [session.grab()]
+
+    def still():
+        running(saver, f"after {key} was released")
+        time.sleep(1.0)
+        picture = session.grab()
+        shifts = surface_shift(previous[0], picture, True), surface_shift(previous[0], picture, False)
+        previous[0] = picture
+        return max(abs(value) for value in shifts) <= STILL
+    poll(f"the globe's face to stop once {key} was released", still)
+
+
+def case_manual(session, args):
+    """/s in manual mode: F2 writes numbered screenshots to the desktop, Print Screen copies the
+    frame, F1 shows the help at its place and Esc hides it, Space brings the sea in, arrow keys
+    move the view while held, and Esc with the help hidden ends the saver."""
+    data = write_data(session, args)
+    # No clouds and no automatic terraforming, so only Space changes the look of the globe.
+    session.set_registry(data, dict(DEFAULTS, AutoControl=0, TerraformMode=0, Clouds=0))
+    desktop = desktop_folder(session, args)
+    check(not os.path.exists(screenshot_file(desktop, 1)), "a screenshot exists before the saver ran")
+
+    saver = session.start(args.scr, "/s")
+    first = watch(session, saver, "the globe", globe_shown, label="manual-globe")
+
+    # F2 twice: two numbered files of the frame on the desktop.
+    size = 54 + bmp_row_size(first.width) * first.height
+    for number in (1, 2):
+        session.xdotool("key", "F2")
+        path = screenshot_file(desktop, number)
+        poll(f'"{os.path.basename(path)}" of {size} bytes',
+             lambda: os.path.isfile(path) and os.path.getsize(path) == size)
+        running(saver, "after F2")
+        check_screenshot_file(path, session.grab())
+        log(f"{path}: {size} bytes, headers and pixels as on the screen")
+    names = sorted(name for name in os.listdir(desktop) if name.startswith("Screenshot"))
+    check(names == ["Screenshot 01.bmp", "Screenshot 02.bmp"], f"the desktop holds {names}")
+
+    # Print Screen in manual mode: the frame on the clipboard, as on the screen.
+    session.xdotool("key", "Print")
+    dib = read_clipboard_dib(session, args, saver)
+    check_dib_header(dib, first.width, first.height)
+    check_frame(Picture.from_dib(dib), session.grab(), "the CF_DIB")
+    running(saver, "after Print Screen")
+
+    # F1: the help picture at its place over the globe; Esc hides it and the saver goes on.
+    help_picture = Picture.from_file(os.path.join(args.pictures, "help.bmp"))
+    check(help_match(session.grab(), help_picture) < 0.5, "the help picture shows before F1")
+    session.xdotool("key", "F1")
+    shown = watch(session, saver, "the help picture", lambda picture: help_match(picture, help_picture) > 0.9,
+                  label="help")
+    log(f"help: {help_match(shown, help_picture):.3f} of its frame and lettering in place")
+    session.xdotool("key", "Escape")
+    watch(session, saver, "the help picture to go", lambda picture: help_match(picture, help_picture) < 0.3)
+
+    # Space: the terraformed look, with the sea coming in over the low land.
+    plain = session.grab()
+    check(sea_share(plain) < 0.01, f"the globe shows sea before Space ({sea_share(plain):.2f})")
+    session.xdotool("key", "space")
+    sea = watch(session, saver, "the sea", lambda picture: sea_share(picture) > 0.08, label="sea")
+    log(f"sea: {sea_share(sea):.2f} of the globe's face")
+
+    for key, horizontal, sign in ARROWS:
+        hold_key(session, saver, key, horizontal, sign)
+
+    # Esc with the help hidden ends the saver.
+    session.xdotool("key", "Escape")
+    end_with_status(session, saver, "the saver ended by Esc", 0)
+
+
+# ---- Loading failures -----------------------------------------------------------------------------
+
+def case_missing_data(session, args):
+    """A data folder that is missing ends the saver with status 1; a folder whose data fails late
+    in loading does so after "Loading..." was on the screen."""
+    session.set_registry(session.windows_path(os.path.join(session.folder, "no-such-folder")),
+                         dict(DEFAULTS, AutoControl=1))
+    saver = session.start(args.scr, "/s")
+    end_with_status(session, saver, "/s with a missing data folder", 1)
+
+    data = write_data(session, args)
+    os.unlink(os.path.join(session.folder, "data", "sun.hex"))
+    session.set_registry(data, dict(DEFAULTS, AutoControl=1))
+    saver = session.start(args.scr, "/s")
+    watch(session, saver, '"Loading..." with the sun image missing', loading_shown, label="loading")
+    end_with_status(session, saver, "/s with the sun image missing", 1)
+
+
+# ---- Preview --------------------------------------------------------------------------------------
+
+def expected_preview(preview, width, height):
+    """The preview window as the saver must draw it: black, the picture centred (clipped when the
+    window is smaller than the picture)."""
+    rgb = bytearray(3 * width * height)
+    left, top = int((width - preview.width) / 2), int((height - preview.height) / 2)
+    for y in range(height):
+        for x in range(width):
+            sx, sy = x - left, y - top
+            if 0 <= sx < preview.width and 0 <= sy < preview.height:
+                offset = 3 * (y * width + x)
+                rgb[offset:offset + 3] = bytes(preview.pixel(sx, sy))
+    return Picture(width, height, rgb)
+
+
+def host_previews(session, args, hosts, judge=None):
+    """Runs the helper with preview hosts ("desktop" or "WxH+X+Y"), one saver each, and checks
+    that each saver's window fills its host and that each saver ends with status 0 when its host
+    window goes. judge(screen) is polled once all previews are shown, when given."""
+    stop = os.path.join(session.folder, "stop-previews")
+    if os.path.exists(stop):
+        os.unlink(stop)
+    helper = session.start(args.helper, "preview", session.windows_path(args.scr), session.windows_path(stop), *hosts,
+                           stdout=subprocess.PIPE)
+    try:
+        sizes, children = {}, {}
+        while len(children) < len(hosts):
+            line = helper.stdout.readline()
+            check(line, f"the preview host ended early (status {helper.poll()})")
+            log(f"host: {line.strip()}")
+            fields = line.split()
+            if fields[0] == "host":
+                sizes[int(fields[1])] = (int(fields[4]), int(fields[5]))
+            elif fields[0] == "child":
+                children[int(fields[1])] = (int(fields[2]), int(fields[3]))
+        for index, size in sizes.items():
+            check(children[index] == size, f"preview {index} is {children[index]}, its host {size}")
+        shown = None
+        if judge:
+            shown = poll("the preview picture", lambda: judge(session.grab()))
+    finally:
+        open(stop, "w").close()
+    rest = helper.stdout.read()
+    code = session.wait_exit(helper, "the preview host")
+    log(f"host: {rest.strip()}")
+    check(code == 0 and rest.count(" exit 0") == len(hosts),
+          f"the preview savers did not all end with status 0 when their windows went: {rest.strip()}")
+    return shown
+
+
+def preview_on_screen(session, args):
+    """/p with the desktop window: the picture centred on black over the whole screen."""
+    preview = Picture.from_file(os.path.join(args.pictures, "preview.bmp"))
+
+    def judge(screen):
+        want = expected_preview(preview, screen.width, screen.height)
+        return screen if difference(screen, want, step=1, tolerance=8) < 0.01 else None
+    shown = host_previews(session, args, ["desktop"], judge)
+    shown.save_png(os.path.join(session.grabs, f"preview-{shown.width}x{shown.height}.png"))
+    log(f"the preview picture is centred on black on the {shown.width} x {shown.height} screen")
+
+
+def case_preview(session, args):
+    """/p <handle>: the picture centred on black on a 152 x 112 screen; in windows of another
+    program the preview fills each window and ends with it."""
+    session.set_registry(write_data(session, args), dict(DEFAULTS))
+    preview_on_screen(session, args)
+    # NOTE: Wine shows no drawing of a child window whose parent belongs to another process, so
+    # here only the preview's window and its end are checked, not its pixels.
+    host_previews(session, args, ["100x80+0+0", "40x30+110+0"])
+
+
+def case_preview_small(session, args):
+    """/p <handle> on a screen smaller than the picture: its middle, clipped, on black."""
+    session.set_registry(write_data(session, args), dict(DEFAULTS))
+    preview_on_screen(session, args)
+
+
+# ---- Settings dialog ------------------------------------------------------------------------------
+
+def dialog_run(session, args, actions, extra_env=None):
+    """Opens /c, applies the actions with the helper and returns the state lines it printed."""
+    saver = session.start(args.scr, "/c", extra_env=extra_env)
+    result = session.run(args.helper, "dialog", *actions, extra_env=extra_env)
+    check(result.returncode == 0, f"driving the dialog failed ({result.returncode}): {result.stderr.strip()}")
+    end_with_status(session, saver, "/c", 0)
+    states = []
+    for line in result.stdout.splitlines():
+        if line.startswith("state "):
+            states.append(dict(field.split("=", 1) for field in line.split()[1:]))
+        elif line.startswith("dialog "):
+            log(line.strip())
+    return states
+
+
+def expect(state, what, **wanted):
+    for key, value in wanted.items():
+        name = key.replace("__", ".")
+        check(state.get(name) == str(value), f"{what}: {name} is {state.get(name)}, expected {value}")
+
+
+def case_settings(session, args):
+    """/c: the dialog shows the stored settings and what the graphics can draw, the period trackbar
+    follows "Periodic", OK writes the nine values and Cancel or the close box write nothing."""
+    data = write_data(session, args, "16", "32")
+    # No per-user values at all: the dialog shows the defaults.
+    session.set_registry(data, None)
+
+    # Without OpenGL 1.4 (Mesa told to report 1.3) shadows cannot be drawn: the box is disabled,
+    # yet OK keeps the stored setting.
+    without_14 = {"MESA_GL_VERSION_OVERRIDE": "1.3"}
+    states = dialog_run(session, args, [
+        "dump",
+        "click:1006", "dump",   # Once
+        "click:1005", "dump",   # No
+        "click:1007", "dump",   # Periodic
+        "click:1006",           # Once, to be stored
+        "click:1013",           # Manual
+        "click:1002",           # Atmosphere off
+        "click:1003",           # Clouds off
+        "pos:1010:1", "pos:1008:7", "pos:1019:3", "sel:2",
+        "dump", "ok"], extra_env=without_14)
+    check(len(states) == 5, f"expected 5 dialog states, got {len(states)}")
+    expect(states[0], "defaults without OpenGL 1.4",
+           shadows__enabled=0, shadows__checked=0, atmosphere__enabled=1, atmosphere__checked=1,
+           clouds__enabled=1, clouds__checked=1, automatic__checked=1, manual__checked=0,
+           terra_periodic__checked=1, terra_no__checked=0, terra_once__checked=0, period__enabled=1,
+           sunpos__pos=4, sunpos__min=0, sunpos__max=4, period__pos=1, period__min=1, period__max=10,
+           relief__pos=10, relief__min=1, relief__max=10,
+           resolution__count=3, resolution__items="8,16,32", resolution__sel=0)
+    expect(states[1], '"Once" chosen', terra_once__checked=1, terra_periodic__checked=0, period__enabled=0)
+    expect(states[2], '"No" chosen', terra_no__checked=1, period__enabled=0)
+    expect(states[3], '"Periodic" chosen', terra_periodic__checked=1, period__enabled=1, period__pos=1)
+    expect(states[4], "before OK", manual__checked=1, automatic__checked=0, atmosphere__checked=0,
+           clouds__checked=0, terra_once__checked=1, period__enabled=0, sunpos__pos=1, period__pos=7,
+           relief__pos=3, resolution__sel=2)
+    stored = dict(Shadows=1, Atmosphere=0, Clouds=0, AutoControl=0, MaxPPD=32, ReliefExFactor=3, SunPos=1,
+                  TerraformMode=1, TerraformPeriod=7)
+    values = session.user_values()
+    check(values == stored, f"OK stored {values}, expected {stored}")
+    log("OK stored all nine values")
+
+    # With OpenGL 1.4 the Shadows box is live; the stored values come back, "Once" leaves the period
+    # trackbar disabled. Cancel and the close box store nothing.
+    for ending in ("cancel", "close"):
+        states = dialog_run(session, args, [
+            "dump", "click:1007", "dump", "click:1004", "click:1012", "click:1002", "pos:1010:3",
+            "pos:1019:9", "sel:0", ending])
+        check(len(states) == 2, f"expected 2 dialog states, got {len(states)}")
+        expect(states[0], "stored values with OpenGL 1.4",
+               shadows__enabled=1, shadows__checked=1, atmosphere__checked=0, clouds__checked=0,
+               manual__checked=1, automatic__checked=0, terra_once__checked=1, period__enabled=0,
+               sunpos__pos=1, period__pos=7, relief__pos=3, resolution__sel=2)
+        expect(states[1], '"Periodic" chosen', period__enabled=1)
+        values = session.user_values()
+        check(values == stored, f"{ending} changed the stored values to {values}")
+        log(f"{ending}: nothing stored")
+
+
+CASES = {"flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
+         "preview": case_preview, "preview_small": case_preview_small, "settings": case_settings}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--scr", required=True, help="redsphere.scr")
+    parser.add_argument("--helper", required=True, help="saver_e2e_helper.exe")
+    parser.add_argument("--prefix", required=True, help="the build's Wine prefix, copied for each test")
+    parser.add_argument("--pictures", required=True, help="folder of the generated help.bmp and preview.bmp")
+    parser.add_argument("--work", required=True, help="folder for each test's prefix, data and grabs")
+    parser.add_argument("--out", required=True, help="folder for the screen grab the README shows")
+    args = parser.parse_args()
+    args.scr, args.helper = os.path.abspath(args.scr), os.path.abspath(args.helper)
+    os.makedirs(args.out, exist_ok=True)
+
+    session = WineSession(args.case, os.path.abspath(args.prefix), os.path.abspath(args.work))
+    passed = False
+    try:
+        CASES[args.case](session, args)
+        passed = True
+    except TestFailure as failure:
+        log(f"FAILED: {failure}")
+    finally:
+        session.close(keep_grabs=not passed)
+    if not passed:
+        log(f"screen grabs kept in {session.grabs}")
+    log("passed" if passed else "failed")
+    return 0 if passed else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
