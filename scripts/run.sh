@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The one command for a fresh machine: installs what is missing and builds the native program and
-# tools and the Windows screensaver.
+# The one command for a fresh machine: installs what is missing, builds the native program and
+# tools and the Windows screensaver, makes the default level-8 map data when there is none, and
+# starts the program on the user's display (or, with no display, renders a short flyby to PNGs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
