@@ -266,4 +266,10 @@ void SaverResize(int32_t width, int32_t height, int32_t clientOriginX, int32_t c
   PlatformSetCursor(window.cursorCentreX, window.cursorCentreY);
 }
 
+void SaverMove(int32_t clientOriginX, int32_t clientOriginY) {
+  SaverWindow& window = gSaverWindow;
+  window.cursorCentreX = clientOriginX + window.width / 2;
+  window.cursorCentreY = clientOriginY + window.height / 2;
+}
+
 bool MouseMayEndFlyby() { return gSaverWindow.graceSeconds > kMouseGraceSeconds; }

@@ -64,5 +64,8 @@ void SaverPollMouse();
 // A resize: stores the client size; manual mode re-centres the parked cursor (clientToScreenX/Y
 // give the client origin in screen coordinates).
 void SaverResize(int32_t width, int32_t height, int32_t clientOriginX, int32_t clientOriginY);
+// A move of the window: the parked cursor's centre follows the client area, without warping the
+// cursor (the user may be dragging the window).
+void SaverMove(int32_t clientOriginX, int32_t clientOriginY);
 // Whether a mouse move may end the flyby: only once the first second of the scene has passed.
 bool MouseMayEndFlyby();

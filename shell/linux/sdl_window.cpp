@@ -273,9 +273,12 @@ void WindowEvent(const SDL_WindowEvent& event) {
   LinuxWindow& shell = gLinux;
   switch (event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
-    case SDL_WINDOWEVENT_MOVED:
-      // A window that moves needs its parked cursor moved along, not only one that changes size.
       if (shell.mode != RunMode::ForeignWindow) ReportSize();
+      break;
+    case SDL_WINDOWEVENT_MOVED:
+      // The parked cursor's centre moves along with the window, but the cursor is not pulled away
+      // from a user who is dragging the window.
+      if (shell.mode != RunMode::ForeignWindow) SaverMove(event.data1, event.data2);
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       shell.hadFocus = true;
