@@ -10,11 +10,13 @@
 
 namespace {
 
+// The per-triangle helpers must inline into the merge loop, whatever the compiler's estimate.
 #if defined(__GNUC__)
-#define REDSPHERE_INLINE inline __attribute__((always_inline))
+#define REDSPHERE_FORCE_INLINE __attribute__((always_inline))
 #else
-#define REDSPHERE_INLINE inline
+#define REDSPHERE_FORCE_INLINE
 #endif
+#define REDSPHERE_INLINE inline REDSPHERE_FORCE_INLINE
 
 // A vertex attribute as one value: a colour travels as its 32-bit word, since copying the four
 // bytes of a Colour one by one costs a dozen instructions per corner.
@@ -139,37 +141,44 @@ void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
   const float gap = std::max(3.0f * p.spacing, 3.0f * r.spacing);
   const uint32_t lastP = p.count - 1, lastR = r.count - 1;
   uint32_t i = 0, j = 0;
-  for (;;) {
-    bool advanceP;
-    if (i < lastP && j < lastR)
-      advanceP = !(pLon[i + 1] > rLon[j + 1]);  // a tie takes the southern row first
-    else if (i < lastP)
-      advanceP = true;
-    else if (j < lastR)
-      advanceP = false;
-    else
-      break;
-    // The candidate's third corner is the next vertex of the row that advances.
-    const uint32_t k = advanceP ? i + 1 : j + 1;
-    const float* thirdLon = advanceP ? pLon : rLon;
-    const float l0 = rLon[j], l1 = pLon[i], l2 = thirdLon[k];
-    const float span = std::max(std::max(l0, l1), l2) - std::min(std::min(l0, l1), l2);
-    if (span <= gap) {
-      const Vec3 third = (advanceP ? pPos : rPos)[k];
-      const Attribute<V> thirdAttr = LoadAttribute<V>(advanceP ? pAttr : rAttr, k);
-      Attribute<V> a = LoadAttribute<V>(rAttr, j), b = LoadAttribute<V>(pAttr, i);
+  // The candidate (R[j], P[i], P[i+1]), advancing the southern row. Only the northern row can be a
+  // single pole vertex here; it takes the s of the triangle's third vertex.
+  auto advanceSouth = [&]() REDSPHERE_FORCE_INLINE {
+    const float l0 = rLon[j], l1 = pLon[i], l2 = pLon[i + 1];
+    if (std::max(std::max(l0, l1), l2) - std::min(l0, l1) <= gap) {
+      Attribute<V> a = LoadAttribute<V>(rAttr, j);
+      const Attribute<V> c = LoadAttribute<V>(pAttr, i + 1);
       if constexpr (V == StitchVariant::Texture) {
-        // The single vertex of a pole row takes the s of the triangle's third vertex.
-        if (rPole) a.s = thirdAttr.s;
-        if (pPole) b.s = thirdAttr.s;
+        if (rPole) a.s = c.s;
       }
-      out.Put(rPos[j], pPos[i], third, a, b, thirdAttr);
+      out.Put(rPos[j], pPos[i], pPos[i + 1], a, LoadAttribute<V>(pAttr, i), c);
     }
-    if (advanceP)
-      i = k;
+    ++i;
+  };
+  // The candidate (R[j], P[i], R[j+1]), advancing the northern row.
+  auto advanceNorth = [&]() REDSPHERE_FORCE_INLINE {
+    const float l0 = rLon[j], l1 = pLon[i], l2 = rLon[j + 1];
+    if (std::max(std::max(l0, l1), l2) - std::min(l0, l1) <= gap) {
+      Attribute<V> b = LoadAttribute<V>(pAttr, i);
+      const Attribute<V> c = LoadAttribute<V>(rAttr, j + 1);
+      if constexpr (V == StitchVariant::Texture) {
+        if (pPole) b.s = c.s;
+      }
+      out.Put(rPos[j], pPos[i], rPos[j + 1], LoadAttribute<V>(rAttr, j), b, c);
+    }
+    ++j;
+  };
+  // Merge by longitude; a tie takes the southern row first. Once one row is at its last vertex
+  // (at once for a pole), the other fans from it. (Longitudes ascend, so the smaller of the
+  // current two is the candidate's smallest.)
+  while (i < lastP && j < lastR) {
+    if (pLon[i + 1] > rLon[j + 1])
+      advanceNorth();
     else
-      j = k;
+      advanceSouth();
   }
+  while (i < lastP) advanceSouth();
+  while (j < lastR) advanceNorth();
 
   // Both rows are at their last vertex; close across the seam where both reach round to it.
   if (j != 0 && i == 0) {

@@ -175,7 +175,11 @@ uint32_t FindVisibleRegion(uint32_t& firstRow, uint32_t& lastRow, VisibleEntry* 
       const double nodeLongitude = k * spacing;
       const float longitude = static_cast<float>(nodeLongitude);
       bool seen = false;
-      if (!wraps || !(k >= ib && k < ia)) {
+      if (wraps && k >= ib && k < ia) {
+        // Out of sight: only the first of these samples can end a run, so the rest are skipped
+        // (ia is a whole number of ppd, the next sample is ia itself).
+        if (!wasVisible) k = ia - ppd;
+      } else {
         const float radius = mode == RegionMode::Surface
                                  ? row.topo[k] * relief + row.areoid[k] + kReferenceRadius
                                  : row.areoid[k] + kReferenceRadius + layer.height * relief;
