@@ -20,7 +20,6 @@ constexpr GLfloat kWhite[4] = {1, 1, 1, 1};
 constexpr float kReliefMargin = 16000.0f;  // metres per unit of relief factor around the box
 constexpr float kSunlitAlpha = 0.9f;       // lit fragments keep their alpha (1), shadowed get 0
 constexpr float kCloudShadowAlpha = 0.5f;  // faded cloud texels above this cast shadows
-constexpr float kNearSideDiffuse = 0.9f;
 
 struct Box {
   float left, right, bottom, top, nearPlane, farPlane;
@@ -203,12 +202,7 @@ void DrawLit(const MeshSlot& slot, int32_t level) {
     ActiveUnit(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, gTextures.CloudTexture);
     glEnable(GL_TEXTURE_2D);
-    CloudInsideLight();
-    glCullFace(GL_FRONT);
-    DrawTriangles(r.cloudFirst, r.cloudCount);
-    glCullFace(GL_BACK);
-    SetLightDiffuse(kNearSideDiffuse);
-    DrawTriangles(r.cloudFirst, r.cloudCount);
+    DrawCloudShell(r);
     glDisable(GL_TEXTURE_2D);
     ActiveUnit(GL_TEXTURE0);
     glDisable(GL_BLEND);

@@ -19,6 +19,16 @@ bool CloudsDrawn(int32_t level) {
   return gSaverSettings.Clouds && gGlCaps.largeTextures && gTextures.CloudTexture != 0 && level > kCloudLevel;
 }
 
+void DrawCloudShell(const MeshRanges& r) {
+  // The far side of the shell first, darker, seen through the near side.
+  CloudInsideLight();
+  glCullFace(GL_FRONT);
+  DrawTriangles(r.cloudFirst, r.cloudCount);
+  glCullFace(GL_BACK);
+  SetLightDiffuse(kNearSideDiffuse);
+  DrawTriangles(r.cloudFirst, r.cloudCount);
+}
+
 void SurfacePass(const MeshSlot& slot) {
   const MeshRanges& r = slot.ranges;
   const int32_t level = slot.terraformLevel;
@@ -53,13 +63,7 @@ void SurfacePass(const MeshSlot& slot) {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // The far side of the shell first, darker, seen through the near side.
-    CloudInsideLight();
-    glCullFace(GL_FRONT);
-    DrawTriangles(r.cloudFirst, r.cloudCount);
-    glCullFace(GL_BACK);
-    SetLightDiffuse(kNearSideDiffuse);
-    DrawTriangles(r.cloudFirst, r.cloudCount);
+    DrawCloudShell(r);
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
   }

@@ -9,5 +9,8 @@
 void SurfacePass(const MeshSlot& slot);
 // The atmosphere shell, after either surface pass, when the Atmosphere setting is on.
 void AtmospherePass(const MeshSlot& slot);
+// Both sides of the cloud shell with the cloud texture, fade and blending already set: the far
+// side darker, then the near side; leaves back faces culled and the plain diffuse light.
+void DrawCloudShell(const MeshRanges& ranges);
 // Whether the cloud layer is drawn at a level: setting on, cloud texture made, level above 30.
 bool CloudsDrawn(int32_t level);
