@@ -16,14 +16,17 @@ std::string FrameFileName(uint32_t number) {
 }
 
 bool WriteFramePng(const std::string& path, int32_t width, int32_t height, std::string* why) {
-  const size_t rowBytes = static_cast<size_t>(width) * 3;
-  std::vector<uint8_t> pixels(rowBytes * static_cast<size_t>(height));
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * 3 * static_cast<size_t>(height));
   // Tight rows for libpng; the pack alignment goes back to OpenGL's default, which the bitmap
   // screenshots rely on.
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  return WritePngBottomUp(path, width, height, pixels.data(), why);
+}
 
+bool WritePngBottomUp(const std::string& path, int32_t width, int32_t height, const uint8_t* rgb, std::string* why) {
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) {
     *why = std::strerror(errno);
@@ -43,7 +46,8 @@ bool WriteFramePng(const std::string& path, int32_t width, int32_t height, std::
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   // OpenGL's rows run bottom up; a picture's run top down.
-  for (int32_t row = height - 1; row >= 0; --row) png_write_row(png, &pixels[static_cast<size_t>(row) * rowBytes]);
+  for (int32_t row = height - 1; row >= 0; --row)
+    png_write_row(png, const_cast<png_bytep>(&rgb[static_cast<size_t>(row) * rowBytes]));
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   if (std::fclose(file) != 0) {

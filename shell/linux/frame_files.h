@@ -8,6 +8,10 @@
 // "frame-00001.png" for number 1: five digits, more once the count needs them.
 std::string FrameFileName(uint32_t number);
 
+// Writes RGB pixels given bottom row first (as OpenGL reads them) as an 8-bit RGB PNG, top row
+// first. False, with the reason in *why, when the file cannot be written.
+bool WritePngBottomUp(const std::string& path, int32_t width, int32_t height, const uint8_t* rgb, std::string* why);
+
 // Reads the width x height frame from the current read buffer and writes it to path as an 8-bit
 // RGB PNG, top row first. False, with the reason in *why, when the file cannot be written.
 // Main thread with the context current.

@@ -3,12 +3,12 @@
 
 #include <GL/glew.h>
 #include <SDL2/SDL.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "gl/gl_caps.h"
+#include "shell/linux/frame_files.h"
 
 namespace {
 SDL_Window* gWindow = nullptr;
@@ -63,28 +63,9 @@ std::vector<uint8_t> GlReadPixels(int x, int y, int width, int height) {
 }
 
 bool WritePng(const std::string& path, const std::vector<uint8_t>& rgba, int width, int height) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!png || !info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  // OpenGL's rows run bottom up; pictures run top down. The window's alpha is not part of the
-  // picture (the clear colour leaves it 0), so the file is opaque as the screen is.
-  std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
-  for (int y = height - 1; y >= 0; --y) {
-    std::copy_n(&rgba[static_cast<size_t>(y) * width * 4], row.size(), row.begin());
-    for (size_t k = 3; k < row.size(); k += 4) row[k] = 255;
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0;
+  // The window's alpha is not part of the picture (the clear colour leaves it 0).
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  for (size_t i = 0, j = 0; j < rgb.size(); i += 4, j += 3) std::copy_n(&rgba[i], 3, &rgb[j]);
+  std::string why;
+  return WritePngBottomUp(path, width, height, rgb.data(), &why);
 }
