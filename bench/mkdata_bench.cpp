@@ -1,43 +1,37 @@
-// The data builder's level writer on the packaged sources: a whole level 8 (and one level 16) with
-// every core and with one, against the ceiling of streaming the same number of bytes through the
-// same temporary-file-and-rename writer, measured in the same run. See docs/performance.md.
+// The data builder on its synthesized models: a whole level 8 (and one level 16) with every core
+// and with one, against the ceiling of streaming the same number of bytes through the same
+// temporary-file-and-rename writer, measured in the same run; and the one-off model set-ups.
+// See docs/performance.md.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <vector>
 
 #include "tests/support/temp_folder.h"
+#include "tools/mkdata/albedo_model.h"
 #include "tools/mkdata/atomic_file.h"
+#include "tools/mkdata/cloud_cover.h"
 #include "tools/mkdata/level_writer.h"
 #include "tools/mkdata/mkdata.h"
 #include "tools/mkdata/node_grid.h"
 #include "tools/mkdata/parallel.h"
+#include "tools/mkdata/star_field.h"
 
 namespace {
 
 struct BenchSources {
-  SourceImage colourMap;
-  std::vector<Marker> markers;
   ReliefModel relief;
-  ColourMapSampler colours;
+  AlbedoModel albedo;
 };
 
 const BenchSources& Sources() {
   static BenchSources sources;
-  static bool read = [] {
-    const MkdataOptions defaults;
-    std::string error;
-    if (!ReadJpegImage(defaults.colourMap, sources.colourMap, error) ||
-        !ReadMarkers(defaults.markers, true, sources.markers, error)) {
-      std::fprintf(stderr, "mkdata_bench: %s (run scripts/setup.sh)\n", error.c_str());
-      std::exit(1);
-    }
-    MakeReliefModel(1, sources.colourMap, sources.markers, DefaultThreadCount(), sources.relief);
-    sources.colours = MakeColourSampler(sources.colourMap);
+  static bool made = [] {
+    MakeReliefModel(1, SourceImage{}, DefaultThreadCount(), sources.relief);
+    MakeAlbedoModel(1, DefaultThreadCount(), sources.albedo);
     return true;
   }();
-  (void)read;
+  (void)made;
   return sources;
 }
 
@@ -52,7 +46,7 @@ void WriteOneLevel(benchmark::State& state, unsigned threads) {
   const BenchSources& sources = Sources();
   LevelSources level;
   level.relief = &sources.relief;
-  level.colours = &sources.colours;
+  level.albedo = &sources.albedo;
   level.threads = threads;
   TempFolder folder;
   for (auto _ : state) {
@@ -85,13 +79,35 @@ void BM_WriteSameBytes(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }
 
-// The one-off set-up: relief from the colour map's shading and the broad terrain grid.
+// The one-off set-ups: the relief (broad terrain grid and crater population), the albedo grids,
+// the cloud cover and the star field.
 void BM_MakeReliefModel(benchmark::State& state) {
-  const BenchSources& sources = Sources();
   for (auto _ : state) {
     ReliefModel model;
-    MakeReliefModel(1, sources.colourMap, sources.markers, DefaultThreadCount(), model);
+    MakeReliefModel(1, SourceImage{}, DefaultThreadCount(), model);
     benchmark::DoNotOptimize(model.broadHeight.data());
+  }
+}
+
+void BM_MakeAlbedoModel(benchmark::State& state) {
+  for (auto _ : state) {
+    AlbedoModel model;
+    MakeAlbedoModel(1, DefaultThreadCount(), model);
+    benchmark::DoNotOptimize(model.dark.data());
+  }
+}
+
+void BM_SynthesizeCloudCover(benchmark::State& state) {
+  for (auto _ : state) {
+    const CloudSource cover = SynthesizeCloudCover(1, DefaultThreadCount());
+    benchmark::DoNotOptimize(cover.grey.pixels.data());
+  }
+}
+
+void BM_SynthesizeStars(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::vector<CatalogueStar> stars = SynthesizeStars(1);
+    benchmark::DoNotOptimize(stars.data());
   }
 }
 
@@ -101,6 +117,9 @@ BENCHMARK(BM_WriteLevelAllCores)->Arg(8)->UseRealTime()->Unit(benchmark::kMillis
 BENCHMARK(BM_WriteLevelOneCore)->Arg(8)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteLevelAllCores)->Arg(16)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MakeReliefModel)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MakeAlbedoModel)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SynthesizeCloudCover)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SynthesizeStars)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

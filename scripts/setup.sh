@@ -14,7 +14,6 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev
   libfreetype-dev fonts-dejavu-core libjpeg-dev libpng-dev zlib1g-dev
-  openuniverse-common xplanet
 )
 
 sudo_cmd=()

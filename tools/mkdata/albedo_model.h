@@ -12,18 +12,21 @@
 #include "tools/mkdata/relief_model.h"
 
 // The broad albedo, sampled every quarter degree (its features are hundreds of km across; nodes
-// interpolate it and add their own fine detail).
+// interpolate it and add their own ragged coasts and fine detail).
 struct AlbedoModel {
   uint32_t seed = 0;
-  uint32_t columns = 0, rows = 0;  // column 0 at longitude 0, row 0 at the south pole
-  std::vector<float> albedo;       // 0: the darkest maria, 1: the brightest dust
+  // What the albedo is made from, each a grid with column 0 at longitude 0, row 0 at the south
+  // pole: the drivers of the dark and the bright regions (thresholded per node, after finer coast
+  // noise, so coasts stay crisp on every level), the base albedo and the regions' patchiness.
+  std::vector<float> dark, bright, base, patches;
   Landform northCap, southCap;     // the polar plateaus of the relief, for the ice and layers
 };
 
 // Built once on `threads` threads; the result depends on the seed alone.
 void MakeAlbedoModel(uint32_t seed, unsigned threads, AlbedoModel& model);
 
-// The broad albedo at a latitude and east longitude, interpolated.
+// The broad albedo at a latitude and east longitude (0: the darkest maria, 1: the brightest dust),
+// without the detail that AlbedoColour adds per node.
 double BroadAlbedo(const AlbedoModel& model, double latDeg, double lonDeg);
 
 // Present-day colour of a node at heightM above the areoid, alpha 255 (the renderer's alpha tests

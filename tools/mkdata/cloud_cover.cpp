@@ -25,7 +25,10 @@ constexpr double kShearRad = 0.3;
 constexpr double kBillowWeight = 0.15, kBillowWavelengthKm = 320.0;
 constexpr double kClearDepth = 0.35, kClearWavelengthKm = 3500.0;
 // Grey levels of the stored cover: density 0 at mid-grey.
-constexpr double kGreyMiddle = 128.0, kGreyPerDensity = 110.0;
+constexpr double kGreyMiddle = 128.0, kGreyPerDensity = 150.0;
+// The stretch: a little over 40 % of the sky clear, as on a wet planet, and the thick cores of
+// the cloud bands and storms opaque.
+constexpr double kClearShare = 0.42, kDenseShare = 0.93;
 
 enum Stream : uint32_t { kShear = 41, kCloud, kBillow, kClear, kStorms };
 uint32_t StreamSeed(uint32_t seed, Stream stream) { return seed * 0x68E31DA4u + stream * 0xB5297A4Du; }
@@ -33,10 +36,11 @@ uint32_t StreamSeed(uint32_t seed, Stream stream) { return seed * 0x68E31DA4u + 
 double Bell(double x, double width) { return std::exp(-(x / width) * (x / width)); }
 
 // A wet planet's bands: the equatorial convergence just north of the equator, the clear
-// subtropics near 26 degrees, the storm tracks near 57 degrees.
+// subtropics near 26 degrees, the storm tracks near 57 degrees, the polar cloud.
 double LatitudeBias(double latDeg) {
   const double a = std::fabs(latDeg);
-  return 0.30 * Bell(latDeg - 6.0, 9.0) + 0.32 * Bell(a - 57.0, 13.0) - 0.30 * Bell(a - 26.0, 9.0) + 0.05;
+  return 0.30 * Bell(latDeg - 6.0, 9.0) + 0.32 * Bell(a - 57.0, 13.0) - 0.30 * Bell(a - 26.0, 9.0) +
+         0.18 * Bell(a - 82.0, 10.0) + 0.05;
 }
 
 // v turned by angle about the unit axis (right-handed: counter-clockwise seen from outside).
@@ -73,9 +77,9 @@ CloudWeather MakeCloudWeather(uint32_t seed) {
       const double lonDeg = random.Uniform(0.0, 360.0);
       Cyclone c;
       c.centre = UnitVectorAt(latDeg, lonDeg);
-      c.radiusKm = tropical ? random.Uniform(350.0, 600.0) : random.Uniform(700.0, 1400.0);
-      c.twistRad = hemisphere * (tropical ? random.Uniform(7.0, 10.0) : random.Uniform(3.0, 5.5));
-      c.cloud = tropical ? random.Uniform(0.35, 0.5) : random.Uniform(0.15, 0.3);
+      c.radiusKm = tropical ? random.Uniform(500.0, 800.0) : random.Uniform(700.0, 1400.0);
+      c.twistRad = hemisphere * (tropical ? random.Uniform(5.0, 7.0) : random.Uniform(3.0, 5.5));
+      c.cloud = tropical ? random.Uniform(0.6, 0.8) : random.Uniform(0.15, 0.3);
       c.eyeKm = tropical ? random.Uniform(18.0, 30.0) : 0.0;
       weather.cyclones.push_back(c);
     }
@@ -122,6 +126,6 @@ CloudSource SynthesizeCloudCover(uint32_t seed, unsigned threads) {
       source.grey.pixels[size_t{y} * kCloudCoverWidth + x] = static_cast<uint8_t>(std::clamp(std::lround(grey), 0L, 255L));
     }
   });
-  StretchCloudLevels(source);
+  StretchCloudLevels(source, kClearShare, kDenseShare);
   return source;
 }

@@ -8,10 +8,9 @@
 
 namespace {
 
-constexpr double kClearShare = 0.40, kDenseShare = 0.98;
-// Detail in grey levels, from four source texels in wavelength, halving in wavelength and falling
-// by kDetailGain per octave down to twice the texel size.
-constexpr double kDetailLevels = 30.0, kDetailGain = 0.6;
+// Detail as a share of the stretch's range of grey levels, from four source texels in wavelength,
+// halving in wavelength and falling by kDetailGain per octave down to twice the texel size.
+constexpr double kDetailShare = 0.12, kDetailGain = 0.6;
 // Alpha curve: a little below linear, so thin cloud stays thin.
 constexpr double kAlphaGamma = 1.2;
 constexpr uint32_t kCloudDetailSalt = 0xC10D5u;
@@ -39,11 +38,11 @@ CloudSource MakeCloudSource(const SourceImage& picture) {
                                 ? static_cast<uint8_t>(std::lround(0.30 * p[0] + 0.59 * p[1] + 0.11 * p[2]))
                                 : p[0];
   }
-  StretchCloudLevels(source);
+  StretchCloudLevels(source, kImportedClearShare, kImportedDenseShare);
   return source;
 }
 
-void StretchCloudLevels(CloudSource& source) {
+void StretchCloudLevels(CloudSource& source, double clearShare, double denseShare) {
   const SourceImage& grey = source.grey;
   double histogram[256] = {};
   double total = 0.0;
@@ -53,8 +52,8 @@ void StretchCloudLevels(CloudSource& source) {
     for (uint32_t x = 0; x < grey.width; ++x) histogram[grey.pixels[size_t{y} * grey.width + x]] += area;
     total += area * grey.width;
   }
-  source.clearLevel = Percentile(histogram, total, kClearShare);
-  source.denseLevel = std::max(source.clearLevel + 1.0, Percentile(histogram, total, kDenseShare));
+  source.clearLevel = Percentile(histogram, total, clearShare);
+  source.denseLevel = std::max(source.clearLevel + 1.0, Percentile(histogram, total, denseShare));
 }
 
 void CloudTexelRow(const CloudSource& source, uint32_t seed, uint32_t width, uint32_t row, Colour* out) {
@@ -72,7 +71,7 @@ void CloudTexelRow(const CloudSource& source, uint32_t seed, uint32_t width, uin
     const double edge = 4.0 * plain * (1.0 - plain);
     if (edge > 0.0) {
       const Vec3d p = UnitVectorAt(latDeg, lonDeg);
-      double amplitude = kDetailLevels, detail = 0.0;
+      double amplitude = kDetailShare * range, detail = 0.0;
       uint32_t octave = 0;
       for (double wavelength = 4.0 * sourceTexelKm; wavelength >= 2.0 * texelKm; wavelength *= 0.5, ++octave) {
         const double f = kSurfaceRadiusKm / wavelength;

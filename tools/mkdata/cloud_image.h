@@ -18,8 +18,11 @@ struct CloudSource {
 
 // An imported cloud picture (grey or colour) as a cloud source.
 CloudSource MakeCloudSource(const SourceImage& picture);
-// Sets the grey levels of the stretch: the 40th and 98th percentiles of the picture, by area.
-void StretchCloudLevels(CloudSource& source);
+// Sets the grey levels of the stretch to percentiles of the picture, by area: at and below the
+// clearShare one the sky is clear, from the denseShare one on the cloud is opaque.
+void StretchCloudLevels(CloudSource& source, double clearShare, double denseShare);
+// The stretch of an imported picture: 40 % of the sky clear, the densest 2 % opaque.
+constexpr double kImportedClearShare = 0.40, kImportedDenseShare = 0.98;
 
 // One texel row of a cloud image of the given width (height width / 2): row 0 at the south pole,
 // column 0 at longitude 0, as the shell's texture coordinates expect.

@@ -23,7 +23,7 @@ struct FieldCrater {
 // Sizes drawn: cumulative count N(>= D) = kCratersAbove5Km * (5 km / D)^2 at the density of the
 // highlands over the whole sphere (about what Mars' old terrains hold), from kSmallestCraterKm to
 // kLargestCraterKm across; larger craters are the named ones.
-constexpr double kCratersAbove5Km = 52000.0;
+constexpr double kCratersAbove5Km = 70000.0;
 constexpr double kSmallestCraterKm = 4.0, kLargestCraterKm = 120.0;
 // Ejecta and raised rim reach this many radii from the centre.
 constexpr double kCraterReach = 1.5;

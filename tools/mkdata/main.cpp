@@ -1,5 +1,5 @@
-// redsphere-mkdata: builds a Redsphere map data folder from Debian's packaged sources. On any
-// error it prints one line to standard error and exits with status 1.
+// redsphere-mkdata: builds a Redsphere map data folder, synthesized or from the user's imports. On
+// any error it prints one line to standard error and exits with status 1.
 #include <cstdio>
 #include <string>
 

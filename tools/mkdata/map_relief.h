@@ -1,8 +1,8 @@
-// Relief recovered from the shading of the colour map. The map's craters, scarps and channels are
-// shaded by the real relief, lit from the north-west (crater floors are dark on that side, the
-// north walls of Valles Marineris lie in shadow), so the map's high-pass brightness is a slope
-// towards the light; integrating it along the light direction gives back their shape at their
-// true places.
+// Relief recovered from the shading of a colour map the user imports. A map made from orbital
+// pictures shows craters, scarps and channels shaded by the real relief; lit from the north-west,
+// as the builder assumes, crater floors are dark on that side and the north walls of Valles
+// Marineris lie in shadow, so the map's high-pass brightness is a slope towards the light, and
+// integrating it along the light direction gives back their shape at their true places.
 #pragma once
 
 #include <cstdint>

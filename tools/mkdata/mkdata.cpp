@@ -1,5 +1,5 @@
-// One run of the data builder: sources first (so a missing one stops the run before anything is
-// written), then the shared files, then the levels from the lowest up.
+// One run of the data builder: imports first (so a missing one stops the run before anything is
+// written), then the synthesized models, the shared files, then the levels from the lowest up.
 #include "tools/mkdata/mkdata.h"
 
 #include <cstdio>
@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "mapdata/map_formats.h"
+#include "tools/mkdata/albedo_model.h"
 #include "tools/mkdata/atomic_file.h"
+#include "tools/mkdata/cloud_cover.h"
 #include "tools/mkdata/cloud_image.h"
 #include "tools/mkdata/landforms.h"
 #include "tools/mkdata/level_writer.h"
@@ -18,6 +20,7 @@
 #include "tools/mkdata/relief_model.h"
 #include "tools/mkdata/source_image.h"
 #include "tools/mkdata/star_catalogue.h"
+#include "tools/mkdata/star_field.h"
 #include "tools/mkdata/sun_image.h"
 #include "tools/mkdata/surface_colour.h"
 
@@ -26,42 +29,32 @@ namespace {
 // Cloud texel rows computed and appended together.
 constexpr uint32_t kCloudBlockRows = 64;
 
+// What the user imported; each part stays empty when its option was not given.
 struct Sources {
   SourceImage colourMap;
   SourceImage cloudPicture;
   std::vector<CatalogueStar> stars;
-  std::vector<Marker> markers;
   MolaGrid molaTopo, molaAreoid;
 };
-
-bool WithHint(bool ok, const std::string& hint, std::string& error) {
-  if (!ok) error += " (" + hint + ")";
-  return ok;
-}
 
 bool IsEquirect(const SourceImage& image) { return image.width >= 2 && image.width == 2 * image.height; }
 
 bool ReadSources(const MkdataOptions& options, Sources& sources, std::string& error) {
-  if (!WithHint(ReadJpegImage(options.colourMap, sources.colourMap, error),
-                "the Mars colour map, from Debian's openuniverse-common; --colour-map names another", error))
-    return false;
-  if (!IsEquirect(sources.colourMap) || sources.colourMap.channels != 3) {
-    error = options.colourMap + " is not an equirectangular colour map (RGB, twice as wide as high)";
-    return false;
+  if (!options.colourMap.empty()) {
+    if (!ReadJpegImage(options.colourMap, sources.colourMap, error)) return false;
+    if (!IsEquirect(sources.colourMap) || sources.colourMap.channels != 3) {
+      error = options.colourMap + " is not an equirectangular colour map (RGB, twice as wide as high)";
+      return false;
+    }
   }
-  if (!WithHint(ReadJpegImage(options.cloudMap, sources.cloudPicture, error),
-                "the cloud cover, from Debian's openuniverse-common; --cloud-map names another", error))
-    return false;
-  if (!IsEquirect(sources.cloudPicture)) {
-    error = options.cloudMap + " is not an equirectangular cloud map (twice as wide as high)";
-    return false;
+  if (!options.cloudMap.empty()) {
+    if (!ReadJpegImage(options.cloudMap, sources.cloudPicture, error)) return false;
+    if (!IsEquirect(sources.cloudPicture)) {
+      error = options.cloudMap + " is not an equirectangular cloud map (twice as wide as high)";
+      return false;
+    }
   }
-  if (!WithHint(ReadStarCatalogue(options.starCatalogue, sources.stars, error),
-                "the Bright Star Catalogue, from Debian's xplanet; --stars names another", error))
-    return false;
-  if (!WithHint(ReadMarkers(options.markers, true, sources.markers, error),
-                "Mars marker file, from Debian's xplanet; --markers names another", error))
-    return false;
+  if (!options.starList.empty() && !ReadStarList(options.starList, sources.stars, error)) return false;
   if (!options.molaTopo.empty() && !ReadMolaGrid(options.molaTopo, sources.molaTopo, error)) return false;
   if (!options.molaAreoid.empty() && !ReadMolaGrid(options.molaAreoid, sources.molaAreoid, error)) return false;
   return true;
@@ -97,12 +90,12 @@ bool WriteCloudFile(const std::string& folder, const char* stem, uint32_t width,
   return FinishFile(file, error) && CommitFile(file, error);
 }
 
-bool WriteSharedFiles(const MkdataOptions& options, const Sources& sources, const CloudSource& clouds,
+bool WriteSharedFiles(const MkdataOptions& options, const std::vector<CatalogueStar>& stars, const CloudSource& clouds,
                       unsigned threads, std::string& error) {
   const std::string& folder = options.outputFolder;
   const std::vector<Colour> sun = MakeSunImage();
   std::vector<StarRecord> bright, dim;
-  MakeStarRecords(sources.stars, bright, dim);
+  MakeStarRecords(stars, bright, dim);
   if (!WriteWholeFile(folder + "/sun.hex", sun.data(), sun.size() * sizeof(Colour), error) ||
       !WriteWholeFile(folder + "/starsbr.hex", bright.data(), bright.size() * sizeof(StarRecord), error) ||
       !WriteWholeFile(folder + "/starsdim.hex", dim.data(), dim.size() * sizeof(StarRecord), error))
@@ -148,10 +141,15 @@ bool RunMkdata(const MkdataOptions& options, std::string& error) {
   if (!options.previewFolder.empty() && !MakeFolder(options.previewFolder, "preview folder", error)) return false;
 
   ReliefModel relief;
-  MakeReliefModel(options.seed, sources.colourMap, sources.markers, threads, relief);
-  const ColourMapSampler colours = MakeColourSampler(sources.colourMap);
-  const CloudSource clouds = MakeCloudSource(sources.cloudPicture);
-  if (!WriteSharedFiles(options, sources, clouds, threads, error)) return false;
+  MakeReliefModel(options.seed, sources.colourMap, threads, relief);
+  AlbedoModel albedo;
+  ColourMapSampler colourMap;
+  if (options.colourMap.empty()) MakeAlbedoModel(options.seed, threads, albedo);
+  else colourMap = MakeColourSampler(sources.colourMap);
+  const CloudSource clouds = options.cloudMap.empty() ? SynthesizeCloudCover(options.seed, threads)
+                                                      : MakeCloudSource(sources.cloudPicture);
+  const std::vector<CatalogueStar> stars = options.starList.empty() ? SynthesizeStars(options.seed) : sources.stars;
+  if (!WriteSharedFiles(options, stars, clouds, threads, error)) return false;
   if (!options.previewFolder.empty() && !WriteCloudPreview(clouds, options.seed, options.previewFolder, error))
     return false;
 
@@ -159,7 +157,8 @@ bool RunMkdata(const MkdataOptions& options, std::string& error) {
   levelSources.relief = &relief;
   levelSources.molaTopo = options.molaTopo.empty() ? nullptr : &sources.molaTopo;
   levelSources.molaAreoid = options.molaAreoid.empty() ? nullptr : &sources.molaAreoid;
-  levelSources.colours = &colours;
+  levelSources.albedo = &albedo;
+  levelSources.colourMap = options.colourMap.empty() ? nullptr : &colourMap;
   levelSources.threads = threads;
   for (uint32_t level : options.levels) {
     LayerPreview preview;

@@ -1,6 +1,7 @@
-// The data builder's command line and its one run: read every source, then write the shared
-// files (sun, stars, clouds) and each requested level into the output folder, with previews on
-// request. Errors come back as one line of text; nothing is written before the sources are read.
+// The data builder's command line and its one run: read whatever the user imports, synthesize the
+// rest, then write the shared files (sun, stars, clouds) and each requested level into the output
+// folder, with previews on request. Errors come back as one line of text; nothing is written
+// before the imports are read.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +12,10 @@ struct MkdataOptions {
   std::string outputFolder;
   std::vector<uint32_t> levels;  // ascending, no repeats
   uint32_t seed = 1;
-  std::string colourMap = "/usr/share/openuniverse/textures/mars.jpg";
-  std::string cloudMap = "/usr/share/openuniverse/textures/clouds.jpg";
-  std::string starCatalogue = "/usr/share/xplanet/stars/BSC";
-  std::string markers = "/usr/share/xplanet/markers/mars";
+  // What the user imports; each empty one is synthesized, so by default nothing is read.
+  std::string colourMap;             // equirectangular JPEG; empty: synthesized colours
+  std::string cloudMap;              // equirectangular JPEG; empty: synthesized clouds
+  std::string starList;              // declination, RA in hours, magnitude; empty: synthesized stars
   std::string molaTopo, molaAreoid;  // MEGDR grids; empty: synthesized relief, model areoid
   std::string previewFolder;         // empty: no previews
   unsigned threads = 0;              // 0: every core

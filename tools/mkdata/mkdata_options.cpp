@@ -39,24 +39,34 @@ const char* MkdataUsage() {
          "level 16; clouds32 from level 32). Never writes the program's own caches (terra, sea);\n"
          "outdated ones of a rebuilt level are deleted.\n"
          "\n"
-         "The relief is SYNTHESIZED: Debian has no Mars elevation model, so the builder makes one,\n"
-         "the same for the same seed, with Mars' landforms at their real places: the northern\n"
-         "lowlands and southern highlands, the Tharsis rise with Olympus, Ascraeus, Pavonis, Arsia\n"
-         "and Alba Mons, Elysium Mons, the Hellas, Argyre, Isidis and Utopia basins, Valles\n"
-         "Marineris from Noctis Labyrinthus to the chaos regions, both polar plateaus, the large\n"
-         "craters named in the marker file, relief recovered from the shading of the colour map,\n"
-         "and fractal roughness down to the node spacing. Give real MOLA grids with --mola-topo.\n"
+         "Everything is SYNTHESIZED by the builder and is the same for the same --seed; nothing is\n"
+         "read from disk unless an option below names a file:\n"
+         "  relief   Mars' landforms at their real places: the northern lowlands and southern\n"
+         "           highlands, the Tharsis rise with Olympus, Ascraeus, Pavonis, Arsia and Alba Mons,\n"
+         "           Elysium Mons, the Hellas, Argyre, Isidis and Utopia basins, Valles Marineris from\n"
+         "           Noctis Labyrinthus to the chaos regions, Kasei, Ares and Ma'adim Valles, both\n"
+         "           polar plateaus, some fifty named craters (Huygens, Schiaparelli, Gale, ...), a\n"
+         "           population of smaller craters, densest in the southern highlands, and fractal\n"
+         "           roughness down to the node spacing;\n"
+         "  colours  an albedo map with the classic dark regions (Syrtis Major, Sinus Sabaeus and\n"
+         "           Meridiani, Mare Erythraeum, Acidalium, Cimmerium, Sirenum, Tyrrhenum, Utopia)\n"
+         "           and bright ones (Tharsis, Arabia, Elysium, Amazonis, Hellas, Argyre), polar ice\n"
+         "           and layered deposits, and fine detail that follows the relief;\n"
+         "  clouds   fractal cloud in latitude bands with cyclones and clear patches, for the\n"
+         "           terraformed look;\n"
+         "  stars    the brightest real stars from a built-in table and some 8,000 fainter ones to\n"
+         "           magnitude 6.5, crowded towards the Milky Way.\n"
+         "Real MOLA grids and your own maps can be imported instead with the options below.\n"
          "\n"
          "options:\n"
          "  --level L[,L...]     resolution levels, 8 to 32 samples per degree (default 8; repeatable)\n"
-         "  --seed N             seed of the synthesized relief and the detail (default 1)\n"
-         "  --colour-map FILE    Mars colour map, equirectangular JPEG, 180 E at the left edge\n"
-         "                       (default /usr/share/openuniverse/textures/mars.jpg, openuniverse-common)\n"
-         "  --cloud-map FILE     cloud cover, equirectangular greyscale JPEG\n"
-         "                       (default /usr/share/openuniverse/textures/clouds.jpg, openuniverse-common)\n"
-         "  --stars FILE         Yale Bright Star Catalogue: declination, RA in hours, magnitude\n"
-         "                       (default /usr/share/xplanet/stars/BSC, xplanet)\n"
-         "  --markers FILE       named places, west longitudes (default /usr/share/xplanet/markers/mars)\n"
+         "  --seed N             seed of everything synthesized (default 1)\n"
+         "  --colour-map FILE    import a colour map instead of the synthesized colours: an\n"
+         "                       equirectangular RGB JPEG, north up, 180 E at the left edge, 0 in the\n"
+         "                       middle; its shading then also shapes the relief's detail\n"
+         "  --cloud-map FILE     import a cloud cover: equirectangular JPEG, the brighter the cloudier\n"
+         "  --stars FILE         import a star list: declination (degrees), right ascension (hours)\n"
+         "                       and visual magnitude per line, J2000; # starts a comment line\n"
          "  --mola-topo FILE     MOLA MEGDR topography (.img with its .lbl), replaces the synthesized relief\n"
          "  --mola-areoid FILE   MOLA MEGDR areoid (.img with its .lbl), replaces the model areoid\n"
          "  --preview FOLDER     also write colourL.png, reliefL.png and clouds.png there\n"
@@ -70,9 +80,8 @@ bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& opti
     std::string* target;
   };
   const ValueOption paths[] = {{"--colour-map", &options.colourMap}, {"--cloud-map", &options.cloudMap},
-                               {"--stars", &options.starCatalogue},  {"--markers", &options.markers},
-                               {"--mola-topo", &options.molaTopo},   {"--mola-areoid", &options.molaAreoid},
-                               {"--preview", &options.previewFolder}};
+                               {"--stars", &options.starList},       {"--mola-topo", &options.molaTopo},
+                               {"--mola-areoid", &options.molaAreoid}, {"--preview", &options.previewFolder}};
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i], value;

@@ -111,17 +111,18 @@ double MiddleRoughness(uint32_t seed, const Vec3d& p, double lowland) {
 }
 
 // Octaves from 16 km down to twice the node spacing (finer ones could not be sampled); detail
-// receives their sum scaled into [-1, 1].
+// receives their sum scaled into [-1, 1] by the whole series' amplitude, so that finer nodes get
+// more of it, as they get more relief.
 double FineRoughness(uint32_t seed, const Vec3d& p, double nodeSpacingKm, double& detail) {
-  double sum = 0.0, norm = 0.0, amplitude = kFineAmplitudeM;
+  constexpr double kSeriesAmplitudeM = kFineAmplitudeM / (1.0 - kFineGain);
+  double sum = 0.0, amplitude = kFineAmplitudeM;
   uint32_t octave = 0;
   for (double wavelength = kFineWavelengthKm; wavelength >= 2.0 * nodeSpacingKm; wavelength *= 0.5, ++octave) {
     const double f = kSurfaceRadiusKm / wavelength;
     sum += amplitude * GradientNoise(StreamSeed(seed, kFine) + octave, p.x * f + 0.37, p.y * f - 0.61, p.z * f + 0.13);
-    norm += amplitude;
     amplitude *= kFineGain;
   }
-  detail = norm > 0.0 ? std::clamp(sum / norm * 2.0, -1.0, 1.0) : 0.0;
+  detail = std::clamp(sum / kSeriesAmplitudeM * 2.0, -1.0, 1.0);
   return sum;
 }
 

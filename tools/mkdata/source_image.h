@@ -1,5 +1,5 @@
-// The packaged source pictures (the Mars colour map, the cloud cover) decoded from JPEG, and the
-// bilinear sampling of such a picture as an equirectangular map of the globe.
+// Pictures the user imports (a Mars colour map, a cloud cover) decoded from JPEG, and the bilinear
+// sampling of such a picture as an equirectangular map of the globe.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,10 @@ struct SourceImage {
 // Decodes a JPEG file; false with a one-line message in error (missing file, not a JPEG, corrupt).
 bool ReadJpegImage(const std::string& path, SourceImage& image, std::string& error);
 
-// The packaged maps are equirectangular: twice as wide as high, north at the top, and longitude
-// 180 degrees at the left edge, 0 in the middle and east to the right (Olympus Mons, 226.2 E,
-// lies an eighth of the width from the left edge of the colour map). Fills out[channels] with the
-// bilinear sample at a latitude and east longitude; wraps in longitude, clamps at the poles.
+// Imported maps are equirectangular: twice as wide as high, north at the top, and longitude 180
+// degrees at the left edge, 0 in the middle and east to the right (Olympus Mons, 226.2 E, lies an
+// eighth of the width from the left edge). Fills out[channels] with the bilinear sample at a
+// latitude and east longitude; wraps in longitude, clamps at the poles.
 void SampleEquirect(const SourceImage& image, double latDeg, double lonDeg, double* out);
 
 // The same map position as fractional pixel coordinates of a width x height map (pixel centres at

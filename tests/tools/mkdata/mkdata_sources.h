@@ -1,5 +1,5 @@
-// Small stand-ins for the packaged sources (colour map, cloud cover, star catalogue, marker file)
-// written by the data builder's tests, and a way to run the built program and collect its output.
+// Small files for the data builder's imports (a colour map, a cloud cover, a star list) written by
+// its tests, and a way to run the built program and collect its output.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +13,13 @@
 bool WriteJpegFile(const std::string& path, uint32_t width, uint32_t height, uint32_t channels,
                    const std::vector<uint8_t>& pixels);
 
-// Writes a 256 x 128 colour map, a 128 x 64 cloud cover, a six-star catalogue (three stars
-// brighter than magnitude 3.5) and a marker file naming Schiaparelli into folder, and points
-// options at them. False if anything cannot be written.
-bool WriteSmallSources(const std::string& folder, MkdataOptions& options);
-constexpr size_t kSmallCatalogueBright = 3, kSmallCatalogueDim = 3;
+// Writes a 256 x 128 colour map, a 128 x 64 cloud cover and a six-star list (three stars brighter
+// than magnitude 3.5, the first at Mars' pole) into folder, and points options at them. False if
+// anything cannot be written.
+bool WriteSmallImports(const std::string& folder, MkdataOptions& options);
+constexpr size_t kSmallListBright = 3, kSmallListDim = 3;
+// The small colour map's colour at a place (before the relief's fine detail).
+void SmallColourMapAt(double latDeg, double lonDeg, double* rgb);
 
 // RunMkdata in this process, its summary lines sent to /dev/null instead of the test log.
 bool RunMkdataQuietly(const MkdataOptions& options, std::string& error);

@@ -1,6 +1,7 @@
-// The data builder end to end: what it writes goes through the project's own loader, the same seed
-// gives the same bytes whatever the thread count, and the command line reports bad sources and
-// unwritable folders on one line with a non-zero status, never leaving a half-written file.
+// The data builder end to end: what it synthesizes (and what it imports) goes through the project's
+// own loader, the same seed gives the same bytes whatever the thread count, and the command line
+// reports bad imports and unwritable folders on one line with a non-zero status, never leaving a
+// half-written file.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -24,15 +25,22 @@ namespace fs = std::filesystem;
 
 class MkdataTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(WriteSmallSources(sources.str(), options));
-    options.outputFolder = (output / "data").string();
+  void SetUp() override { options.outputFolder = (output / "data").string(); }
+  // Loads the level from the output folder with the program's own loader, which ends the process
+  // with status 1 on any file it does not accept.
+  const MapData& Load(uint32_t level) {
+    std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", options.outputFolder.c_str());
+    gSaverSettings.MaxPPD = static_cast<int>(level);
+    gSaverSettings.Clouds = 1;
+    gMapData.maxTextureSize = 16384;
+    LoaderThreadMain();
+    return gMapData;
   }
-  TempFolder sources, output;
+  TempFolder imports, output;
   MkdataOptions options;
 };
 
-TEST_F(MkdataTest, LoaderAcceptsWhatItWrites) {
+TEST_F(MkdataTest, LoaderAcceptsWhatItSynthesizes) {
   options.levels = {2, 4};
   options.threads = 2;
   std::string error;
@@ -42,12 +50,7 @@ TEST_F(MkdataTest, LoaderAcceptsWhatItWrites) {
   for (const char* name : {"terra2.hex", "sea2.hex", "clouds16.hex", "clouds32.hex"})
     EXPECT_FALSE(fs::exists(fs::path(options.outputFolder) / name)) << name;
 
-  std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", options.outputFolder.c_str());
-  gSaverSettings.MaxPPD = 4;
-  gSaverSettings.Clouds = 1;
-  gMapData.maxTextureSize = 16384;
-  LoaderThreadMain();  // ends the process with status 1 on any file it does not accept
-  const MapData& map = gMapData;
+  const MapData& map = Load(4);
   ASSERT_TRUE(map.loaded.load());
   const std::vector<uint32_t> counts = NodeRowCounts(4);
   ASSERT_EQ(map.lastRow + 1, counts.size());
@@ -76,11 +79,48 @@ TEST_F(MkdataTest, LoaderAcceptsWhatItWrites) {
   EXPECT_LT(map.rows[0].areoid[0], -19000);  // the poles lie 20 km inside the reference sphere
   EXPECT_GT(map.rows[360].areoid[0], 0);
 
-  EXPECT_EQ(map.brightCount, kSmallCatalogueBright);
-  EXPECT_EQ(map.dimCount, kSmallCatalogueDim);
-  EXPECT_NEAR(map.stars[0].elevation, 90.0f, 1e-4f);  // the catalogue's first star sits at Mars' pole
+  // Syrtis Major darker than Arabia Terra, in the file as the loader sees it.
+  const auto brightnessAt = [&](double latDeg, double lonDeg) {
+    const NodeRow& row = map.rows[static_cast<uint32_t>(std::lround((latDeg + 90.0) * 4))];
+    const Colour c = row.mars[static_cast<uint32_t>(std::lround(lonDeg / row.lonStep)) % row.count];
+    return c.r + c.g + c.b;
+  };
+  EXPECT_LT(brightnessAt(10.0, 69.0), brightnessAt(22.0, 25.0) - 60);
+
+  // The synthesized sky: the bright file to magnitude 3.5 (about 270 stars), thousands of dim
+  // ones, Sirius first.
+  EXPECT_GT(map.brightCount, 200u);
+  EXPECT_LT(map.brightCount, 350u);
+  EXPECT_GT(map.dimCount, 5000u);
+  const PlanetSkyAngles sirius = EquatorialToPlanet(6.7525 * 15.0, -16.716);
+  EXPECT_NEAR(map.stars[0].elevation, sirius.elevationDeg, 1e-3);
+  EXPECT_NEAR(map.stars[0].azimuth, sirius.azimuthDeg, 1e-3);
   EXPECT_EQ(map.cloudWidth, 2048u);
   EXPECT_EQ(std::memcmp(map.sunImage, MakeSunImage().data(), kSunFileLength), 0);
+  FreeMapData();
+}
+
+TEST_F(MkdataTest, ImportsReplaceWhatIsSynthesized) {
+  ASSERT_TRUE(WriteSmallImports(imports.str(), options));
+  options.levels = {2};
+  options.threads = 2;
+  std::string error;
+  ASSERT_TRUE(RunMkdataQuietly(options, error)) << error;
+  const MapData& map = Load(2);
+  ASSERT_TRUE(map.loaded.load());
+  EXPECT_EQ(map.brightCount, kSmallListBright);
+  EXPECT_EQ(map.dimCount, kSmallListDim);
+  EXPECT_NEAR(map.stars[0].elevation, 90.0f, 1e-4f);  // the list's first star sits at Mars' pole
+  // Present-day colours come from the imported map (with the relief's few percent of detail).
+  for (const double lat : {-40.0, 0.0, 30.0})
+    for (const double lon : {0.0, 90.0, 200.0}) {
+      const NodeRow& row = map.rows[static_cast<uint32_t>(std::lround((lat + 90.0) * 2))];
+      const Colour c = row.mars[static_cast<uint32_t>(std::lround(lon / row.lonStep)) % row.count];
+      double expected[3];
+      SmallColourMapAt(lat, lon, expected);
+      EXPECT_NEAR(c.r, expected[0], 0.12 * expected[0] + 4) << lat << " " << lon;
+      EXPECT_NEAR(c.g, expected[1], 0.12 * expected[1] + 4) << lat << " " << lon;
+    }
   FreeMapData();
 }
 
@@ -102,9 +142,8 @@ TEST_F(MkdataTest, SameSeedSameBytesWhateverTheThreads) {
   ASSERT_EQ(other.size(), first.size());
   for (size_t k = 0; k < first.size(); ++k) {
     const std::string& name = first[k].first;
-    // The seed changes the relief and the cloud detail, never the grid or the stars. (Colour detail
-    // follows the roughness finer than 16 km, which level 2's 30 km nodes do not have.)
-    const bool seeded = name == "topo2.hex" || name == "clouds8.hex";
+    // The seed changes everything synthesized, never the grid, the model areoid or the sun.
+    const bool seeded = name != "nodes2.hex" && name != "areoid2.hex" && name != "sun.hex";
     EXPECT_EQ(other[k].second != first[k].second, seeded) << name;
   }
 }
@@ -114,7 +153,6 @@ class MkdataProgramTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder = new TempFolder;
-    ASSERT_TRUE(WriteSmallSources(folder->str(), options));
     data = (*folder / "data").string();
     previews = (*folder / "previews").string();
     // Stale files of an earlier build: caches derived from old heights and an old node file.
@@ -122,27 +160,23 @@ class MkdataProgramTest : public ::testing::Test {
     ASSERT_TRUE(WriteFileBytes(data + "/terra8.hex", "old", 3));
     ASSERT_TRUE(WriteFileBytes(data + "/sea8.hex", "old", 3));
     ASSERT_TRUE(WriteFileBytes(data + "/nodes8.hex", "old", 3));
-    run = RunMkdataProgram(Arguments(data, {"--preview", previews}));
+    // Nothing imported: the defaults read no file at all.
+    run = RunMkdataProgram({"--preview", previews, data});
   }
   static void TearDownTestSuite() {
     delete folder;
     folder = nullptr;
   }
   static std::vector<std::string> Arguments(const std::string& output, std::vector<std::string> more = {}) {
-    std::vector<std::string> arguments = {"--colour-map", options.colourMap, "--cloud-map", options.cloudMap,
-                                          "--stars",      options.starCatalogue, "--markers", options.markers};
-    arguments.insert(arguments.end(), more.begin(), more.end());
-    arguments.push_back(output);
-    return arguments;
+    more.push_back(output);
+    return more;
   }
 
   static TempFolder* folder;
-  static MkdataOptions options;
   static std::string data, previews;
   static ProgramRun run;
 };
 TempFolder* MkdataProgramTest::folder = nullptr;
-MkdataOptions MkdataProgramTest::options;
 std::string MkdataProgramTest::data, MkdataProgramTest::previews;
 ProgramRun MkdataProgramTest::run;
 
@@ -150,6 +184,7 @@ TEST_F(MkdataProgramTest, BuildsLevel8QuietlyAndReplacesStaleFiles) {
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.errors, "");  // no progress when standard error is not a terminal
   EXPECT_NE(run.output.find("level 8: 2640198 nodes"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("starsdim.hex: "), std::string::npos) << run.output;
   EXPECT_FALSE(fs::exists(data + "/terra8.hex"));
   EXPECT_FALSE(fs::exists(data + "/sea8.hex"));
   const std::vector<uint32_t> counts = NodeRowCounts(8);
@@ -211,31 +246,29 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
   }
 }
 
-TEST_F(MkdataProgramTest, ReportsBadSourcesAndFoldersOnOneLine) {
+TEST_F(MkdataProgramTest, ReportsBadImportsAndFoldersOnOneLine) {
   const std::string plainFile = (*folder / "plain-file").string();
   ASSERT_TRUE(WriteFileBytes(plainFile, "x", 1));
+  const std::string notAStar = (*folder / "not-a-star-list").string();
+  ASSERT_TRUE(WriteFileBytes(notAStar, "10.0 2.0 3.0\nOlympus\n", 22));
   const std::string fresh = (*folder / "never-made").string();
-  auto with = [&](const std::string& option, const std::string& value) {
-    std::vector<std::string> arguments = Arguments(fresh);
-    for (size_t k = 0; k + 1 < arguments.size(); ++k)
-      if (arguments[k] == option) arguments[k + 1] = value;
-    return arguments;
-  };
   struct Case {
     const char* what;
     std::vector<std::string> arguments;
     std::string message;
   };
   const Case cases[] = {
-      {"missing colour map", with("--colour-map", "/nonexistent/mars.jpg"), "cannot open /nonexistent/mars.jpg"},
-      {"colour map that is no JPEG", with("--colour-map", options.starCatalogue), "is not a readable JPEG picture"},
-      {"missing cloud map", with("--cloud-map", "/nonexistent/clouds.jpg"), "openuniverse-common"},
-      {"missing star catalogue", with("--stars", "/nonexistent/BSC"), "cannot open the star catalogue"},
-      {"missing marker file", with("--markers", "/nonexistent/mars"), "cannot open the marker file"},
+      {"missing colour map", Arguments(fresh, {"--colour-map", "/nonexistent/mars.jpg"}), "cannot open /nonexistent/mars.jpg"},
+      {"colour map that is no JPEG", Arguments(fresh, {"--colour-map", plainFile}), "is not a readable JPEG picture"},
+      {"missing cloud map", Arguments(fresh, {"--cloud-map", "/nonexistent/clouds.jpg"}), "cannot open /nonexistent/clouds.jpg"},
+      {"missing star list", Arguments(fresh, {"--stars", "/nonexistent/stars"}), "cannot open the star list"},
+      {"star list with a bad line", Arguments(fresh, {"--stars", notAStar}), "line 2 is not a star"},
+      {"the marker file option is gone", Arguments(fresh, {"--markers", plainFile}), "unknown option --markers"},
       {"missing MOLA grid", Arguments(fresh, {"--mola-topo", "/nonexistent/megt.img"}), "cannot open the label"},
       {"data folder under a file", Arguments(plainFile + "/data"), "cannot create the data folder " + plainFile + "/data"},
       {"preview folder under a file", Arguments(fresh, {"--preview", plainFile + "/p"}), "cannot create the preview folder"},
       {"level out of range", Arguments(fresh, {"--level", "7"}), "level '7' is not a whole number from 8 to 32"},
+      {"seed out of range", Arguments(fresh, {"--seed", "4294967296"}), "seed '4294967296' is not a whole number"},
       {"unknown option", Arguments(fresh, {"--colour", "x"}), "unknown option --colour"},
       {"no output folder", {"--seed", "3"}, "no output folder given"},
   };
@@ -246,12 +279,21 @@ TEST_F(MkdataProgramTest, ReportsBadSourcesAndFoldersOnOneLine) {
     EXPECT_EQ(failed.errors.rfind("redsphere-mkdata: ", 0), 0u) << failed.errors;
     EXPECT_NE(failed.errors.find(c.message), std::string::npos) << failed.errors;
     EXPECT_EQ(std::count(failed.errors.begin(), failed.errors.end(), '\n'), 1) << failed.errors;
-    // The data folder is created only after every source has been read.
+    // The data folder is created only after every import has been read.
     if (c.message.find("preview") == std::string::npos) {
       EXPECT_FALSE(fs::exists(fresh)) << c.what;
     }
     fs::remove_all(fresh);
   }
+}
+
+TEST_F(MkdataProgramTest, HelpSaysWhatIsSynthesizedAndWhatCanBeImported) {
+  const ProgramRun help = RunMkdataProgram({"--help"});
+  EXPECT_EQ(help.status, 0);
+  for (const char* phrase : {"SYNTHESIZED", "--seed", "relief", "colours", "clouds", "stars", "--mola-topo",
+                             "--colour-map", "--cloud-map", "--stars"})
+    EXPECT_NE(help.output.find(phrase), std::string::npos) << phrase;
+  EXPECT_EQ(help.output.find("/usr/share"), std::string::npos) << "no default reads a packaged file";
 }
 
 }  // namespace

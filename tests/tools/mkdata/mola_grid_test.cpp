@@ -162,7 +162,6 @@ TEST(MolaGrid, RefusesWhatItCannotUse) {
 TEST(MolaGrid, ReplacesTheSynthesizedReliefAndAreoid) {
   TempFolder folder;
   MkdataOptions options;
-  ASSERT_TRUE(WriteSmallSources(folder.str(), options));
   GridFile areoid;
   areoid.offset = 3396000.0;
   options.molaTopo = WriteGrid(folder, "TOPO", GridFile{});

@@ -1,5 +1,6 @@
 // The synthesized relief: Mars' landforms at their real places and heights, Olympus the highest
-// point and Hellas the lowest, whatever the seed; the same heights for the same seed.
+// point and Hellas the lowest, whatever the seed; named craters as bowls where they belong, the
+// crater population on the old terrains; the same heights for the same seed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,16 +11,11 @@
 
 namespace {
 
-// A model without relief from shading (no colour map), so the named landforms are what is tested.
-// Made once per seed and marker set.
-const ReliefModel& Model(uint32_t seed, bool withSchiaparelli = false) {
-  static std::map<std::pair<uint32_t, bool>, ReliefModel> models;
-  ReliefModel& model = models[{seed, withSchiaparelli}];
-  if (model.landforms.empty()) {
-    std::vector<Marker> markers;
-    if (withSchiaparelli) markers.push_back({-2.5, 16.6, "Schiaparelli"});
-    MakeReliefModel(seed, SourceImage{}, markers, 2, model);
-  }
+// A model without an imported colour map, as the builder makes by default. Made once per seed.
+const ReliefModel& Model(uint32_t seed) {
+  static std::map<uint32_t, ReliefModel> models;
+  ReliefModel& model = models[seed];
+  if (model.landforms.empty()) MakeReliefModel(seed, SourceImage{}, 2, model);
   return model;
 }
 
@@ -87,10 +83,58 @@ TEST(ReliefModel, CanyonsAndCapsStandOutFromTheirSurroundings) {
     EXPECT_GE(difference, c.lowM) << c.what;
     EXPECT_LE(difference, c.highM) << c.what;
   }
-  // A crater placed from the markers is a bowl under its rim; without the marker the ground is plain.
-  const double withBowl = Height(Model(1, true), -2.5, 16.6) - Height(Model(1, true), -2.5, 16.6 + 3.9);
-  const double without = Height(model, -2.5, 16.6) - Height(model, -2.5, 16.6 + 3.9);
-  EXPECT_LT(withBowl, without - 1500.0);
+}
+
+TEST(ReliefModel, NamedCratersAreBowlsAtTheirPlaces) {
+  struct Case {
+    const char* name;
+    double latDeg, lonDeg, radiusKm;
+  };
+  const Case cases[] = {
+      {"Schiaparelli", -2.7, 16.7, 230.5}, {"Huygens", -14.0, 55.6, 233.5}, {"Lyot", 50.8, 29.3, 118.0},
+      {"Newton", -40.5, 201.9, 149.0},     {"Jezero", 18.4, 77.5, 24.5},
+  };
+  for (uint32_t seed : {1u, 2u}) {
+    const ReliefModel& model = Model(seed);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      // Floor (a third of the radius out, clear of any central peak) against the rim, due north.
+      const double floor = Height(model, c.latDeg - 0.3 * c.radiusKm / kKmPerDegree, c.lonDeg);
+      const double rim = Height(model, c.latDeg + c.radiusKm / kKmPerDegree, c.lonDeg);
+      EXPECT_LT(floor, rim - 500.0) << "seed " << seed;
+    }
+    // Gale's mound rises from its floor to near the height of the rim.
+    const double mound = Height(model, -5.4, 137.8);
+    const double galeFloor = Height(model, -5.4 - 0.75 * 77.0 / kKmPerDegree, 137.8);
+    EXPECT_GT(mound, galeFloor + 2500.0) << "seed " << seed;
+  }
+}
+
+TEST(ReliefModel, CraterPopulationCrowdsTheOldHighlands) {
+  const ReliefModel& model = Model(1);
+  ASSERT_GT(model.craters.craters.size(), 20000u);
+  // Craters per million square km: southern highlands against the northern plains.
+  auto density = [&](double southDeg, double northDeg, double westDeg, double eastDeg) {
+    size_t count = 0;
+    for (const FieldCrater& c : model.craters.craters) {
+      const double lat = std::asin(c.centre.y) / kDegree;
+      double lon = std::atan2(c.centre.x, c.centre.z) / kDegree;
+      if (lon < 0.0) lon += 360.0;
+      if (lat >= southDeg && lat < northDeg && lon >= westDeg && lon < eastDeg) ++count;
+    }
+    const double area = kSurfaceRadiusKm * kSurfaceRadiusKm * (eastDeg - westDeg) * kDegree *
+                        (std::sin(northDeg * kDegree) - std::sin(southDeg * kDegree));
+    return count / area * 1e6;
+  };
+  const double highlands = density(-50.0, -15.0, 0.0, 60.0) + density(-50.0, -15.0, 120.0, 180.0);
+  const double plains = density(45.0, 70.0, 150.0, 210.0) + density(40.0, 60.0, 320.0, 360.0);
+  EXPECT_GT(highlands, 2.5 * plains) << highlands << " against " << plains;
+  // None on the young shields, the polar plateaus or the floor of Valles Marineris.
+  for (const FieldCrater& c : model.craters.craters) {
+    ASSERT_GT(SurfaceDistanceKm(c.centre, UnitVectorAt(18.65, 226.2)), 200.0);
+    ASSERT_GT(SurfaceDistanceKm(c.centre, UnitVectorAt(90.0, 0.0)), 500.0);
+    ASSERT_GT(SurfaceDistanceKm(c.centre, UnitVectorAt(-9.8, 283.5)), 40.0);
+  }
 }
 
 TEST(ReliefModel, OlympusIsTheHighestAndHellasTheLowest) {
@@ -115,18 +159,23 @@ TEST(ReliefModel, OlympusIsTheHighestAndHellasTheLowest) {
 
 TEST(ReliefModel, SameSeedSameHeightsOtherSeedOtherDetail) {
   ReliefModel again;
-  MakeReliefModel(1, SourceImage{}, {}, 1, again);  // one thread this time
+  MakeReliefModel(1, SourceImage{}, 1, again);  // one thread this time
   const ReliefModel& first = Model(1);
   const ReliefModel& other = Model(2);
   int differing = 0;
   for (int k = 0; k < 2000; ++k) {
     const double lat = -89.0 + std::fmod(k * 37.1, 178.0), lon = std::fmod(k * 97.3, 360.0);
-    double detail1 = 0, detail2 = 0;
+    ReliefDetail detail1, detail2;
     const double h = ReliefHeight(first, lat, lon, 1.85, &detail1);
     ASSERT_EQ(h, ReliefHeight(again, lat, lon, 1.85, &detail2)) << lat << " " << lon;
-    ASSERT_EQ(detail1, detail2);
-    EXPECT_GE(detail1, -1.0);
-    EXPECT_LE(detail1, 1.0);
+    ASSERT_EQ(detail1.fine, detail2.fine);
+    ASSERT_EQ(detail1.craterFloor, detail2.craterFloor);
+    for (double share : {detail1.craterFloor, detail1.craterRim, detail1.canyonFloor, detail1.canyonWall, detail1.lowland}) {
+      EXPECT_GE(share, 0.0);
+      EXPECT_LE(share, 1.0);
+    }
+    EXPECT_GE(detail1.fine, -1.0);
+    EXPECT_LE(detail1.fine, 1.0);
     if (std::fabs(h - ReliefHeight(other, lat, lon, 1.85)) > 20.0) ++differing;
   }
   EXPECT_GT(differing, 1800);

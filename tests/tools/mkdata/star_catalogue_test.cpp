@@ -1,5 +1,5 @@
-// Star conversion into the planet frame (Mars' pole at RA 317.681, Dec 52.887) and the split of
-// the catalogue into the bright and the dim file.
+// Star conversion into the planet frame (Mars' pole at RA 317.681, Dec 52.887), the reading of an
+// imported star list, the split into the bright and the dim file, and the star colours.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,7 +45,7 @@ TEST(StarCatalogue, EquatorialDirectionsLandInThePlanetFrame) {
   }
 }
 
-TEST(StarCatalogue, SplitsByMagnitudeWithFadingWhiteStars) {
+TEST(StarCatalogue, SplitsByMagnitudeWithFadingTintedStars) {
   TempFolder folder;
   const std::string text =
       "# Dec RA Mag Name\n"
@@ -57,7 +57,7 @@ TEST(StarCatalogue, SplitsByMagnitudeWithFadingWhiteStars) {
   ASSERT_TRUE(WriteFileBytes((folder / "BSC").string(), text.data(), text.size()));
   std::vector<CatalogueStar> stars;
   std::string error;
-  ASSERT_TRUE(ReadStarCatalogue((folder / "BSC").string(), stars, error)) << error;
+  ASSERT_TRUE(ReadStarList((folder / "BSC").string(), stars, error)) << error;
   ASSERT_EQ(stars.size(), 4u);
   EXPECT_DOUBLE_EQ(stars[0].raHours, 6.7525);
   EXPECT_DOUBLE_EQ(stars[3].magnitude, 7.96);
@@ -71,27 +71,46 @@ TEST(StarCatalogue, SplitsByMagnitudeWithFadingWhiteStars) {
   EXPECT_FLOAT_EQ(bright[0].elevation, static_cast<float>(sirius.elevationDeg));
   EXPECT_FLOAT_EQ(bright[0].azimuth, static_cast<float>(sirius.azimuthDeg));
 
-  // White, dimming with magnitude, the faintest still clearly visible on black.
-  uint8_t previous = 255;
-  for (double magnitude = -1.5; magnitude <= 8.0; magnitude += 0.25) {
-    const Colour c = StarColour(magnitude);
-    EXPECT_TRUE(c.r == c.g && c.g == c.b && c.b == c.a) << magnitude;
-    EXPECT_LE(c.r, previous) << magnitude;
-    EXPECT_GE(c.r, 48) << magnitude;
-    previous = c.r;
+  // An imported list has no colours: its stars are white.
+  EXPECT_TRUE(bright[0].colour.r == bright[0].colour.g && bright[0].colour.g == bright[0].colour.b);
+
+  // Dimming with magnitude whatever the colour, Sirius alone at full brightness, the faintest
+  // still clearly visible on black.
+  for (double index : {-0.3, 0.0, kWhiteColourIndex, 1.1, 1.85}) {
+    SCOPED_TRACE(index);
+    int previous = 256;
+    for (double magnitude = -1.46; magnitude <= 8.0; magnitude += 0.25) {
+      const Colour c = StarColour(magnitude, index);
+      const int level = std::max({c.r, c.g, c.b});
+      EXPECT_EQ(level, c.a) << magnitude;
+      // Strictly dimmer up to 6.5, the faintest drawn; a floor keeps anything fainter visible.
+      if (magnitude <= 6.5) {
+        EXPECT_LT(level, previous) << magnitude;
+      } else {
+        EXPECT_LE(level, previous) << magnitude;
+      }
+      EXPECT_GE(level, 48) << magnitude;
+      previous = level;
+    }
   }
-  EXPECT_EQ(StarColour(-1.46).r, 255);
-  EXPECT_LT(StarColour(6.5).r, StarColour(3.5).r);
+  EXPECT_EQ(StarColour(-1.46, 0.0).a, 255);
+  EXPECT_LT(StarColour(-0.74, 0.15).a, 255);
+  // Pale tints: bluish for hot stars, orange for cool ones, white in between, never saturated.
+  const Colour hot = StarColour(1.0, -0.25), white = StarColour(1.0, kWhiteColourIndex), cool = StarColour(1.0, 1.6);
+  EXPECT_GT(hot.b, hot.r + 20);
+  EXPECT_TRUE(white.r == white.g && white.g == white.b);
+  EXPECT_GT(cool.r, cool.b + 40);
+  for (const Colour& c : {hot, cool}) EXPECT_GT(std::min({c.r, c.g, c.b}), std::max({c.r, c.g, c.b}) / 2);
 }
 
-TEST(StarCatalogue, RejectsWhatIsNotACatalogue) {
+TEST(StarCatalogue, RejectsWhatIsNotAStarList) {
   TempFolder folder;
   struct Case {
     const char* text;  // null: no file at all
     const char* message;
   };
   const Case cases[] = {
-      {nullptr, "cannot open the star catalogue"},
+      {nullptr, "cannot open the star list"},
       {"# only comments\n\n", "holds no stars"},
       {" 10.0 2.0 3.0\n 12.5 abc 3.0\n", "line 2 is not a star"},
       {" 10.0 25.0 3.0\n", "line 1 is not a star"},   // right ascension past 24 hours
@@ -99,14 +118,14 @@ TEST(StarCatalogue, RejectsWhatIsNotACatalogue) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    const std::string path = (folder / "catalogue").string();
+    const std::string path = (folder / "stars").string();
     std::remove(path.c_str());
     if (c.text) {
       ASSERT_TRUE(WriteFileBytes(path, c.text, std::strlen(c.text)));
     }
     std::vector<CatalogueStar> stars;
     std::string error;
-    EXPECT_FALSE(ReadStarCatalogue(path, stars, error));
+    EXPECT_FALSE(ReadStarList(path, stars, error));
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
     EXPECT_NE(error.find(path), std::string::npos) << error;
   }
