@@ -60,6 +60,16 @@ bool RemoveStaleCache(const std::string& folder, const char* stem, uint32_t ppd,
 
 }  // namespace
 
+double FitUnderMeshTop(double topo, double areoid) {
+  const double band = static_cast<double>(kSurfaceBandPerFactorM);
+  // Linear in F, so the tightest of the factors is 1 or 10.
+  const double ceiling = std::min(band - areoid, band - areoid / 10.0);
+  const double knee = 0.75 * ceiling;
+  if (topo <= knee || ceiling <= 0.0) return topo;
+  const double room = ceiling - knee;
+  return knee + room * (1.0 - std::exp(-(topo - knee) / room));
+}
+
 uint32_t MakeNodeRow(const LevelSources& sources, uint32_t ppd, uint32_t row, uint32_t count, int16_t* areoid,
                      int16_t* topo, Colour* mars) {
   const double latDeg = NodeRowLatitude(ppd, row);
@@ -77,7 +87,7 @@ uint32_t MakeNodeRow(const LevelSources& sources, uint32_t ppd, uint32_t row, ui
     }
     const double areoidHeight = sources.molaAreoid ? SampleMolaGrid(*sources.molaAreoid, latDeg, lonDeg)
                                                    : ModelAreoidHeight(UnitVectorAt(latDeg, lonDeg));
-    topo[j] = ToHeight(height, clipped);
+    topo[j] = ToHeight(FitUnderMeshTop(height, areoidHeight), clipped);
     areoid[j] = ToHeight(areoidHeight, clipped);
     mars[j] = sources.colourMap ? SurfaceColour(*sources.colourMap, latDeg, lonDeg, detail.fine)
                                 : AlbedoColour(*sources.albedo, latDeg, lonDeg, height, detail, spacingKm);

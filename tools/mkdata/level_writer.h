@@ -40,6 +40,12 @@ struct LevelExtremes {
 constexpr int64_t kSurfaceBandPerFactorM = 16000;
 constexpr int64_t kLowestAreoidUnderSeaM = -21000;
 
+// The highest ground eased under the top of the band the mesh builders assume: a node at areoid
+// height a keeps a + F * topo <= 16,000 * F for every relief factor F from 1 to 10. Heights up to
+// three quarters of that ceiling stay as they are; above, they approach it smoothly and keep their
+// order, so the Tharsis shields lose height but Olympus stays the highest summit.
+double FitUnderMeshTop(double topo, double areoid);
+
 // Heights and colours of the count nodes of one row (node j at longitude 360 * j / count).
 // Returns the number of heights clamped into 16 bits.
 uint32_t MakeNodeRow(const LevelSources& sources, uint32_t ppd, uint32_t row, uint32_t count, int16_t* areoid,

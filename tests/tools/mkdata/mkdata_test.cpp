@@ -3,6 +3,8 @@
 // reports bad imports and unwritable folders on one line with a non-zero status, never leaving a
 // half-written file.
 #include <gtest/gtest.h>
+
+#include "tools/mkdata/level_writer.h"
 #include <zlib.h>
 
 #include <cmath>
@@ -40,6 +42,22 @@ class MkdataTest : public ::testing::Test {
   MkdataOptions options;
 };
 
+TEST(LevelWriter, SummitsEaseUnderTheMeshTop) {
+  for (double areoid : {-19800.0, -3000.0, 0.0, 1500.0}) {
+    double previous = -1e9;
+    for (double topo = -9000.0; topo <= 30000.0; topo += 250.0) {
+      const double fitted = FitUnderMeshTop(topo, areoid);
+      EXPECT_LE(areoid + fitted, 16000.0) << areoid << " " << topo;
+      EXPECT_LE(areoid + 10.0 * fitted, 160000.0) << areoid << " " << topo;
+      EXPECT_GT(fitted, previous) << "heights keep their order: " << areoid << " " << topo;
+      if (topo <= 10000.0) {
+        EXPECT_EQ(fitted, topo) << "ordinary ground is left alone: " << areoid << " " << topo;
+      }
+      previous = fitted;
+    }
+  }
+}
+
 TEST_F(MkdataTest, LoaderAcceptsWhatItSynthesizes) {
   options.levels = {2, 4};
   options.threads = 2;
@@ -76,6 +94,10 @@ TEST_F(MkdataTest, LoaderAcceptsWhatItSynthesizes) {
   };
   EXPECT_LT(SurfaceDistanceKm(place(highRow, highJ), UnitVectorAt(18.65, 226.2)), 100.0);
   EXPECT_LT(SurfaceDistanceKm(place(lowRow, lowJ), UnitVectorAt(-42.4, 70.5)), 1000.0);
+  // Every summit stays under the top of the mesh builders' surface band at every relief factor.
+  for (uint32_t n = 0; n < map.nodeCount; ++n)
+    for (int factor : {1, 10})
+      ASSERT_LE(map.areoid[n] + factor * map.topo[n], 16000 * factor) << "node " << n << ", factor " << factor;
   EXPECT_LT(map.rows[0].areoid[0], -19000);  // the poles lie 20 km inside the reference sphere
   EXPECT_GT(map.rows[360].areoid[0], 0);
 
