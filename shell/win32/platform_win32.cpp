@@ -11,6 +11,7 @@
 
 #include "shell/platform.h"
 #include "shell/screenshot.h"
+#include "shell/win32/scrnsave/saver_host.h"
 
 bool PlatformCapsLockOn() { return (GetKeyState(VK_CAPITAL) & 1) != 0; }
 
@@ -79,8 +80,8 @@ void PlatformCopyFrame(int32_t width, int32_t height) {
   const uint32_t imageSize = BmpImageSize(width, height);
   uint8_t* pixels = static_cast<uint8_t*>(std::malloc(imageSize));
   if (!pixels) return;
-  HWND window = GetActiveWindow();
-  if (!OpenClipboard(window)) {
+  // The saver's own window owns the clipboard data (GetActiveWindow may be null between messages).
+  if (!OpenClipboard(hMainWindow)) {
     std::free(pixels);
     return;
   }

@@ -76,11 +76,6 @@ class Picture:
         offset = 3 * (y * self.width + x)
         return self.rgb[offset], self.rgb[offset + 1], self.rgb[offset + 2]
 
-    def crop(self, x, y, width, height):
-        rows = [self.rgb[3 * ((y + row) * self.width + x):3 * ((y + row) * self.width + x + width)]
-                for row in range(height)]
-        return Picture(width, height, b"".join(rows))
-
     def flipped(self):
         """Rows in the opposite order: what a bitmap with the wrong row order would show."""
         rows = [self.rgb[3 * self.width * row:3 * self.width * (row + 1)] for row in range(self.height)]
@@ -168,24 +163,35 @@ def globe_measures(picture):
 
 
 def globe_shown(picture):
+    """The globe's day side in the middle of a dark sky."""
     planet, away = globe_measures(picture)
     return planet > 0.9 and away > 0.98
 
 
-def bluish(r, g, b):
-    return b >= 40 and b > r + 10
+def scene_shown(picture):
+    """The globe, lit or not (its night side still shows the atmosphere's glow and faint ground),
+    in the middle of a dark sky."""
+    h = picture.height
+    middle = picture.mean(centre_box(picture, h // 8, h // 8), step=3)
+    return max(middle) >= 10 and globe_measures(picture)[1] > 0.98
+
+
+def sea_blue(r, g, b):
+    """The terraformed sea: blue well above red and green. (The terraformed land turns teal, with
+    green and blue close together, and the atmosphere's violet stays at the limb.)"""
+    return b >= 50 and b >= g + 20 and b >= r + 15
 
 
 def sea_share(picture):
-    """The share of bluish pixels on the globe's face, away from the limb, where the atmosphere of
-    the terraformed look is bluish too. The globe's radius is about 0.3 of the screen height."""
+    """The share of sea-blue pixels on the globe's face, away from the limb. The globe's radius is
+    about 0.3 of the screen height."""
     h = picture.height
     cx, cy, radius = picture.width // 2, h // 2, 0.22 * h
     hits = total = 0
     for x, y in picture.points(centre_box(picture, int(radius), int(radius)), step=3):
         if (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2:
             total += 1
-            hits += bluish(*picture.pixel(x, y))
+            hits += sea_blue(*picture.pixel(x, y))
     return hits / total
 
 

@@ -1,12 +1,14 @@
-# The harness of the end-to-end runs: one private Wine prefix per test (copied from the build's),
-# the saver's data folder and registry values, Wine processes that are always ended, X input with
+# The harness of the end-to-end runs, on the X display tests/xvfb/run_with_xvfb.sh started: a
+# private copy of the build's Wine prefix whose processes always end, registry values, X input with
 # xdotool, screen grabs with ImageMagick, and bounded polls.
-# Runs on the X display that tests/xvfb/run_with_xvfb.sh started for this test.
 import os
+import re
 import shutil
 import signal
 import subprocess
 import time
+
+from e2e_pictures import Picture
 
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
@@ -20,7 +22,7 @@ _case_deadline = time.monotonic() + CASE_LIMIT
 
 
 class TestFailure(Exception):
-    pass
+    """A check that failed: the case ends, cleans up and reports the message."""
 
 
 def check(condition, message):
@@ -45,7 +47,7 @@ def poll(what, probe, limit=POLL_LIMIT, step=POLL_STEP):
 
 
 class Terminated(Exception):
-    pass
+    """CTest or a person stopped the test; raised from the signal handler so cleanup still runs."""
 
 
 def _raise_terminated(signum, frame):
@@ -71,12 +73,15 @@ class WineSession:
             shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
         self.env = dict(os.environ)
-        self.env.update(WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+        # Wine's error messages go to each process's log, kept when the test fails.
+        self.env.update(WINEPREFIX=self.prefix, WINEDEBUG="err+all,fixme-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         # Wine links the user's shell folders into $HOME; keep them in this folder.
                         HOME=self.folder)
         self._copy_prefix(template_prefix)
         self.grabs = os.path.join(self.folder, "grabs")
+        self.logs = os.path.join(self.folder, "logs")
         os.makedirs(self.grabs)
+        os.makedirs(self.logs)
         self.grab_count = 0
         self.last_grab = None  # kept as last.png when the test fails
 
@@ -110,11 +115,15 @@ class WineSession:
     # ---- Wine processes -------------------------------------------------------------------------
 
     def start(self, program, *args, extra_env=None, stdout=None):
+        """Starts a Windows program; its error output goes to a numbered log file."""
         env = dict(self.env)
         if extra_env:
             env.update(extra_env)
-        process = subprocess.Popen([WINE, program, *args], env=env, stdout=stdout, stderr=subprocess.DEVNULL,
-                                   text=True if stdout else None)
+        words = [os.path.basename(program)] + [re.sub(r"[^A-Za-z0-9.]", "", arg) for arg in args[:1]]
+        path = os.path.join(self.logs, f"{len(self.processes) + 1:02d}-{'-'.join(words)}.log")
+        with open(path, "w") as log_file:
+            process = subprocess.Popen([WINE, program, *args], env=env, stdout=stdout or log_file, stderr=log_file,
+                                       text=True)
         self.processes.append(process)
         return process
 
@@ -152,13 +161,13 @@ class WineSession:
             if process.poll() is None:
                 process.kill()
                 process.wait()
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        for entry in os.listdir(self.folder):
-            if entry != "grabs" or not keep_grabs:
-                path = os.path.join(self.folder, entry)
-                shutil.rmtree(path, ignore_errors=True) if os.path.isdir(path) else os.unlink(path)
         if not keep_grabs:
             shutil.rmtree(self.folder, ignore_errors=True)
+            return
+        # The prefix and the data are large; only the grabs and the logs stay.
+        for entry in os.scandir(self.folder):
+            if entry.name not in ("grabs", "logs"):
+                shutil.rmtree(entry.path, ignore_errors=True) if entry.is_dir() else os.unlink(entry.path)
 
     # ---- Registry -------------------------------------------------------------------------------
 
@@ -180,7 +189,8 @@ class WineSession:
         check(self.user_values() == (values or {}), "the registry does not hold the values just imported")
 
     def user_values(self):
-        """The per-user values as {name: (type, value)}; {} when the key is missing."""
+        """The per-user values: {name: number} for REG_DWORDs, {name: (type, text)} for any other
+        type; {} when the key is missing."""
         result = self.run("reg", "query", "HKCU\\Software\\Redsphere\\Screensaver")
         values = {}
         if result.returncode != 0:
@@ -201,13 +211,16 @@ class WineSession:
 
     def grab(self, label=None):
         """The whole X screen as a Picture; kept as a PNG in the grabs folder when labelled."""
-        from e2e_pictures import Picture
         result = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"],
                                 capture_output=True, timeout=60)
         check(result.returncode == 0, f"import failed: {result.stderr.decode(errors='replace').strip()}")
         picture = Picture.from_ppm(result.stdout)
         self.last_grab = picture
         if label:
-            self.grab_count += 1
-            picture.save_png(os.path.join(self.grabs, f"{self.grab_count:02d}-{label}.png"))
+            self.keep(picture, label)
         return picture
+
+    def keep(self, picture, label):
+        """Saves a picture as a numbered PNG in the grabs folder, for a person to look at."""
+        self.grab_count += 1
+        picture.save_png(os.path.join(self.grabs, f"{self.grab_count:02d}-{label}.png"))

@@ -1,7 +1,6 @@
-// The Windows side of the end-to-end runs of redsphere.scr under Wine: writes the test data
-// folder, names the desktop folder, reads the clipboard's CF_DIB back, hosts preview windows as the
-// display settings do, and drives the settings dialog from outside the saver's process.
-// One console program with one sub-command per job; saver_e2e.py calls it and checks what it prints.
+// The Windows side of the end-to-end runs of redsphere.scr under Wine, one sub-command per job:
+// writes the data folder, runs the saver for its exit code, names the desktop folder, reads the
+// clipboard back, hosts previews and drives the settings dialog. saver_e2e.py checks what it prints.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -27,6 +26,7 @@ constexpr DWORD kSaverExitMs = 30000;      // a preview saver must end once its 
 int Usage() {
   std::fprintf(stderr,
                "usage: saver_e2e_helper data FOLDER LEVEL WIDEST-ROW [LISTED-LEVEL...]\n"
+               "       saver_e2e_helper run SCR ARG...\n"
                "       saver_e2e_helper desktop\n"
                "       saver_e2e_helper clipboard OUT\n"
                "       saver_e2e_helper preview SCR STOPFILE {WxH+X+Y | desktop}...\n"
@@ -34,14 +34,15 @@ int Usage() {
   return 2;
 }
 
-// ---- data: a full-size set with a landscape, plus node files that only add levels to the scan ------
+// ---- data: a landscape data set, plus node files that only add levels to the level list -------
 
 constexpr double kPi = 3.14159265358979323846;
 
 // Angle in degrees between two points of the sphere.
 double ArcDegrees(double lat1, double lon1, double lat2, double lon2) {
   const double r = kPi / 180.0;
-  const double c = std::sin(lat1 * r) * std::sin(lat2 * r) + std::cos(lat1 * r) * std::cos(lat2 * r) * std::cos((lon1 - lon2) * r);
+  const double c =
+      std::sin(lat1 * r) * std::sin(lat2 * r) + std::cos(lat1 * r) * std::cos(lat2 * r) * std::cos((lon1 - lon2) * r);
   return std::acos(c > 1.0 ? 1.0 : c < -1.0 ? -1.0 : c) / r;
 }
 
@@ -91,7 +92,8 @@ TestDataSet MakeLandscape(uint32_t level, uint32_t widestRow) {
                           6500.0 * basin - 7000.0 * crater + 9000.0 * Bump(lat, lon, 15.0, 50.0, 6.0) +
                           120.0 * Grain(i, j);
       set.topo[n] = static_cast<int16_t>(topo);
-      set.areoid[n] = static_cast<int16_t>(150.0 * (3.0 * std::sin(lat * kPi / 180.0) * std::sin(lat * kPi / 180.0) - 1.0));
+      const double sinLat = std::sin(lat * kPi / 180.0);
+      set.areoid[n] = static_cast<int16_t>(150.0 * (3.0 * sinLat * sinLat - 1.0));
       double shade = 1.0 - 0.45 * Bump(lat, lon, -15.0, 25.0, 22.0) - 0.15 * basin + 0.04 * Grain(j, i);
       if (lat < -30.0 && lat > -50.0) shade += 0.08;
       Colour colour{Channel(188.0 * shade), Channel(98.0 * shade), Channel(58.0 * shade), 255};
@@ -117,15 +119,42 @@ int WriteData(int argc, char** argv) {
   }
   // The settings dialog lists levels by their node files alone; these levels are never loaded.
   for (int i = 3; i < argc; ++i) {
-    const uint32_t level = static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10));
-    const std::vector<uint32_t> counts(RowCountForLevel(level), 1);
-    const std::string name = folder + "\\nodes" + std::to_string(level) + ".hex";
+    const uint32_t listed = static_cast<uint32_t>(std::strtoul(argv[i], nullptr, 10));
+    const std::vector<uint32_t> counts(RowCountForLevel(listed), 1);
+    const std::string name = folder + "\\nodes" + std::to_string(listed) + ".hex";
     if (!WriteFileBytes(name, counts.data(), counts.size() * sizeof(uint32_t))) {
       std::fprintf(stderr, "data: cannot write %s\n", name.c_str());
       return 1;
     }
   }
   return 0;
+}
+
+// ---- run: the saver's own exit status ----------------------------------------------------------
+
+// Runs SCR with the given arguments and exits with its exit code, as a host sees it.
+// NOTE: a Windows process that ends while another of its threads is inside the X server or Mesa
+// may be finished off by Wine with SIGKILL, so the Unix status of "wine64 redsphere.scr" is not
+// always the exit code the program gave; GetExitCodeProcess is.
+int RunSaver(int argc, char** argv) {
+  if (argc < 1) return Usage();
+  std::string commandLine = std::string("\"") + argv[0] + "\"";
+  for (int i = 1; i < argc; ++i) commandLine += std::string(" ") + argv[i];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "run: cannot start %s\n", commandLine.c_str());
+    return 100;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 100;
+  GetExitCodeProcess(process.hProcess, &code);
+  // The exit status keeps only the low byte; the log gets the whole code (a crash's, for one).
+  std::fprintf(stderr, "run: exit code 0x%08lx\n", code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return static_cast<int>(code);
 }
 
 // ---- desktop: where F2 puts its files -----------------------------------------------------------
@@ -331,8 +360,6 @@ LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool* ok =
 
 // One line: "state key=value ..." for every control the tests look at.
 void DumpDialog(HWND dialog) {
-  char title[128] = {};
-  GetWindowTextA(dialog, title, sizeof title);
   std::string line = "state";
   for (const Control& control : kControls) {
     HWND item = GetDlgItem(dialog, control.id);
@@ -376,6 +403,13 @@ void DumpDialog(HWND dialog) {
   std::fflush(stdout);
 }
 
+// The id of a control by its name in the state lines; 0 when there is none.
+int ControlId(const std::string& name) {
+  for (const Control& control : kControls)
+    if (name == control.name) return control.id;
+  return 0;
+}
+
 // Clicks a button as the mouse would: the dialog gets the button's BN_CLICKED.
 bool Click(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);
@@ -385,8 +419,9 @@ bool Click(HWND dialog, int id) {
   return ok;
 }
 
-// Actions: dump, click:ID, pos:ID:N (moves a trackbar), sel:N (picks a resolution), ok, cancel,
-// close (the title bar's close box). The dialog is looked for by its title first.
+// Actions: dump, click:NAME, pos:NAME:N (moves a trackbar), sel:N (picks a resolution), ok, cancel,
+// close (the title bar's close box), with the control names of the state lines. The dialog is
+// looked for by its title first.
 int DriveDialog(int argc, char** argv) {
   HWND dialog = nullptr;
   const DWORD start = GetTickCount();
@@ -404,28 +439,32 @@ int DriveDialog(int argc, char** argv) {
   GetClassNameA(dialog, className, sizeof className);
   std::printf("dialog class=%s\n", className);
   for (int i = 0; i < argc; ++i) {
-    const char* action = argv[i];
-    int id = 0, value = 0;
+    const std::string action = argv[i];
+    const size_t colon = action.find(':'), second = action.find(':', colon + 1);
+    const std::string verb = action.substr(0, colon);
+    const int id = colon == std::string::npos ? 0 : ControlId(action.substr(colon + 1, second - colon - 1));
+    const int value = second == std::string::npos ? 0 : std::atoi(action.c_str() + second + 1);
     bool ok = true;
-    if (std::strcmp(action, "dump") == 0) {
+    if (action == "dump") {
       DumpDialog(dialog);
-    } else if (std::sscanf(action, "click:%d", &id) == 1) {
+    } else if (verb == "click" && id) {
       ok = Click(dialog, id);
-    } else if (std::sscanf(action, "pos:%d:%d", &id, &value) == 2) {
+    } else if (verb == "pos" && id && second != std::string::npos) {
       Send(GetDlgItem(dialog, id), TBM_SETPOS, TRUE, value, &ok);
-    } else if (std::sscanf(action, "sel:%d", &value) == 1) {
-      Send(GetDlgItem(dialog, IDC_RESOLUTION), CB_SETCURSEL, value, 0, &ok);
-    } else if (std::strcmp(action, "ok") == 0) {
+    } else if (verb == "sel" && colon != std::string::npos) {
+      const int item = std::atoi(action.c_str() + colon + 1);
+      Send(GetDlgItem(dialog, IDC_RESOLUTION), CB_SETCURSEL, item, 0, &ok);
+    } else if (action == "ok") {
       ok = Click(dialog, IDOK);
-    } else if (std::strcmp(action, "cancel") == 0) {
+    } else if (action == "cancel") {
       ok = Click(dialog, IDCANCEL);
-    } else if (std::strcmp(action, "close") == 0) {
+    } else if (action == "close") {
       ok = PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) != 0;
     } else {
       return Usage();
     }
     if (!ok) {
-      std::fprintf(stderr, "dialog: %s failed\n", action);
+      std::fprintf(stderr, "dialog: %s failed\n", action.c_str());
       return 1;
     }
   }
@@ -438,6 +477,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command == "data") return WriteData(argc - 2, argv + 2);
+  if (command == "run") return RunSaver(argc - 2, argv + 2);
   if (command == "desktop") return PrintDesktop();
   if (command == "clipboard") return SaveClipboardDib(argc - 2, argv + 2);
   if (command == "preview") return HostPreviews(argc - 2, argv + 2);
