@@ -534,7 +534,8 @@ int main(int argc, char** argv) {
 
   const std::vector<uint8_t> preview = BgraBottomUp(DrawPreviewPicture(bold));
   WriteBmp(folder, "preview.bmp", preview, kPreviewSize, kPreviewSize, 24);
-  WriteIco(folder, "redsphere.ico", {16, 32, 48, kIconSize});
+  // From the smallest list view to the largest Explorer tile (256 is stored as 0 in the directory).
+  WriteIco(folder, "redsphere.ico", {16, 24, 32, 48, kIconSize, 128, 256});
 
   WriteEmbeddedPictures(folder, help, preview, BgraBottomUp(DrawIconPicture(kIconSize)), MakeOverlayFont(bold));
   FT_Done_Face(bold);
