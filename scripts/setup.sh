@@ -49,7 +49,9 @@ fi
 if [ "$need_src" = 1 ]; then
   mkdir -p "$cache"
   tmp=$(mktemp -d "$cache/glew.XXXXXX")
-  (cd "$tmp" && apt-get source -qq glew=2.2.0* >/dev/null 2>&1 || apt-get source -qq glew >/dev/null)
+  fetch_glew() { (cd "$tmp" && { apt-get source -qq 'glew=2.2.0*' >/dev/null 2>&1 || apt-get source -qq glew >/dev/null 2>&1; }); }
+  # The source index may be missing or stale on a machine set up earlier: refresh it once and retry.
+  fetch_glew || { "${sudo_cmd[@]}" apt-get update -qq && fetch_glew; } || true
   src=$(find "$tmp" -maxdepth 1 -type d -name 'glew-2.2.0*' | head -n 1)
   [ -n "$src" ] && [ -f "$src/src/glew.c" ] || { echo "setup: GLEW 2.2.0 source not found in Debian's source package" >&2; exit 1; }
   rm -rf "$cache/glew-2.2.0"
