@@ -34,13 +34,7 @@ void UseLevel(uint32_t level) {
   if (gLevel == level) return;
   ReleaseMeshWork();
   RemoveMeshGrid(gGrid);
-  gSaverSettings.Shadows = 1;
-  gSaverSettings.Clouds = 1;
-  gSaverSettings.Atmosphere = 1;
-  gMapData.maxTextureSize = 16384;
-  InstallMeshGrid(gGrid, level, FullCountRows(level), GridHeights::Relief);
-  SetupInitialView(1024, 768);
-  SetupMeshWork(true);
+  InstallMeshScene(gGrid, level, FullCountRows(level), GridHeights::Relief);
   gLevel = level;
 }
 

@@ -21,6 +21,7 @@
 #include "render/frame.h"
 #include "settings/saver_settings.h"
 #include "tests/gl/gl_harness.h"
+#include "tests/mesh/mesh_views.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
 
@@ -43,14 +44,6 @@ const Pose kPoses[] = {
     {"lowest, looking down", 30, 90, 0, 30, 90, 3396000},
 };
 
-Vec3 Normalised(Vec3 v) {
-  const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-  Vec3Scale(v, 1.0f / length);
-  return v;
-}
-
-Vec3 Cross(const Vec3& a, const Vec3& b) { return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-
 void PlaceCamera(const Pose& pose) {
   CameraPose& camera = gCameraState.camera;
   const float distance = pose.distance > 0 ? pose.distance : gCameraState.minDistance;
@@ -58,11 +51,11 @@ void PlaceCamera(const Pose& pose) {
   Vec3 target;
   SphereToVec3(target, SphereCoords{pose.targetRadius, pose.targetLatitude, pose.targetLongitude});
   const Vec3 position = PointPosition(camera.point);
-  const Vec3 forward = Normalised(Vec3{target.x - position.x, target.y - position.y, target.z - position.z});
+  const Vec3 forward = Unit(Sub(target, position));
   Vec3 up{0, 1, 0};
   if (std::fabs(forward.y) > 0.99f) up = Vec3{0, 0, -1};
-  const Vec3 right = Normalised(Cross(forward, up));
-  SetOrientation(camera, forward, Cross(right, forward), right);
+  const Vec3 right = Unit(CrossOf(forward, up));
+  SetOrientation(camera, forward, CrossOf(right, forward), right);
 }
 
 void LoadView() {

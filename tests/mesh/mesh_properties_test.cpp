@@ -23,13 +23,7 @@ constexpr int kMaskSize = 256;
 class MeshPropertiesTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    gSaverSettings.Shadows = 1;
-    gSaverSettings.Clouds = 1;
-    gSaverSettings.Atmosphere = 1;
-    gMapData.maxTextureSize = 16384;
-    InstallMeshGrid(grid, kPpd, FullCountRows(kPpd), GridHeights::Flat);
-    SetupInitialView(1024, 768);
-    SetupMeshWork(true);
+    InstallMeshScene(grid, kPpd, FullCountRows(kPpd), GridHeights::Flat);
   }
   static void TearDownTestSuite() {
     ReleaseMeshWork();

@@ -1,6 +1,10 @@
 // Node grids built in memory for the mesh tests and benchmark.
 #include "tests/support/mesh_grids.h"
 
+#include "camera/camera_state.h"
+#include "mesh/mesh_worker.h"
+#include "settings/saver_settings.h"
+
 #include <cmath>
 
 #include "mapdata/map_data.h"
@@ -64,4 +68,14 @@ void RemoveMeshGrid(MeshGrid& grid) {
   map.mars = map.terra = nullptr;
   map.cosTable = map.sinTable = nullptr;
   grid = MeshGrid{};
+}
+
+void InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights) {
+  gSaverSettings.Shadows = 1;
+  gSaverSettings.Clouds = 1;
+  gSaverSettings.Atmosphere = 1;
+  gMapData.maxTextureSize = 16384;
+  InstallMeshGrid(grid, ppd, counts, heights);
+  SetupInitialView(1024, 768);
+  SetupMeshWork(true);
 }

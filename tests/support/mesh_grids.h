@@ -32,5 +32,8 @@ std::vector<uint32_t> NarrowRows(uint32_t ppd, uint32_t widest);
 // Builds the grid's tables for the given row counts (180 * ppd + 1 of them) and points gMapData at
 // them. The grid must outlive every use of gMapData.
 void InstallMeshGrid(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights);
+// A grid with every layer in use (shadows, clouds, atmosphere, large textures), the initial view of
+// a 1024 x 768 window and the mesh worker's memory: what a build of a whole slot needs.
+void InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights);
 // Empties gMapData's table pointers and frees the grid.
 void RemoveMeshGrid(MeshGrid& grid);
