@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 bool StreamIsTerminal(FILE* stream);
 // Flushes the stream and asks the system to put the file's bytes on the disk; false on failure.
 bool SyncFileToDisk(FILE* file);
+// The folder that holds the running program, without a trailing separator; empty if unknown.
+std::string ProgramFolder();
