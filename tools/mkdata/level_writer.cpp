@@ -79,9 +79,10 @@ uint32_t MakeNodeRow(const LevelSources& sources, uint32_t ppd, uint32_t row, ui
     const double lonDeg = NodeLongitude(count, j);
     ReliefDetail detail;
     double height;
-    if (sources.molaTopo) {
-      height = SampleMolaGrid(*sources.molaTopo, latDeg, lonDeg);
-      detail = ReliefFineDetail(*sources.relief, latDeg, lonDeg, spacingKm);
+    if (sources.realRelief) {
+      height = RealReliefHeight(*sources.realRelief, latDeg, lonDeg, spacingKm, &detail.fine);
+      // Synthesized colours still take their crater and canyon detail from the synthesized relief.
+      if (!sources.colourMap) detail = ReliefFineDetail(*sources.relief, latDeg, lonDeg, spacingKm);
     } else {
       height = ReliefHeight(*sources.relief, latDeg, lonDeg, spacingKm, &detail);
     }

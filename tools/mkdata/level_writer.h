@@ -10,16 +10,17 @@
 #include "tools/mkdata/albedo_model.h"
 #include "tools/mkdata/mola_grid.h"
 #include "tools/mkdata/preview.h"
+#include "tools/mkdata/real_relief.h"
 #include "tools/mkdata/relief_model.h"
 #include "tools/mkdata/surface_colour.h"
 
 // Where heights and colours come from. Read-only while a level is written.
 struct LevelSources {
-  const ReliefModel* relief = nullptr;   // synthesized relief; also the fine detail of the colours
-  const MolaGrid* molaTopo = nullptr;    // imported topography, used instead of the relief when set
+  const RealRelief* realRelief = nullptr;  // real topography (MOLA), used instead of the relief when set
+  const ReliefModel* relief = nullptr;   // synthesized relief; also the detail of synthesized colours
   const MolaGrid* molaAreoid = nullptr;  // imported areoid, else the model areoid
   const AlbedoModel* albedo = nullptr;   // synthesized present-day colours
-  const ColourMapSampler* colourMap = nullptr;  // an imported colour map, used instead when set
+  const ColourMapSampler* colourMap = nullptr;  // a real colour map, used instead when set
   unsigned threads = 1;
 };
 

@@ -1,5 +1,5 @@
-// One run of the data builder: imports first (so a missing one stops the run before anything is
-// written), then the synthesized models, the shared files, then the levels from the lowest up.
+// One run of the data builder: sources and imports first (so a missing or damaged one stops the run
+// before anything is written), then the models, the shared files, then the levels from the lowest up.
 #include "tools/mkdata/mkdata.h"
 
 #include <cstdio>
@@ -11,12 +11,15 @@
 #include "tools/mkdata/atomic_file.h"
 #include "tools/mkdata/cloud_cover.h"
 #include "tools/mkdata/cloud_image.h"
+#include "tools/mkdata/colour_grade.h"
+#include "tools/mkdata/data_sources.h"
 #include "tools/mkdata/landforms.h"
 #include "tools/mkdata/level_writer.h"
 #include "tools/mkdata/mola_grid.h"
 #include "tools/mkdata/parallel.h"
 #include "tools/mkdata/preview.h"
 #include "tools/mkdata/progress.h"
+#include "tools/mkdata/real_relief.h"
 #include "tools/mkdata/relief_model.h"
 #include "tools/mkdata/source_image.h"
 #include "tools/mkdata/star_catalogue.h"
@@ -29,9 +32,11 @@ namespace {
 // Cloud texel rows computed and appended together.
 constexpr uint32_t kCloudBlockRows = 64;
 
-// What the user imported; each part stays empty when its option was not given.
+// What the run reads: the data sources and the user's imports. Each part stays empty when it is
+// synthesized.
 struct Sources {
-  SourceImage colourMap;
+  SourceImage colourMap;      // as the file has it (its shading gives relief detail)
+  SourceImage gradedColours;  // the Viking mosaic graded; empty for an imported map
   SourceImage cloudPicture;
   std::vector<CatalogueStar> stars;
   MolaGrid molaTopo, molaAreoid;
@@ -39,13 +44,39 @@ struct Sources {
 
 bool IsEquirect(const SourceImage& image) { return image.width >= 2 && image.width == 2 * image.height; }
 
+bool ReadColourMap(const std::string& path, SourceImage& image, std::string& error) {
+  if (!ReadJpegImage(path, image, error)) return false;
+  if (!IsEquirect(image) || image.channels != 3) {
+    error = path + " is not an equirectangular colour map (RGB, twice as wide as high)";
+    return false;
+  }
+  return true;
+}
+
 bool ReadSources(const MkdataOptions& options, Sources& sources, std::string& error) {
-  if (!options.colourMap.empty()) {
-    if (!ReadJpegImage(options.colourMap, sources.colourMap, error)) return false;
-    if (!IsEquirect(sources.colourMap) || sources.colourMap.channels != 3) {
-      error = options.colourMap + " is not an equirectangular colour map (RGB, twice as wide as high)";
+  const bool realRelief = options.molaTopo.empty() && !options.syntheticRelief;
+  const bool realColours = options.colourMap.empty() && !options.syntheticColours;
+  const bool realStars = options.starList.empty() && !options.syntheticStars;
+  std::string folder, path;
+  if ((realRelief || realColours || realStars) && !FindSourcesFolder(options.sourcesFolder, folder, error))
+    return false;
+
+  if (realRelief) {
+    // The label names the image beside it; both are checked before either is parsed.
+    std::string image;
+    if (!CheckedSourcePath(folder, kMolaTopoImage, image, error) ||
+        !CheckedSourcePath(folder, kMolaTopoLabel, path, error) || !ReadMolaGrid(path, sources.molaTopo, error))
       return false;
-    }
+  } else if (!options.molaTopo.empty() && !ReadMolaGrid(options.molaTopo, sources.molaTopo, error)) {
+    return false;
+  }
+  if (realColours) {
+    if (!CheckedSourcePath(folder, kVikingColourMap, path, error) || !ReadColourMap(path, sources.colourMap, error))
+      return false;
+    sources.gradedColours = sources.colourMap;
+    if (options.gradeColours) GradeMarsPicture(sources.gradedColours);
+  } else if (!options.colourMap.empty() && !ReadColourMap(options.colourMap, sources.colourMap, error)) {
+    return false;
   }
   if (!options.cloudMap.empty()) {
     if (!ReadJpegImage(options.cloudMap, sources.cloudPicture, error)) return false;
@@ -54,8 +85,14 @@ bool ReadSources(const MkdataOptions& options, Sources& sources, std::string& er
       return false;
     }
   }
-  if (!options.starList.empty() && !ReadStarList(options.starList, sources.stars, error)) return false;
-  if (!options.molaTopo.empty() && !ReadMolaGrid(options.molaTopo, sources.molaTopo, error)) return false;
+  if (realStars) {
+    if (!CheckedSourcePath(folder, kStarListSource, path, error) || !ReadStarList(path, sources.stars, error))
+      return false;
+    // The list runs a little fainter than the naked eye; the sky keeps what the eye would see.
+    std::erase_if(sources.stars, [](const CatalogueStar& star) { return star.magnitude > kFaintestSkyStar; });
+  } else if (!options.starList.empty() && !ReadStarList(options.starList, sources.stars, error)) {
+    return false;
+  }
   if (!options.molaAreoid.empty() && !ReadMolaGrid(options.molaAreoid, sources.molaAreoid, error)) return false;
   return true;
 }
@@ -140,25 +177,30 @@ bool RunMkdata(const MkdataOptions& options, std::string& error) {
   if (!MakeFolder(options.outputFolder, "data folder", error)) return false;
   if (!options.previewFolder.empty() && !MakeFolder(options.previewFolder, "preview folder", error)) return false;
 
+  // The synthesized relief serves synthesized relief, and the detail of synthesized colours.
+  const bool realRelief = !sources.molaTopo.values.empty();
+  const bool realColours = !sources.colourMap.pixels.empty();
   ReliefModel relief;
-  MakeReliefModel(options.seed, sources.colourMap, threads, relief);
+  if (!realRelief || !realColours) MakeReliefModel(options.seed, sources.colourMap, threads, relief);
+  RealRelief real;
+  if (realRelief) MakeRealRelief(sources.molaTopo, sources.colourMap, options.seed, threads, real);
   AlbedoModel albedo;
   ColourMapSampler colourMap;
-  if (options.colourMap.empty()) MakeAlbedoModel(options.seed, threads, albedo);
-  else colourMap = MakeColourSampler(sources.colourMap);
+  if (!realColours) MakeAlbedoModel(options.seed, threads, albedo);
+  else colourMap = MakeColourSampler(sources.gradedColours.pixels.empty() ? sources.colourMap : sources.gradedColours);
   const CloudSource clouds = options.cloudMap.empty() ? SynthesizeCloudCover(options.seed, threads)
                                                       : MakeCloudSource(sources.cloudPicture);
-  const std::vector<CatalogueStar> stars = options.starList.empty() ? SynthesizeStars(options.seed) : sources.stars;
+  const std::vector<CatalogueStar> stars = sources.stars.empty() ? SynthesizeStars(options.seed) : sources.stars;
   if (!WriteSharedFiles(options, stars, clouds, threads, error)) return false;
   if (!options.previewFolder.empty() && !WriteCloudPreview(clouds, options.seed, options.previewFolder, error))
     return false;
 
   LevelSources levelSources;
   levelSources.relief = &relief;
-  levelSources.molaTopo = options.molaTopo.empty() ? nullptr : &sources.molaTopo;
+  levelSources.realRelief = realRelief ? &real : nullptr;
   levelSources.molaAreoid = options.molaAreoid.empty() ? nullptr : &sources.molaAreoid;
   levelSources.albedo = &albedo;
-  levelSources.colourMap = options.colourMap.empty() ? nullptr : &colourMap;
+  levelSources.colourMap = realColours ? &colourMap : nullptr;
   levelSources.threads = threads;
   for (uint32_t level : options.levels) {
     LayerPreview preview;

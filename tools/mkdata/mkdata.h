@@ -1,7 +1,7 @@
-// The data builder's command line and its one run: read whatever the user imports, synthesize the
-// rest, then write the shared files (sun, stars, clouds) and each requested level into the output
-// folder, with previews on request. Errors come back as one line of text; nothing is written
-// before the imports are read.
+// The data builder's command line and its one run: read the data sources and whatever the user
+// imports, synthesize the rest, then write the shared files (sun, stars, clouds) and each
+// requested level into the output folder, with previews on request. Errors come back as one line of text; nothing is written
+// before every source and import has been read and checked.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +12,16 @@ struct MkdataOptions {
   std::string outputFolder;
   std::vector<uint32_t> levels;  // ascending, no repeats
   uint32_t seed = 1;
-  // What the user imports; each empty one is synthesized, so by default nothing is read.
-  std::string colourMap;             // equirectangular JPEG; empty: synthesized colours
+  // By default relief, colours and stars are real (MOLA, the Viking mosaic, the star catalogue of
+  // the data sources); each can be synthesized instead, and a file the user imports beats both.
+  std::string sourcesFolder;          // empty: found beside the program or in the source tree
+  bool syntheticRelief = false, syntheticColours = false, syntheticStars = false;
+  bool gradeColours = true;           // grade the Viking mosaic's colours (colour_grade.h)
+  std::string colourMap;             // equirectangular JPEG, replaces the real or synthesized colours
   std::string cloudMap;              // equirectangular JPEG; empty: synthesized clouds
-  std::string starList;              // declination, RA in hours, magnitude; empty: synthesized stars
-  std::string molaTopo, molaAreoid;  // MEGDR grids; empty: synthesized relief, model areoid
+  std::string starList;              // declination, RA in hours, magnitude[, B-V]
+  std::string molaTopo, molaAreoid;  // MEGDR grids: topography instead of the default; areoid
+                                     // instead of the model areoid
   std::string previewFolder;         // empty: no previews
   unsigned threads = 0;              // 0: every core
   bool help = false;

@@ -29,6 +29,24 @@ bool AddLevels(const std::string& list, MkdataOptions& options, std::string& err
   }
 }
 
+bool SetSynthetic(const std::string& list, MkdataOptions& options, std::string& error) {
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = list.find(',', start);
+    const std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const bool all = item == "all";
+    if (!all && item != "relief" && item != "colours" && item != "stars") {
+      error = "'" + item + "' cannot be synthesized (relief, colours, stars or all)";
+      return false;
+    }
+    options.syntheticRelief |= all || item == "relief";
+    options.syntheticColours |= all || item == "colours";
+    options.syntheticStars |= all || item == "stars";
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
 }  // namespace
 
 const char* MkdataUsage() {
@@ -39,36 +57,34 @@ const char* MkdataUsage() {
          "level 16; clouds32 from level 32). Never writes the program's own caches (terra, sea);\n"
          "outdated ones of a rebuilt level are deleted.\n"
          "\n"
-         "Everything is SYNTHESIZED by the builder and is the same for the same --seed; nothing is\n"
-         "read from disk unless an option below names a file:\n"
-         "  relief   Mars' landforms at their real places: the northern lowlands and southern\n"
-         "           highlands, the Tharsis rise with Olympus, Ascraeus, Pavonis, Arsia and Alba Mons,\n"
-         "           Elysium Mons, the Hellas, Argyre, Isidis and Utopia basins, Valles Marineris from\n"
-         "           Noctis Labyrinthus to the chaos regions, Kasei, Ares and Ma'adim Valles, both\n"
-         "           polar plateaus, some fifty named craters (Huygens, Schiaparelli, Gale, ...), a\n"
-         "           population of smaller craters, densest in the southern highlands, and fractal\n"
-         "           roughness down to the node spacing;\n"
-         "  colours  an albedo map with the classic dark regions (Syrtis Major, Sinus Sabaeus and\n"
-         "           Meridiani, Mare Erythraeum, Acidalium, Cimmerium, Sirenum, Tyrrhenum, Utopia)\n"
-         "           and bright ones (Tharsis, Arabia, Elysium, Amazonis, Hellas, Argyre), polar ice\n"
-         "           and layered deposits, and fine detail that follows the relief;\n"
-         "  clouds   fractal cloud in latitude bands with cyclones and clear patches, for the\n"
-         "           terraformed look;\n"
-         "  stars    the brightest real stars from a built-in table and some 8,000 fainter ones to\n"
-         "           magnitude 6.5, crowded towards the Milky Way.\n"
-         "Real MOLA grids and your own maps can be imported instead with the options below.\n"
+         "By default it is the REAL Mars and sky, read from the data sources (their sums checked):\n"
+         "  relief   MOLA topography at 4 samples per degree (Mars Global Surveyor, NASA), resampled\n"
+         "           smoothly to the level, with detail below its resolution that follows the\n"
+         "           ground's own roughness and the colour mosaic's shading;\n"
+         "  colours  the Viking MDIM 2.1 colour mosaic (USGS), colour-graded to Mars as the eye sees\n"
+         "           it, with fine detail from the relief at finer levels;\n"
+         "  stars    the Hipparcos-based XHIP catalogue to magnitude 6.5, coloured by B-V;\n"
+         "  areoid   a model of Mars' equipotential surface; clouds (for the terraformed look) are\n"
+         "           always synthesized.\n"
+         "The sources are found beside the program (\"sources\" in its folder, or\n"
+         "../share/redsphere/sources) or in the source tree, or named with --sources.\n"
          "\n"
          "options:\n"
          "  --level L[,L...]     resolution levels, 8 to 32 samples per degree (default 8; repeatable)\n"
-         "  --seed N             seed of everything synthesized (default 1)\n"
-         "  --colour-map FILE    import a colour map instead of the synthesized colours: an\n"
-         "                       equirectangular RGB JPEG, north up, 180 E at the left edge, 0 in the\n"
-         "                       middle; its shading then also shapes the relief's detail\n"
+         "  --sources FOLDER     the data sources folder (mola/, viking/, stars/)\n"
+         "  --synthetic LIST     SYNTHESIZE instead of reading the sources: relief, colours, stars or\n"
+         "                       all, comma-separated; invented landforms, albedo regions and\n"
+         "                       fainter stars at Mars' real places, the same for the same --seed\n"
+         "  --seed N             seed of everything synthesized, clouds included (default 1)\n"
+         "  --colour-grade G     mars (default) or none: the Viking colours as the mosaic has them\n"
+         "  --colour-map FILE    import a colour map instead: an equirectangular RGB JPEG, north up,\n"
+         "                       180 E at the left edge, 0 in the middle (used as it is)\n"
          "  --cloud-map FILE     import a cloud cover: equirectangular JPEG, the brighter the cloudier\n"
-         "  --stars FILE         import a star list: declination (degrees), right ascension (hours)\n"
-         "                       and visual magnitude per line, J2000; # starts a comment line\n"
-         "  --mola-topo FILE     MOLA MEGDR topography (.img with its .lbl), replaces the synthesized relief\n"
-         "  --mola-areoid FILE   MOLA MEGDR areoid (.img with its .lbl), replaces the model areoid\n"
+         "  --stars FILE         import a star list: declination (degrees), right ascension (hours),\n"
+         "                       visual magnitude and optionally B-V per line, J2000; # starts a comment\n"
+         "  --mola-topo FILE     a MOLA MEGDR topography grid (.img with its .lbl, 4 to 128 samples per\n"
+         "                       degree) instead of the one in the sources\n"
+         "  --mola-areoid FILE   a MOLA MEGDR areoid grid (.img with its .lbl) instead of the model areoid\n"
          "  --preview FOLDER     also write colourL.png, reliefL.png and clouds.png there\n"
          "  --threads N          worker threads (default: every core)\n"
          "  --help               this text\n";
@@ -81,7 +97,8 @@ bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& opti
   };
   const ValueOption paths[] = {{"--colour-map", &options.colourMap}, {"--cloud-map", &options.cloudMap},
                                {"--stars", &options.starList},       {"--mola-topo", &options.molaTopo},
-                               {"--mola-areoid", &options.molaAreoid}, {"--preview", &options.previewFolder}};
+                               {"--mola-areoid", &options.molaAreoid}, {"--preview", &options.previewFolder},
+                               {"--sources", &options.sourcesFolder}};
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i], value;
@@ -120,6 +137,16 @@ bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& opti
         return false;
       }
       options.seed = static_cast<uint32_t>(number);
+      known = true;
+    } else if (arg == "--synthetic") {
+      if (!SetSynthetic(value, options, error)) return false;
+      known = true;
+    } else if (arg == "--colour-grade") {
+      if (value != "mars" && value != "none") {
+        error = "colour grade '" + value + "' is not mars or none";
+        return false;
+      }
+      options.gradeColours = value == "mars";
       known = true;
     } else if (arg == "--threads") {
       if (!ParseWhole(value, 256, number) || number == 0) {

@@ -53,8 +53,11 @@ bool ReadStarList(const std::string& path, std::vector<CatalogueStar>& stars, st
   for (unsigned number = 1; std::fgets(line, sizeof line, file); ++number) {
     if (IsBlank(line)) continue;
     CatalogueStar star;
-    if (std::sscanf(line, "%lf %lf %lf", &star.decDeg, &star.raHours, &star.magnitude) != 3 ||
-        !(std::fabs(star.decDeg) <= 90.0) || !(star.raHours >= 0.0 && star.raHours < 24.0) ||
+    double colourIndex = kWhiteColourIndex;
+    const int fields = std::sscanf(line, "%lf %lf %lf %lf", &star.decDeg, &star.raHours, &star.magnitude, &colourIndex);
+    // B - V runs from about -0.4 (hot blue stars) to a little over 2 (the reddest carbon stars).
+    if (fields == 4 && std::fabs(colourIndex - 1.0) <= 3.0) star.colourIndex = colourIndex;
+    if (fields < 3 || !(std::fabs(star.decDeg) <= 90.0) || !(star.raHours >= 0.0 && star.raHours < 24.0) ||
         !(std::fabs(star.magnitude) < 30.0)) {
       error = path + " line " + std::to_string(number) + " is not a star (declination, right ascension in hours, magnitude)";
       std::fclose(file);

@@ -9,8 +9,7 @@
 
 #include "mapdata/map_formats.h"
 
-// A colour index that shows as plain white (an early F star); imported lists, which have none,
-// get it.
+// A colour index that shows as plain white (an early F star); stars listed without one get it.
 constexpr double kWhiteColourIndex = 0.35;
 
 struct CatalogueStar {
@@ -25,9 +24,12 @@ constexpr double kMarsPoleRaDeg = 317.681;
 constexpr double kMarsPoleDecDeg = 52.887;
 // Stars up to this magnitude go to the bright file (drawn as 2-pixel points), the rest to the dim one.
 constexpr double kBrightStarLimit = 3.5;
+// The faintest stars a data set's sky keeps from the real catalogue: what the eye sees on a dark night.
+constexpr double kFaintestSkyStar = 6.5;
 
-// Reads a star list: per line declination (degrees), right ascension (hours) and visual magnitude,
-// separated by blanks, anything after them ignored; comment lines (#) and blank lines are skipped.
+// Reads a star list: per line declination (degrees), right ascension (hours), visual magnitude and
+// optionally the B - V colour index, separated by blanks, anything after them ignored; comment
+// lines (#) and blank lines are skipped.
 // False with a one-line message (naming the line) on a missing file or a line that is not a star.
 bool ReadStarList(const std::string& path, std::vector<CatalogueStar>& stars, std::string& error);
 
