@@ -67,7 +67,7 @@ bool CheckedSourcePath(const std::string& folder, const char* name, std::string&
     if (std::strcmp(sum.name, name) == 0) expected = sum.sha256;
   std::string digest;
   if (!FileSha256(path, digest, error)) {
-    error = "data source " + error;
+    error = "data source " + path + " cannot be read: " + error;
     return false;
   }
   if (!expected || digest != expected) {

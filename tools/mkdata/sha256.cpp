@@ -89,7 +89,7 @@ std::string Finish(Sha256State& s) {
 bool FileSha256(const std::string& path, std::string& digest, std::string& error) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {
-    error = "cannot open " + path + ": " + std::strerror(errno);
+    error = std::strerror(errno);
     return false;
   }
   Sha256State state;
@@ -99,7 +99,7 @@ bool FileSha256(const std::string& path, std::string& digest, std::string& error
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) {
-    error = "cannot read " + path;
+    error = "read error";
     return false;
   }
   digest = Finish(state);

@@ -3,6 +3,6 @@
 
 #include <string>
 
-// The lower-case hexadecimal digest of the file's bytes; false with a one-line message in error
-// when the file cannot be opened or read.
+// The lower-case hexadecimal digest of the file's bytes; false with the reason in error when the
+// file cannot be opened or read.
 bool FileSha256(const std::string& path, std::string& digest, std::string& error);

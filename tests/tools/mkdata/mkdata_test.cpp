@@ -27,7 +27,11 @@ namespace fs = std::filesystem;
 
 class MkdataTest : public ::testing::Test {
  protected:
-  void SetUp() override { options.outputFolder = (output / "data").string(); }
+  // These runs check what the builder synthesizes, so nothing comes from the data sources.
+  void SetUp() override {
+    options.outputFolder = (output / "data").string();
+    options.syntheticRelief = options.syntheticColours = options.syntheticStars = true;
+  }
   // Loads the level from the output folder with the program's own loader, which ends the process
   // with status 1 on any file it does not accept.
   const MapData& Load(uint32_t level) {
@@ -170,7 +174,8 @@ TEST_F(MkdataTest, SameSeedSameBytesWhateverTheThreads) {
   }
 }
 
-// One full level-8 run of the real program, shared by the command-line tests.
+// One full level-8 run of the real program with its defaults (the real data sources), shared by the
+// command-line tests.
 class MkdataProgramTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -182,7 +187,6 @@ class MkdataProgramTest : public ::testing::Test {
     ASSERT_TRUE(WriteFileBytes(data + "/terra8.hex", "old", 3));
     ASSERT_TRUE(WriteFileBytes(data + "/sea8.hex", "old", 3));
     ASSERT_TRUE(WriteFileBytes(data + "/nodes8.hex", "old", 3));
-    // Nothing imported: the defaults read no file at all.
     run = RunMkdataProgram({"--preview", previews, data});
   }
   static void TearDownTestSuite() {
@@ -274,6 +278,18 @@ TEST_F(MkdataProgramTest, ReportsBadImportsAndFoldersOnOneLine) {
   const std::string notAStar = (*folder / "not-a-star-list").string();
   ASSERT_TRUE(WriteFileBytes(notAStar, "10.0 2.0 3.0\nOlympus\n", 22));
   const std::string fresh = (*folder / "never-made").string();
+  // Copies of the data sources, one without its star list and one with a single byte of the colour
+  // mosaic changed: both are refused before anything is written.
+  const std::string missingStars = (*folder / "sources-without-stars").string();
+  const std::string damagedColours = (*folder / "sources-damaged").string();
+  for (const std::string& copy : {missingStars, damagedColours})
+    fs::copy(REDSPHERE_SOURCES_DIR, copy, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  fs::remove(missingStars + "/stars/stars.txt");
+  const std::string mosaic = damagedColours + "/viking/mars_viking_mdim21_colour_2880x1440.jpg";
+  std::vector<uint8_t> bytes = ReadFileBytes(mosaic);
+  ASSERT_GT(bytes.size(), 100000u);
+  bytes[bytes.size() / 2] ^= 0x01;
+  ASSERT_TRUE(WriteFileBytes(mosaic, bytes.data(), bytes.size()));
   struct Case {
     const char* what;
     std::vector<std::string> arguments;
@@ -293,6 +309,12 @@ TEST_F(MkdataProgramTest, ReportsBadImportsAndFoldersOnOneLine) {
       {"seed out of range", Arguments(fresh, {"--seed", "4294967296"}), "seed '4294967296' is not a whole number"},
       {"unknown option", Arguments(fresh, {"--colour", "x"}), "unknown option --colour"},
       {"no output folder", {"--seed", "3"}, "no output folder given"},
+      {"nothing to synthesize by that name", Arguments(fresh, {"--synthetic", "relief,craters"}), "'craters' cannot be synthesized"},
+      {"sources folder that is a file", Arguments(fresh, {"--sources", plainFile}), "cannot read the sources folder " + plainFile + ": not a folder"},
+      {"sources folder that does not exist", Arguments(fresh, {"--sources", "/nonexistent/sources"}), "no such folder"},
+      {"source file missing", Arguments(fresh, {"--sources", missingStars}), "data source " + missingStars + "/stars/stars.txt"},
+      {"source file damaged", Arguments(fresh, {"--sources", damagedColours}),
+       "data source " + damagedColours + "/viking/mars_viking_mdim21_colour_2880x1440.jpg is not the file this builder was made for"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -309,13 +331,12 @@ TEST_F(MkdataProgramTest, ReportsBadImportsAndFoldersOnOneLine) {
   }
 }
 
-TEST_F(MkdataProgramTest, HelpSaysWhatIsSynthesizedAndWhatCanBeImported) {
+TEST_F(MkdataProgramTest, HelpSaysWhatIsRealAndWhatCanBeSynthesizedOrImported) {
   const ProgramRun help = RunMkdataProgram({"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* phrase : {"SYNTHESIZED", "--seed", "relief", "colours", "clouds", "stars", "--mola-topo",
-                             "--colour-map", "--cloud-map", "--stars"})
+  for (const char* phrase : {"REAL", "MOLA", "Viking", "SYNTHESIZE", "--synthetic", "--sources", "--seed",
+                             "--mola-topo", "--colour-map", "--cloud-map", "--stars"})
     EXPECT_NE(help.output.find(phrase), std::string::npos) << phrase;
-  EXPECT_EQ(help.output.find("/usr/share"), std::string::npos) << "no default reads a packaged file";
 }
 
 }  // namespace
