@@ -10,9 +10,11 @@ cmake --build --preset linux
 cmake --preset windows
 cmake --build --preset windows
 # A level-8 data set in the default data folder when it has none (the Linux default of
-# settings/linux/file_store.cpp; redsphere-mkdata FOLDER builds one anywhere else).
+# settings/linux/file_store.cpp; redsphere-mkdata FOLDER builds one anywhere else): the real Mars
+# from data/sources. A set without redsphere-data.txt was made by an older builder from invented
+# data and is rebuilt.
 if [[ "${XDG_DATA_HOME:-}" == /* ]]; then data="$XDG_DATA_HOME/redsphere"; else data="${HOME:-.}/.local/share/redsphere"; fi
-if [ ! -f "$data/nodes8.hex" ]; then
+if [ ! -f "$data/nodes8.hex" ] || [ ! -f "$data/redsphere-data.txt" ]; then
   build/linux/tools/mkdata/redsphere-mkdata --level 8 "$data"
 fi
 echo "run: built build/linux and build/windows; map data in $data"

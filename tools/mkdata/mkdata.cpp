@@ -168,6 +168,28 @@ void PrintExtremes(uint32_t level, const LevelExtremes& e) {
   if (e.clipped) std::printf("  %llu heights clamped to 16 bits\n", static_cast<unsigned long long>(e.clipped));
 }
 
+// A few lines beside the data files saying what they were made from, for the user (and for
+// scripts that tell a real data set from an invented one); the program never reads it.
+bool WriteDescription(const MkdataOptions& options, std::string& error) {
+  std::string levels;
+  for (uint32_t level : options.levels) levels += (levels.empty() ? "" : ", ") + std::to_string(level);
+  const std::string seed = " (seed " + std::to_string(options.seed) + ")";
+  std::string text = "Redsphere map data made by redsphere-mkdata; levels last built: " + levels + "\n";
+  text += "relief: " + (!options.molaTopo.empty() ? "MOLA grid " + options.molaTopo
+                        : options.syntheticRelief ? "synthesized" + seed
+                                                  : std::string("MOLA MEGDR topography MEGT90N000CB, 4 samples per degree (NASA, public domain)")) + "\n";
+  text += "colours: " + (!options.colourMap.empty() ? "imported from " + options.colourMap
+                         : options.syntheticColours ? "synthesized" + seed
+                                                    : std::string("Viking MDIM 2.1 colour mosaic (USGS, public domain), ") +
+                                                          (options.gradeColours ? "graded" : "as the mosaic has them")) + "\n";
+  text += "stars: " + (!options.starList.empty() ? "imported from " + options.starList
+                       : options.syntheticStars ? "synthesized" + seed
+                                                : std::string("XHIP (Anderson & Francis 2012) as packaged by d3-celestial (BSD 3-clause), to magnitude 6.5")) + "\n";
+  text += "areoid: " + (options.molaAreoid.empty() ? std::string("model") : "MOLA grid " + options.molaAreoid) + "\n";
+  text += "clouds: " + (options.cloudMap.empty() ? "synthesized" + seed : "imported from " + options.cloudMap) + "\n";
+  return WriteWholeFile(options.outputFolder + "/" + kDataDescriptionName, text.data(), text.size(), error);
+}
+
 }  // namespace
 
 bool RunMkdata(const MkdataOptions& options, std::string& error) {
@@ -212,6 +234,7 @@ bool RunMkdata(const MkdataOptions& options, std::string& error) {
     PrintExtremes(level, extremes);
     if (previews && !WriteLayerPreviews(preview, options.previewFolder, error)) return false;
   }
+  if (!WriteDescription(options, error)) return false;
   std::fflush(stdout);
   return true;
 }

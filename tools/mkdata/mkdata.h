@@ -27,6 +27,9 @@ struct MkdataOptions {
   bool help = false;
 };
 
+// What a built folder was made from, in words, beside its data files.
+constexpr const char* kDataDescriptionName = "redsphere-data.txt";
+
 // Levels the command line accepts: the range of the MaxPPD setting.
 constexpr uint32_t kLowestLevel = 8, kHighestLevel = 32;
 

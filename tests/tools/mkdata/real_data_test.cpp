@@ -104,6 +104,8 @@ std::vector<uint8_t> RealDataTest::topo, RealDataTest::areoid, RealDataTest::mar
 
 TEST_F(RealDataTest, HeightsAreMolaWhereTheMeshBandLeavesThemAlone) {
   ASSERT_TRUE(built);
+  const std::vector<uint8_t> about = ReadFileBytes(folder->str() + "/" + kDataDescriptionName);
+  EXPECT_NE(std::string(about.begin(), about.end()).find("relief: MOLA MEGDR"), std::string::npos);
   ASSERT_EQ(mola.size(), 1440u * 720u * 2u);
   // Flat or gently sloping floors: the smooth resampling and the detail stay within 150 m of the
   // grid (the detail follows the local roughness, which is small there).
