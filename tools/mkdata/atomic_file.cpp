@@ -1,27 +1,66 @@
-// Temporary-name writing and the rename that publishes a data file.
+// Temporary-name writing, the replace that publishes a data file, and the clean-up of what killed
+// builders left behind.
 #include "tools/mkdata/atomic_file.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "tools/mkdata/tool_platform.h"
 
 namespace {
 
-bool Fail(PendingFile& pending, const char* what, int code, std::string& error) {
-  error = std::string("cannot ") + what + " " + pending.path + ": " + std::strerror(code);
+bool Fail(PendingFile& pending, const char* what, const std::string& reason, std::string& error) {
+  error = std::string("cannot ") + what + " " + pending.path + ": " + reason;
   DiscardFile(pending);
   return false;
 }
 
+// Where the file name starts: after the last separator this platform knows.
+size_t NameStart(const std::string& path) {
+  const bool backslashToo = std::filesystem::path::preferred_separator != '/';
+  const size_t separator = path.find_last_of(backslashToo ? "/\\" : "/");
+  return separator == std::string::npos ? 0 : separator + 1;
+}
+
+// Removes ".NAME.PID.tmp" files beside path whose process has ended. A live builder's file, and
+// one whose id a new process has taken, stay; either is removed by a later run.
+void RemoveAbandonedFiles(const std::string& path) {
+  const size_t nameStart = NameStart(path);
+  const std::string folder = nameStart ? path.substr(0, nameStart) : std::string(".");
+  const std::string prefix = "." + path.substr(nameStart) + ".";
+  const uint32_t self = CurrentProcessId();
+  std::error_code code;
+  for (std::filesystem::directory_iterator entry(folder, code), end; !code && entry != end; entry.increment(code)) {
+    const std::string name = entry->path().filename().string();
+    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0)
+      continue;
+    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const unsigned long long id = std::strtoull(digits.c_str(), nullptr, 10);
+    if (id > UINT32_MAX || id == self || ProcessIsRunning(static_cast<uint32_t>(id))) continue;
+    std::error_code ignored;
+    std::filesystem::remove(entry->path(), ignored);
+  }
+}
+
 }  // namespace
 
+std::string TemporaryFileName(const std::string& path, uint32_t processId) {
+  const size_t nameStart = NameStart(path);
+  return path.substr(0, nameStart) + "." + path.substr(nameStart) + "." + std::to_string(processId) + ".tmp";
+}
+
 bool BeginFile(const std::string& path, PendingFile& pending, std::string& error) {
+  RemoveAbandonedFiles(path);
   pending.path = path;
-  pending.tempPath = path + ".tmp";
+  pending.tempPath = TemporaryFileName(path, CurrentProcessId());
   pending.file = std::fopen(pending.tempPath.c_str(), "wb");
   if (!pending.file) {
-    error = "cannot write " + pending.tempPath + ": " + std::strerror(errno);
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    pending.tempPath.clear();
     return false;
   }
   return true;
@@ -29,7 +68,7 @@ bool BeginFile(const std::string& path, PendingFile& pending, std::string& error
 
 bool AppendFile(PendingFile& pending, const void* data, size_t bytes, std::string& error) {
   if (bytes == 0) return true;
-  if (std::fwrite(data, 1, bytes, pending.file) != bytes) return Fail(pending, "write", errno, error);
+  if (std::fwrite(data, 1, bytes, pending.file) != bytes) return Fail(pending, "write", std::strerror(errno), error);
   return true;
 }
 
@@ -38,13 +77,13 @@ bool FinishFile(PendingFile& pending, std::string& error) {
   const int code = errno;
   const bool closed = std::fclose(pending.file) == 0;
   pending.file = nullptr;
-  if (!synced || !closed) return Fail(pending, "write", synced ? errno : code, error);
+  if (!synced || !closed) return Fail(pending, "write", std::strerror(synced ? errno : code), error);
   return true;
 }
 
 bool CommitFile(PendingFile& pending, std::string& error) {
-  if (std::rename(pending.tempPath.c_str(), pending.path.c_str()) != 0)
-    return Fail(pending, "replace", errno, error);
+  std::string reason;
+  if (!ReplaceFileWith(pending.tempPath, pending.path, reason)) return Fail(pending, "replace", reason, error);
   pending.tempPath.clear();
   return true;
 }

@@ -1,21 +1,36 @@
-// Atomic replacement of data files: the old file stays whole until the new one is complete, and a
-// failed or abandoned write leaves no temporary file behind.
+// Atomic replacement of data files: the old file stays whole until the new one is complete (also
+// where the system refuses to rename over an existing file), a failed or abandoned write leaves no
+// temporary file behind, and what a killed builder leaves is never taken for data and is cleared
+// by the next builder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "mapdata/level_scan.h"
+#include "settings/saver_settings.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
 #include "tools/mkdata/atomic_file.h"
+#include "tools/mkdata/tool_platform.h"
 
 namespace {
 
 const std::string kOld = "old bytes of the right length";
 const std::string kNew = "new bytes, written in two steps";
+// No process has this id: Linux ids stay below 2^22, Windows ids are multiples of 4.
+constexpr uint32_t kEndedProcess = 2147483647;
 
 std::string Contents(const std::string& path) {
   const std::vector<uint8_t> bytes = ReadFileBytes(path);
   return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<std::string> Names(const TempFolder& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 TEST(AtomicFile, OldFileStaysWholeUntilTheNewOneIsCommitted) {
@@ -39,7 +54,7 @@ TEST(AtomicFile, OldFileStaysWholeUntilTheNewOneIsCommitted) {
       DiscardFile(file);
       EXPECT_EQ(Contents(path), kOld);
     }
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"topo8.hex"});
   }
 }
 
@@ -50,16 +65,41 @@ TEST(AtomicFile, FailuresNameThePathAndLeaveNothingBehind) {
   const std::string blocker = (folder / "plain-file").string();
   ASSERT_TRUE(WriteFileBytes(blocker, "x", 1));
   EXPECT_FALSE(WriteWholeFile(blocker + "/sun.hex", kNew.data(), kNew.size(), error));
-  EXPECT_NE(error.find(blocker + "/sun.hex"), std::string::npos) << error;
+  EXPECT_NE(error.find("cannot write " + blocker + "/sun.hex"), std::string::npos) << error;
 
   // A final name taken by a folder with files in it cannot be replaced.
   const std::string taken = (folder / "stars.hex").string();
   std::filesystem::create_directory(taken);
   ASSERT_TRUE(WriteFileBytes(taken + "/inside", "x", 1));
   EXPECT_FALSE(WriteWholeFile(taken, kNew.data(), kNew.size(), error));
-  EXPECT_NE(error.find("cannot replace " + taken), std::string::npos) << error;
-  EXPECT_FALSE(std::filesystem::exists(taken + ".tmp"));
+  EXPECT_NE(error.find("cannot replace " + taken + ": "), std::string::npos) << error;
+  EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 0) << error;
+  EXPECT_EQ(Names(folder), (std::vector<std::string>{"plain-file", "stars.hex"}));
   EXPECT_TRUE(std::filesystem::is_directory(taken));
+}
+
+TEST(AtomicFile, KilledBuildersLeftoversAreNoDataAndAreCleared) {
+  EXPECT_TRUE(ProcessIsRunning(CurrentProcessId()));
+  EXPECT_FALSE(ProcessIsRunning(kEndedProcess));
+  EXPECT_FALSE(ProcessIsRunning(0));
+
+  // A level-8 set, and a builder killed while it wrote level 16's node file.
+  TempFolder folder;
+  const std::string nodes16 = (folder / "nodes16.hex").string(), topo16 = (folder / "topo16.hex").string();
+  ASSERT_TRUE(WriteFileBytes((folder / "nodes8.hex").string(), "n", 1));
+  for (const std::string& leftover : {TemporaryFileName(nodes16, kEndedProcess), TemporaryFileName(topo16, kEndedProcess)})
+    ASSERT_TRUE(WriteFileBytes(leftover, "half", 4));
+  // The saver finds only the level that is whole.
+  std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", folder.str().c_str());
+  int32_t levels[kLevelListCapacity];
+  ASSERT_EQ(ScanLevels(levels, kLevelListCapacity), 1);
+  EXPECT_EQ(levels[0], 8);
+
+  // The next builder clears the leftover of the file it writes, and only that one.
+  std::string error;
+  ASSERT_TRUE(WriteWholeFile(nodes16, kNew.data(), kNew.size(), error)) << error;
+  const std::string topoLeftover = std::filesystem::path(TemporaryFileName(topo16, kEndedProcess)).filename().string();
+  EXPECT_EQ(Names(folder), (std::vector<std::string>{topoLeftover, "nodes16.hex", "nodes8.hex"}));
 }
 
 }  // namespace

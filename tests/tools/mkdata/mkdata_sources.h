@@ -1,5 +1,6 @@
 // Small files for the data builder's imports (a colour map, a cloud cover, a star list) written by
-// its tests, and a way to run the built program and collect its output.
+// its tests, and a way to run the built program and collect its output (linux/ and win32/ hold
+// the two ways of starting and killing it).
 #pragma once
 
 #include <cstdint>
@@ -29,11 +30,12 @@ struct ProgramRun {
   std::string output;  // standard output
   std::string errors;  // standard error
 };
-// Runs the built redsphere-mkdata with arguments and waits for it to end.
+// Runs the built redsphere-mkdata (REDSPHERE_MKDATA_PROGRAM) with arguments and waits for it to end.
 ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments);
-// Runs it and kills it (SIGKILL) as soon as killNow() returns true, polled every millisecond
-// while it runs; status is -1 when it was killed.
+// Runs it and kills it (SIGKILL, TerminateProcess) as soon as killNow() returns true, polled every
+// millisecond while it runs; status is -1 when it was killed.
 ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow);
 
+std::string ReadTextFile(const std::string& path);
 // The ".hex" files of a folder with their bytes, by name.
 std::vector<std::pair<std::string, std::vector<uint8_t>>> HexFiles(const std::string& folder);
