@@ -29,7 +29,9 @@ size_t NameStart(const std::string& path) {
 void RemoveAbandonedFiles(const std::string& path) {
   const size_t nameStart = NameStart(path);
   const std::string folder = nameStart ? path.substr(0, nameStart) : std::string(".");
-  const std::string prefix = "." + path.substr(nameStart) + ".";
+  std::string prefix(1, '.');  // built in steps: GCC 12 warns wrongly (-Wrestrict) on "." + string
+  prefix += path.substr(nameStart);
+  prefix += '.';
   const uint32_t self = CurrentProcessId();
   std::error_code code;
   for (std::filesystem::directory_iterator entry(folder, code), end; !code && entry != end; entry.increment(code)) {

@@ -253,7 +253,7 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
     SCOPED_TRACE(c.when);
     const std::string cut = (*folder / ("cut-" + std::string(c.growing))).string();
     // The builder's temporary name carries its process id: ".topo8.hex.1234.tmp".
-    const std::string prefix = "." + std::string(c.growing) + ".";
+    const std::string prefix = std::string(".") + c.growing + ".";
     const ProgramRun killed = RunMkdataProgramUntil(Arguments(cut), [&] {
       std::error_code code;
       for (fs::directory_iterator entry(cut, code), end; !code && entry != end; entry.increment(code)) {
