@@ -3,7 +3,6 @@
 #include "tools/mkdata/atomic_file.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -27,24 +26,28 @@ size_t NameStart(const std::string& path) {
 // Removes ".NAME.PID.tmp" files beside path whose process has ended. A live builder's file, and
 // one whose id a new process has taken, stay; either is removed by a later run.
 void RemoveAbandonedFiles(const std::string& path) {
+  namespace fs = std::filesystem;
   const size_t nameStart = NameStart(path);
   const std::string folder = nameStart ? path.substr(0, nameStart) : std::string(".");
-  std::string prefix(1, '.');  // built in steps: GCC 12 warns wrongly (-Wrestrict) on "." + string
-  prefix += path.substr(nameStart);
-  prefix += '.';
+  std::string prefixText(1, '.');  // built in steps: GCC 12 warns wrongly (-Wrestrict) on "." + string
+  prefixText += path.substr(nameStart);
+  prefixText += '.';
+  // NOTE: names are compared in the system's own form (UTF-16 on Windows): libstdc++ turns a
+  // listed name back into narrow text by another rule than the one that made it from ours.
+  const fs::path::string_type prefix = fs::path(prefixText).native(), suffix = fs::path(".tmp").native();
   const uint32_t self = CurrentProcessId();
   std::error_code code;
-  for (std::filesystem::directory_iterator entry(folder, code), end; !code && entry != end; entry.increment(code)) {
-    const std::string name = entry->path().filename().string();
-    if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - 4, 4, ".tmp") != 0)
+  for (fs::directory_iterator entry(folder, code), end; !code && entry != end; entry.increment(code)) {
+    const fs::path::string_type name = entry->path().filename().native();
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
       continue;
-    const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
-    const unsigned long long id = std::strtoull(digits.c_str(), nullptr, 10);
+    const fs::path::string_type digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    uint64_t id = 0;
+    for (const auto c : digits) id = c >= '0' && c <= '9' && id <= UINT32_MAX ? id * 10 + (c - '0') : UINT64_MAX;
     if (id > UINT32_MAX || id == self || ProcessIsRunning(static_cast<uint32_t>(id))) continue;
     std::error_code ignored;
-    std::filesystem::remove(entry->path(), ignored);
+    fs::remove(entry->path(), ignored);
   }
 }
 

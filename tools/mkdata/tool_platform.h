@@ -1,7 +1,8 @@
 // The few system services the data builder needs beyond standard C++: whether a stream is a
 // terminal (progress is shown only there), flushing a written file to the disk, publishing it
 // over its final name, and telling its own temporary files from those of other builders.
-// Implemented in linux/ and win32/. Paths are UTF-8 on both.
+// Implemented in linux/ and win32/. Paths are in the encoding of the C library's file calls:
+// UTF-8 on Linux, the ANSI code page on Windows (UTF-8 where the system is set to it).
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,8 @@
-// Windows side of tools/mkdata/tool_platform.h. The builder's paths are UTF-8 strings; the calls
-// here that take paths use the wide-character API so that any folder name works.
+// Windows side of tools/mkdata/tool_platform.h.
+// NOTE: the builder's narrow paths come from argv and go to fopen() and std::filesystem, which all
+// read them in the ANSI code page (UTF-8 where Windows is set to use it for every program). The
+// wide calls here convert through that same code page, or a name with an accent would be
+// written by fopen() under one name and looked for by MoveFileExW() under another.
 #include <windows.h>
 #include <io.h>
 
@@ -10,16 +13,16 @@
 namespace {
 
 std::wstring Widen(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
 }
 
 std::string Narrow(const wchar_t* text, int length) {
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, narrow.data(), bytes, nullptr, nullptr);
+  if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), bytes, nullptr, nullptr);
   return narrow;
 }
 
