@@ -10,7 +10,8 @@
 
 #include "tools/mkdata/mkdata.h"
 
-// Writes a baseline JPEG of width x height pixels (channels 1 or 3, rows from the top).
+// Writes a baseline JPEG of width x height pixels (channels 1 or 3, rows from the top). The file
+// always has three components (stb_image_write's JPEG is YCbCr): grey comes back as equal RGB.
 bool WriteJpegFile(const std::string& path, uint32_t width, uint32_t height, uint32_t channels,
                    const std::vector<uint8_t>& pixels);
 
