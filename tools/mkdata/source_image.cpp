@@ -5,7 +5,6 @@
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
 #define STBI_FAILURE_USERMSG
-#define STBI_MAX_DIMENSIONS kMaxImageWidth
 #include <stb_image.h>
 
 #include <algorithm>
