@@ -13,7 +13,7 @@ packages=(
   wine64 xvfb xauth xdotool x11-utils imagemagick xdg-user-dirs python3
   googletest libgtest-dev libbenchmark-dev
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev
-  libfreetype-dev fonts-dejavu-core libjpeg-dev libpng-dev zlib1g-dev
+  libfreetype-dev fonts-dejavu-core libpng-dev zlib1g-dev libstb-dev libz-mingw-w64-dev
 )
 
 sudo_cmd=()

@@ -18,6 +18,16 @@ namespace {
 
 // Grids whose offset is a planetary radius hold radii (the MEGDR areoid grids give 3,396,000).
 constexpr double kRadiusOffsetThreshold = 1.0e6;
+// The finest MEGDR has 128 samples per degree (23040 x 46080, 2 GiB); nothing larger is read.
+constexpr double kMaxSamplesPerDegree = 128.0;
+constexpr double kMaxLines = 180.0 * kMaxSamplesPerDegree, kMaxSamples = 360.0 * kMaxSamplesPerDegree;
+// Metres per count and the offset in metres: a radius (3.4e6 m) is the largest real offset.
+constexpr double kMaxScale = 1000.0, kMaxOffset = 1.0e7;
+// A label is a few kilobytes; reading stops here if no END comes (a binary file given as a label).
+constexpr long kMaxLabelBytes = 1 << 20;
+// Where the image may start in its file: past the label records, far below any long's range.
+constexpr uint64_t kMaxImageOffset = uint64_t{1} << 30;
+constexpr double kMaxRecordBytes = 1 << 20;
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -37,13 +47,16 @@ bool ReadLabel(const std::string& path, std::map<std::string, std::string>& keys
     return false;
   }
   char buffer[1024];
-  while (std::fgets(buffer, sizeof buffer, file)) {
+  bool ended = false;
+  long bytes = 0;
+  while (!ended && bytes < kMaxLabelBytes && std::fgets(buffer, sizeof buffer, file)) {
     std::string line = buffer;
+    bytes += static_cast<long>(line.size());
     const size_t comment = line.find("/*");
     if (comment != std::string::npos) line.erase(comment);
     const size_t equals = line.find('=');
     if (equals == std::string::npos) {
-      if (Upper(Trim(line)) == "END") break;
+      ended = Upper(Trim(line)) == "END";
       continue;
     }
     const std::string key = Upper(Trim(line.substr(0, equals)));
@@ -51,19 +64,47 @@ bool ReadLabel(const std::string& path, std::map<std::string, std::string>& keys
     if (!keys.count(key)) keys[key] = Trim(line.substr(equals + 1));
   }
   std::fclose(file);
+  if (!ended && bytes >= kMaxLabelBytes) {
+    error = path + " is not a PDS label (no END in its first " + std::to_string(kMaxLabelBytes) + " bytes)";
+    return false;
+  }
   return true;
 }
 
+// A finite number at the start of a keyword's value (units may follow); false when the keyword is
+// missing, holds no number, or holds NaN or an infinity.
 bool Number(const std::map<std::string, std::string>& keys, const char* key, double& value) {
   const auto found = keys.find(key);
   if (found == keys.end()) return false;
   char* end = nullptr;
   value = std::strtod(found->second.c_str(), &end);
-  return end != found->second.c_str();
+  return end != found->second.c_str() && std::isfinite(value);
+}
+
+// The keyword's number within [low, high] (a whole one if whole is set); false with a line
+// naming the keyword and its text otherwise (also when it is missing).
+bool NumberIn(const std::map<std::string, std::string>& keys, const char* key, double low, double high, bool whole,
+              double& value, std::string& problem) {
+  if (Number(keys, key, value) && value >= low && value <= high && (!whole || value == std::floor(value))) return true;
+  const auto found = keys.find(key);
+  char range[96];
+  std::snprintf(range, sizeof range, "%s number from %.10g to %.10g", whole ? "a whole" : "a", low, high);
+  problem = found == keys.end() ? std::string(key) + " is missing"
+                                : std::string(key) + " = '" + found->second + "' is not " + range;
+  return false;
+}
+
+// A keyword that may be left out (value keeps its default) but, when given, lies within +-limit.
+bool OptionalNumber(const std::map<std::string, std::string>& keys, const char* key, double limit, double& value,
+                    std::string& problem) {
+  return !keys.count(key) || NumberIn(keys, key, -limit, limit, false, value, problem);
 }
 
 // "NAME.IMG", ("NAME.IMG", record) or a record number, optionally "<BYTES>".
-bool ImagePointer(const std::map<std::string, std::string>& keys, std::string& name, uint64_t& offset) {
+// False with problem set when a record pointer leads outside the bounds this reader accepts.
+bool ImagePointer(const std::map<std::string, std::string>& keys, std::string& name, uint64_t& offset,
+                  std::string& problem) {
+  problem = "no ^IMAGE pointer";
   const auto found = keys.find("^IMAGE");
   if (found == keys.end()) return false;
   const std::string& value = found->second;
@@ -73,10 +114,23 @@ bool ImagePointer(const std::map<std::string, std::string>& keys, std::string& n
   const size_t digits = rest.find_first_of("0123456789");
   offset = 0;
   if (digits == std::string::npos) return !name.empty();
-  const uint64_t number = std::strtoull(rest.c_str() + digits, nullptr, 10);
+  // More digits than any accepted offset has: strtoull would saturate, not fail.
+  const size_t digitsEnd = rest.find_first_not_of("0123456789", digits);
+  const size_t digitCount = (digitsEnd == std::string::npos ? rest.size() : digitsEnd) - digits;
+  const uint64_t number = digitCount > 12 ? UINT64_MAX : std::strtoull(rest.c_str() + digits, nullptr, 10);
   double recordBytes = 0.0;
-  if (Upper(rest).find("<BYTES>") != std::string::npos) offset = number > 0 ? number - 1 : 0;
-  else if (Number(keys, "RECORD_BYTES", recordBytes) && number > 0) offset = (number - 1) * static_cast<uint64_t>(recordBytes);
+  if (Upper(rest).find("<BYTES>") != std::string::npos) {
+    offset = number > 0 ? number - 1 : 0;
+  } else if (number > 1) {
+    if (!NumberIn(keys, "RECORD_BYTES", 1.0, kMaxRecordBytes, true, recordBytes, problem)) return false;
+    // Bounded first, so the product cannot wrap.
+    offset = std::min<uint64_t>(number - 1, kMaxImageOffset) * static_cast<uint64_t>(recordBytes);
+  }
+  if (offset > kMaxImageOffset) {
+    problem = "the ^IMAGE pointer " + Trim(value) + " lies beyond the first " + std::to_string(kMaxImageOffset) +
+              " bytes of its file";
+    return false;
+  }
   return true;
 }
 
@@ -113,23 +167,34 @@ bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
     return false;
   };
   double lines = 0, samples = 0, bits = 0, ppd = 0, maxLat = 0, minLat = 0, west = 0, east = 0;
-  if (!Number(keys, "LINES", lines) || !Number(keys, "LINE_SAMPLES", samples) || lines < 2 || samples < 2 ||
-      lines > 65536 || samples > 131072)
-    return bad("no valid LINES and LINE_SAMPLES");
+  std::string problem;
+  if (!NumberIn(keys, "LINES", 2.0, kMaxLines, true, lines, problem) ||
+      !NumberIn(keys, "LINE_SAMPLES", 2.0, kMaxSamples, true, samples, problem))
+    return bad("no valid LINES and LINE_SAMPLES (" + problem + "; at most 128 samples per degree)");
   if (!Number(keys, "SAMPLE_BITS", bits) || bits != 16) return bad("only 16-bit samples are supported");
   const std::string type = Upper(keys["SAMPLE_TYPE"]);
   const bool bigEndian = type.find("MSB") != std::string::npos || type.find("SUN") != std::string::npos;
   if (type.find("INTEGER") == std::string::npos || type.find("UNSIGNED") != std::string::npos)
     return bad("SAMPLE_TYPE " + type + " is not a signed 16-bit integer");
-  if (!Number(keys, "MAP_RESOLUTION", ppd) || !Number(keys, "MAXIMUM_LATITUDE", maxLat) ||
-      !Number(keys, "MINIMUM_LATITUDE", minLat) || !Number(keys, "WESTERNMOST_LONGITUDE", west) ||
-      !Number(keys, "EASTERNMOST_LONGITUDE", east) || ppd <= 0.0)
-    return bad("no map projection (MAP_RESOLUTION, latitude and longitude limits)");
+  for (const char* key : {"MAP_RESOLUTION", "MAXIMUM_LATITUDE", "MINIMUM_LATITUDE", "WESTERNMOST_LONGITUDE",
+                          "EASTERNMOST_LONGITUDE"})
+    if (!keys.count(key)) return bad("no map projection (MAP_RESOLUTION, latitude and longitude limits)");
+  if (!NumberIn(keys, "MAP_RESOLUTION", 0.01, kMaxSamplesPerDegree, false, ppd, problem) ||
+      !NumberIn(keys, "MAXIMUM_LATITUDE", -90.0, 90.0, false, maxLat, problem) ||
+      !NumberIn(keys, "MINIMUM_LATITUDE", -90.0, 90.0, false, minLat, problem) ||
+      !NumberIn(keys, "WESTERNMOST_LONGITUDE", -360.0, 360.0, false, west, problem) ||
+      !NumberIn(keys, "EASTERNMOST_LONGITUDE", -360.0, 360.0, false, east, problem))
+    return bad(problem);
   const bool westPositive = Upper(keys["POSITIVE_LONGITUDE_DIRECTION"]).find("WEST") != std::string::npos;
   const double span = std::fabs(east - west);
   if (maxLat < 89.99 || minLat > -89.99 || std::fabs(span - 360.0) > 1e-6 ||
       std::fabs(lines - 180.0 * ppd) > 0.5 || std::fabs(samples - 360.0 * ppd) > 0.5)
     return bad("the grid does not cover the whole planet (use a global MEGDR grid)");
+  double offsetMetres = 0.0, scale = 1.0;
+  if (!OptionalNumber(keys, "OFFSET", kMaxOffset, offsetMetres, problem) ||
+      !OptionalNumber(keys, "SCALING_FACTOR", kMaxScale, scale, problem))
+    return bad(problem);
+  if (scale == 0.0) return bad("SCALING_FACTOR is 0");
 
   grid.lines = static_cast<uint32_t>(lines);
   grid.samples = static_cast<uint32_t>(samples);
@@ -137,15 +202,13 @@ bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
   // Columns run eastward in both conventions (west is on the left of every PDS map); only the
   // numbers differ: a west-positive grid's western edge at W west lies at -W east.
   grid.westLonDeg = westPositive ? WrapLongitude(-west) : WrapLongitude(west);
-  grid.offset = 0.0;
-  grid.scale = 1.0;
-  Number(keys, "OFFSET", grid.offset);
-  Number(keys, "SCALING_FACTOR", grid.scale);
+  grid.offset = offsetMetres;
+  grid.scale = scale;
   grid.radius = grid.offset >= kRadiusOffsetThreshold;
 
   std::string imageName;
   uint64_t offset = 0;
-  if (!ImagePointer(keys, imageName, offset)) return bad("no ^IMAGE pointer");
+  if (!ImagePointer(keys, imageName, offset, problem)) return bad(problem);
   if (imagePath.empty()) imagePath = imageName.empty() ? labelPath : FindBeside(given.parent_path(), imageName);
   FILE* file = std::fopen(imagePath.c_str(), "rb");
   if (!file) {
@@ -153,13 +216,23 @@ bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
     return false;
   }
   const size_t count = size_t{grid.lines} * grid.samples;
+  const std::string shortImage = imagePath + " is shorter than its label says (" + std::to_string(grid.lines) + " x " +
+                                 std::to_string(grid.samples) + " 16-bit samples from byte " + std::to_string(offset) + ")";
+  // The file's length against the label before anything is sized from the label.
+  std::error_code code;
+  const uint64_t length = std::filesystem::file_size(imagePath, code);
+  if (code || length < offset || (length - offset) / 2 < count) {
+    std::fclose(file);
+    error = shortImage;
+    return false;
+  }
   grid.values.assign(count, 0);
   const bool read = std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
                     std::fread(grid.values.data(), 2, count, file) == count;
   std::fclose(file);
   if (!read) {
-    error = imagePath + " is shorter than its label says (" + std::to_string(grid.lines) + " x " +
-            std::to_string(grid.samples) + " 16-bit samples)";
+    grid.values.clear();
+    error = shortImage;
     return false;
   }
   const uint16_t probe = 1;

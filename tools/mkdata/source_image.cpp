@@ -1,36 +1,19 @@
-// JPEG decoding through libjpeg, with its fatal-error exit turned into an error result.
+// JPEG decoding with stb_image (compiled here, JPEG only): one decoder with integer arithmetic on
+// both platforms, so a colour map gives the same pixels on Windows and Linux.
 #include "tools/mkdata/source_image.h"
 
-#include <jpeglib.h>
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_JPEG
+#define STBI_FAILURE_USERMSG
+#include <stb_image.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 
 #include "tools/mkdata/sphere_geometry.h"
-
-namespace {
-
-// NOTE: libjpeg's default error handler calls exit(). Ours jumps back into ReadJpegImage instead;
-// only libjpeg's C frames lie between, so no destructor is skipped.
-struct JpegErrorTrap {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-  char message[JMSG_LENGTH_MAX];
-};
-
-void TrapJpegError(j_common_ptr info) {
-  JpegErrorTrap* trap = reinterpret_cast<JpegErrorTrap*>(info->err);
-  (*info->err->format_message)(info, trap->message);
-  std::longjmp(trap->jump, 1);
-}
-
-void IgnoreJpegMessage(j_common_ptr) {}
-
-}  // namespace
 
 bool ReadJpegImage(const std::string& path, SourceImage& image, std::string& error) {
   FILE* file = std::fopen(path.c_str(), "rb");
@@ -38,34 +21,33 @@ bool ReadJpegImage(const std::string& path, SourceImage& image, std::string& err
     error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
-  jpeg_decompress_struct info;
-  JpegErrorTrap trap;
-  info.err = jpeg_std_error(&trap.manager);
-  trap.manager.error_exit = TrapJpegError;
-  trap.manager.output_message = IgnoreJpegMessage;
-  if (setjmp(trap.jump)) {
-    error = path + " is not a readable JPEG picture: " + trap.message;
-    jpeg_destroy_decompress(&info);
+  // The header first: the size is checked before anything is allocated for the pixels.
+  int width = 0, height = 0, components = 0;
+  if (!stbi_info_from_file(file, &width, &height, &components)) {
+    error = path + " is not a readable JPEG picture: " + stbi_failure_reason();
     std::fclose(file);
     return false;
   }
-  jpeg_create_decompress(&info);
-  jpeg_stdio_src(&info, file);
-  jpeg_read_header(&info, TRUE);
-  if (info.jpeg_color_space != JCS_GRAYSCALE) info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  image.width = info.output_width;
-  image.height = info.output_height;
-  image.channels = static_cast<uint32_t>(info.output_components);
-  image.pixels.assign(size_t{image.width} * image.height * image.channels, 0);
-  const size_t stride = size_t{image.width} * image.channels;
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = image.pixels.data() + info.output_scanline * stride;
-    jpeg_read_scanlines(&info, &row, 1);
+  if (width < 1 || height < 1 || static_cast<uint32_t>(width) > kMaxImageWidth ||
+      static_cast<uint32_t>(height) > kMaxImageHeight) {
+    error = path + " is " + std::to_string(width) + " x " + std::to_string(height) + " pixels, more than the " +
+            std::to_string(kMaxImageWidth) + " x " + std::to_string(kMaxImageHeight) + " this builder reads";
+    std::fclose(file);
+    return false;
   }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
+  // Grey stays grey; colour (YCbCr, RGB, CMYK) becomes RGB.
+  const int channels = components == 1 ? 1 : 3;
+  stbi_uc* pixels = stbi_load_from_file(file, &width, &height, &components, channels);
   std::fclose(file);
+  if (!pixels) {
+    error = path + " is not a readable JPEG picture: " + stbi_failure_reason();
+    return false;
+  }
+  image.width = static_cast<uint32_t>(width);
+  image.height = static_cast<uint32_t>(height);
+  image.channels = static_cast<uint32_t>(channels);
+  image.pixels.assign(pixels, pixels + size_t{image.width} * image.height * image.channels);
+  stbi_image_free(pixels);
   return true;
 }
 

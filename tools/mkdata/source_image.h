@@ -12,7 +12,13 @@ struct SourceImage {
   std::vector<uint8_t> pixels;  // row by row from the top, channels interleaved
 };
 
-// Decodes a JPEG file; false with a one-line message in error (missing file, not a JPEG, corrupt).
+// The largest picture accepted: a 90-metre global map, 1.5 GB of RGB once decoded. Larger sizes in
+// a header are far more likely a damaged file than a real map.
+constexpr uint32_t kMaxImageWidth = 32768, kMaxImageHeight = 16384;
+
+// Decodes a JPEG file to grey (1 channel) or RGB (3); false with a one-line message in error
+// (missing file, not a JPEG, larger than the maximum, corrupt). Decodes the same bytes on every
+// platform.
 bool ReadJpegImage(const std::string& path, SourceImage& image, std::string& error);
 
 // Imported maps are equirectangular: twice as wide as high, north at the top, and longitude 180

@@ -1,11 +1,8 @@
-// Source stand-ins and the program runner for the data builder's tests.
+// Source stand-ins for the data builder's tests (the program runner is in linux/ and win32/).
 #include "tests/tools/mkdata/mkdata_sources.h"
 
-#include <fcntl.h>
-#include <jpeglib.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,38 +12,10 @@
 
 #include "tests/support/test_data.h"
 
-namespace {
-
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-}  // namespace
-
 bool WriteJpegFile(const std::string& path, uint32_t width, uint32_t height, uint32_t channels,
                    const std::vector<uint8_t>& pixels) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  jpeg_stdio_dest(&info, file);
-  info.image_width = width;
-  info.image_height = height;
-  info.input_components = static_cast<int>(channels);
-  info.in_color_space = channels == 3 ? JCS_RGB : JCS_GRAYSCALE;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 95, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < height) {
-    JSAMPROW row = const_cast<uint8_t*>(pixels.data()) + size_t{info.next_scanline} * width * channels;
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  return std::fclose(file) == 0;
+  return stbi_write_jpg(path.c_str(), static_cast<int>(width), static_cast<int>(height), static_cast<int>(channels),
+                        pixels.data(), 95) != 0;
 }
 
 namespace {
@@ -97,57 +66,10 @@ bool WriteSmallImports(const std::string& folder, MkdataOptions& options) {
          WriteFileBytes(options.starList, stars.data(), stars.size());
 }
 
-bool RunMkdataQuietly(const MkdataOptions& options, std::string& error) {
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  const int sink = open("/dev/null", O_WRONLY);
-  dup2(sink, STDOUT_FILENO);
-  const bool ok = RunMkdata(options, error);
-  std::fflush(stdout);
-  dup2(saved, STDOUT_FILENO);
-  close(sink);
-  close(saved);
-  return ok;
+std::string ReadTextFile(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadFileBytes(path);
+  return std::string(bytes.begin(), bytes.end());
 }
-
-ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow) {
-  static int serial = 0;
-  const std::string stem = (std::filesystem::temp_directory_path() /
-                            ("redsphere-mkdata-run-" + std::to_string(getpid()) + "-" + std::to_string(serial++)))
-                               .string();
-  const std::string outPath = stem + ".out", errPath = stem + ".err";
-  std::vector<char*> argv;
-  std::string program = REDSPHERE_MKDATA_PROGRAM;
-  argv.push_back(program.data());
-  std::vector<std::string> copies = arguments;
-  for (std::string& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-
-  const pid_t child = fork();
-  if (child == 0) {
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int raw = 0;
-  bool killed = false;
-  while (child > 0 && waitpid(child, &raw, WNOHANG) == 0) {
-    if (!killed && killNow && killNow()) {
-      kill(child, SIGKILL);
-      killed = true;
-    }
-    usleep(1000);
-  }
-  ProgramRun run{child > 0 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(outPath), ReadText(errPath)};
-  std::remove(outPath.c_str());
-  std::remove(errPath.c_str());
-  return run;
-}
-
-ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments) { return RunMkdataProgramUntil(arguments, nullptr); }
 
 std::vector<std::pair<std::string, std::vector<uint8_t>>> HexFiles(const std::string& folder) {
   std::vector<std::pair<std::string, std::vector<uint8_t>>> files;

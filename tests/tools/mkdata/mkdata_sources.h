@@ -1,5 +1,6 @@
 // Small files for the data builder's imports (a colour map, a cloud cover, a star list) written by
-// its tests, and a way to run the built program and collect its output.
+// its tests, and a way to run the built program and collect its output (linux/ and win32/ hold
+// the two ways of starting and killing it).
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,8 @@
 
 #include "tools/mkdata/mkdata.h"
 
-// Writes a baseline JPEG of width x height pixels (channels 1 or 3, rows from the top).
+// Writes a baseline JPEG of width x height pixels (channels 1 or 3, rows from the top). The file
+// always has three components (stb_image_write's JPEG is YCbCr): grey comes back as equal RGB.
 bool WriteJpegFile(const std::string& path, uint32_t width, uint32_t height, uint32_t channels,
                    const std::vector<uint8_t>& pixels);
 
@@ -29,11 +31,12 @@ struct ProgramRun {
   std::string output;  // standard output
   std::string errors;  // standard error
 };
-// Runs the built redsphere-mkdata with arguments and waits for it to end.
+// Runs the built redsphere-mkdata (REDSPHERE_MKDATA_PROGRAM) with arguments and waits for it to end.
 ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments);
-// Runs it and kills it (SIGKILL) as soon as killNow() returns true, polled every millisecond
-// while it runs; status is -1 when it was killed.
+// Runs it and kills it (SIGKILL, TerminateProcess) as soon as killNow() returns true, polled every
+// millisecond while it runs; status is -1 when it was killed.
 ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow);
 
+std::string ReadTextFile(const std::string& path);
 // The ".hex" files of a folder with their bytes, by name.
 std::vector<std::pair<std::string, std::vector<uint8_t>>> HexFiles(const std::string& folder);

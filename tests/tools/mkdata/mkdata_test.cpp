@@ -252,14 +252,21 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
     const char* growing;
     uintmax_t bytes;
   };
-  const Cut cuts[] = {{"writing clouds8", "clouds8.hex.tmp", 1}, {"writing level 8", "topo8.hex.tmp", 2640198}};
+  const Cut cuts[] = {{"writing clouds8", "clouds8.hex", 1}, {"writing level 8", "topo8.hex", 2640198}};
   for (const Cut& c : cuts) {
     SCOPED_TRACE(c.when);
     const std::string cut = (*folder / ("cut-" + std::string(c.growing))).string();
-    const std::string growing = cut + "/" + c.growing;
+    // The builder's temporary name carries its process id: ".topo8.hex.1234.tmp".
+    const std::string prefix = std::string(".") + c.growing + ".";
     const ProgramRun killed = RunMkdataProgramUntil(Arguments(cut), [&] {
       std::error_code code;
-      return fs::file_size(growing, code) >= c.bytes && !code;
+      for (fs::directory_iterator entry(cut, code), end; !code && entry != end; entry.increment(code)) {
+        const std::string name = entry->path().filename().string();
+        if (name.rfind(prefix, 0) == 0 && entry->path().extension() == ".tmp" &&
+            fs::file_size(entry->path(), code) >= c.bytes && !code)
+          return true;
+      }
+      return false;
     });
     EXPECT_EQ(killed.status, -1) << "the run ended before it was killed";
     // Every data file under its final name is the complete file of an uninterrupted run.

@@ -29,6 +29,7 @@ struct GridFile {
   double westernmost = 0.0, easternmost = 360.0;
   double maximumLatitude = 90.0;
   size_t dropBytes = 0;       // leaves the image this much short
+  std::vector<std::pair<std::string, std::string>> labelEdits;  // text replaced in the written label
 };
 
 // Writes NAME.IMG and NAME.LBL into folder; returns the image path.
@@ -71,7 +72,13 @@ std::string WriteGrid(const TempFolder& folder, const std::string& name, const G
       "  POSITIVE_LONGITUDE_DIRECTION = \"" + grid.longitudes + "\"\n"
       "END_OBJECT = IMAGE_MAP_PROJECTION\n"
       "END\n";
-  EXPECT_TRUE(WriteFileBytes((folder / (name + ".lbl")).string(), label.data(), label.size()));
+  std::string edited = label;
+  for (const auto& [from, to] : grid.labelEdits) {
+    const size_t at = edited.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) edited.replace(at, from.size(), to);
+  }
+  EXPECT_TRUE(WriteFileBytes((folder / (name + ".lbl")).string(), edited.data(), edited.size()));
   return image;
 }
 
@@ -158,6 +165,48 @@ TEST(MolaGrid, RefusesWhatItCannotUse) {
   ASSERT_TRUE(WriteFileBytes((folder / "LONELY.lbl").string(), noLines.data(), noLines.size()));
   EXPECT_FALSE(ReadMolaGrid(lonely, grid, error));
   EXPECT_NE(error.find("no valid LINES"), std::string::npos) << error;
+}
+
+// Labels are text from anywhere: numbers that are no numbers, sizes far beyond any MEGDR and
+// pointers past the file's end must give one clear line before the grid is allocated.
+TEST(MolaGrid, RejectsBadLabelsBeforeSizingAnything) {
+  TempFolder folder;
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> edits;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{{"LINES = 180", "LINES = NaN"}}, "LINES = 'NaN' is not a whole number from 2 to 23040"},
+      {{{"LINE_SAMPLES = 360", "LINE_SAMPLES = inf"}}, "LINE_SAMPLES = 'inf' is not"},
+      {{{"LINES = 180", "LINES = 180.5"}}, "is not a whole number"},
+      {{{"LINES = 180", "LINES = 4294967296"}}, "no valid LINES and LINE_SAMPLES"},
+      {{{"MAP_RESOLUTION = 1.0", "MAP_RESOLUTION = nan"}}, "MAP_RESOLUTION = 'nan <PIXEL/DEGREE>' is not"},
+      {{{"MAXIMUM_LATITUDE = 90.000000", "MAXIMUM_LATITUDE = 1e999"}}, "MAXIMUM_LATITUDE = '1e999 <DEGREE>' is not"},
+      {{{"SCALING_FACTOR = 1.000000", "SCALING_FACTOR = nan"}}, "SCALING_FACTOR = 'nan' is not"},
+      {{{"SCALING_FACTOR = 1.000000", "SCALING_FACTOR = 0"}}, "SCALING_FACTOR is 0"},
+      {{{"OFFSET = 0.000000", "OFFSET = -INF"}}, "OFFSET = '-INF' is not"},
+      // The finest grid there is, 2 GiB, over an image of 130 kB: refused from the file's length.
+      {{{"LINES = 180", "LINES = 23040"}, {"LINE_SAMPLES = 360", "LINE_SAMPLES = 46080"},
+        {"MAP_RESOLUTION = 1.0", "MAP_RESOLUTION = 128"}},
+       "is shorter than its label says (23040 x 46080"},
+      {{{"MAP_RESOLUTION = 1.0", "MAP_RESOLUTION = 128.0"}}, "does not cover the whole planet"},
+      {{{"\"BAD11.IMG\"", "(\"BAD11.IMG\", 99999999999999999999)"}}, "lies beyond the first 1073741824 bytes"},
+      {{{"\"BAD12.IMG\"", "(\"BAD12.IMG\", 3)"}}, "is shorter than its label says"},
+      {{{"RECORD_BYTES = 720", "RECORD_BYTES = nan\n^IMAGE = (\"BAD13.IMG\", 2)"}}, "RECORD_BYTES = 'nan' is not"},
+  };
+  int serial = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edits[0].second);
+    GridFile bad;
+    bad.labelEdits = c.edits;
+    const std::string image = WriteGrid(folder, "BAD" + std::to_string(serial++), bad);
+    MolaGrid grid;
+    std::string error;
+    EXPECT_FALSE(ReadMolaGrid(image, grid, error));
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    EXPECT_TRUE(grid.values.empty());
+  }
 }
 
 TEST(MolaGrid, ReplacesTheDefaultReliefAndAreoid) {

@@ -1,0 +1,100 @@
+// Running the data builder from its Windows tests: in this process with standard output sent to
+// NUL, or as the real program with CreateProcess, its output in files it inherits.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "tests/tools/mkdata/mkdata_sources.h"
+
+namespace {
+
+// The child reads its arguments in the ANSI code page, as this program's narrow strings are.
+std::wstring Widen(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+// One argument as the C runtime's command-line parser splits it back: quoted when it holds
+// blanks or quotes, backslashes doubled only where they precede a quote.
+std::wstring QuoteArgument(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) return argument;
+  std::wstring quoted = L"\"";
+  for (size_t i = 0;; ++i) {
+    size_t backslashes = 0;
+    while (i < argument.size() && argument[i] == L'\\') ++i, ++backslashes;
+    if (i == argument.size()) {
+      quoted.append(backslashes * 2, L'\\');
+      break;
+    }
+    quoted.append(argument[i] == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    quoted.push_back(argument[i]);
+  }
+  quoted.push_back(L'"');
+  return quoted;
+}
+
+HANDLE InheritableFile(const std::string& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+bool RunMkdataQuietly(const MkdataOptions& options, std::string& error) {
+  std::fflush(stdout);
+  const int saved = _dup(_fileno(stdout));
+  const int sink = _open("NUL", _O_WRONLY);
+  _dup2(sink, _fileno(stdout));
+  const bool ok = RunMkdata(options, error);
+  std::fflush(stdout);
+  _dup2(saved, _fileno(stdout));
+  _close(sink);
+  _close(saved);
+  return ok;
+}
+
+ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow) {
+  static int serial = 0;
+  const std::string stem = (std::filesystem::temp_directory_path() /
+                            ("redsphere-mkdata-run-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(serial++)))
+                               .string();
+  const std::string outPath = stem + ".out", errPath = stem + ".err";
+  std::wstring commandLine = QuoteArgument(Widen(REDSPHERE_MKDATA_PROGRAM));
+  for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(Widen(argument));
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = InheritableFile("NUL", GENERIC_READ, OPEN_EXISTING);
+  startup.hStdOutput = InheritableFile(outPath, GENERIC_WRITE, CREATE_ALWAYS);
+  startup.hStdError = InheritableFile(errPath, GENERIC_WRITE, CREATE_ALWAYS);
+  PROCESS_INFORMATION child{};
+  const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                      &startup, &child);
+  for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  DWORD exitCode = 0;
+  bool killed = false;
+  if (started) {
+    CloseHandle(child.hThread);
+    while (WaitForSingleObject(child.hProcess, 1) == WAIT_TIMEOUT)
+      // A process that ended meanwhile cannot be terminated: it then counts as not killed.
+      if (!killed && killNow && killNow()) killed = TerminateProcess(child.hProcess, 1) != 0;
+    WaitForSingleObject(child.hProcess, INFINITE);
+    GetExitCodeProcess(child.hProcess, &exitCode);
+    CloseHandle(child.hProcess);
+  }
+  ProgramRun run{started && !killed ? static_cast<int>(exitCode) : -1, ReadTextFile(outPath), ReadTextFile(errPath)};
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
+  return run;
+}
+
+ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments) { return RunMkdataProgramUntil(arguments, nullptr); }
