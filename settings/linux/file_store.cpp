@@ -1,6 +1,7 @@
 // Settings store of the Linux build: one key=value file, $XDG_CONFIG_HOME/redsphere/settings.conf
 // (~/.config when the variable is unset), holding "DataPath" and the nine values under their
 // registry names. Writing keeps every line it does not own and replaces the file in one rename.
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +87,29 @@ struct SettingsStore {
   bool writing;
 };
 
+namespace {
+
+// A folder holds map data when it has the node file of some level: "nodes", a level without
+// leading zeros, ".hex" (a builder's temporary files and other names do not count).
+bool HoldsMapData(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return false;
+  bool found = false;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() < 10 || name.compare(0, 5, "nodes") != 0 || name.compare(name.size() - 4, 4, ".hex") != 0) continue;
+    const std::string level = name.substr(5, name.size() - 9);
+    if (level[0] != '0' && level.find_first_not_of("0123456789") == std::string::npos) found = true;
+  }
+  closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+// The user's own folder ($XDG_DATA_HOME/redsphere) when it holds data, else the first
+// "redsphere/data" under $XDG_DATA_DIRS that does (the Debian package's /usr/share/redsphere/data
+// serves a new user with no set-up), else the user's folder, where scripts/run.sh puts a set.
 void SettingsStoreDefaultDataPath(char* out, size_t size) {
   if (size == 0) return;
   std::string path;
@@ -93,6 +117,23 @@ void SettingsStoreDefaultDataPath(char* out, size_t size) {
   const char* home = std::getenv("HOME");
   if (xdg && xdg[0] == '/') path = std::string(xdg) + "/redsphere";
   else path = std::string(home && home[0] ? home : ".") + "/.local/share/redsphere";
+  if (!HoldsMapData(path)) {
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    // The XDG default when the variable is unset or empty.
+    const std::string list = dirs && dirs[0] ? dirs : "/usr/local/share:/usr/share";
+    size_t start = 0;
+    for (;;) {
+      const size_t colon = list.find(':', start);
+      const std::string dir = list.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
+      // Relative entries are invalid in the XDG rules and would depend on the working directory.
+      if (!dir.empty() && dir[0] == '/' && HoldsMapData(dir + "/redsphere/data")) {
+        path = dir + "/redsphere/data";
+        break;
+      }
+      if (colon == std::string::npos) break;
+      start = colon + 1;
+    }
+  }
   if (path.size() >= size) path = "redsphere-data";
   std::memcpy(out, path.c_str(), path.size() + 1);
 }

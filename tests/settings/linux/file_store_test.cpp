@@ -90,6 +90,36 @@ TEST_F(FileStoreTest, SavingCreatesTheConfigFolder) {
   EXPECT_STREQ(SettingsStoreLocation(), SettingsFile().c_str());
 }
 
+// The default data folder: the user's own when it holds a level, else the first packaged set
+// along $XDG_DATA_DIRS (a new user of the Debian package), else the user's (where a set goes).
+TEST_F(FileStoreTest, DefaultDataFolderIsTheFirstThatHoldsALevel) {
+  TempFolder root;
+  const std::string user = (root / "user").string(), first = (root / "a").string(), second = (root / "b").string();
+  setenv("XDG_DATA_HOME", user.c_str(), 1);
+  setenv("XDG_DATA_DIRS", ("relative/share:" + first + ":" + second).c_str(), 1);
+  auto put = [&](const std::string& folder, const char* name) {
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(WriteFileBytes(folder + "/" + name, "x", 1));
+  };
+  auto defaultPath = [] { return std::string(DefaultSaverSettings().DataPath); };
+
+  EXPECT_EQ(defaultPath(), user + "/redsphere") << "nothing anywhere";
+  put(first + "/redsphere/data", "nodes16.hex.1234.tmp");
+  put(first + "/redsphere/data", "nodes08.hex");
+  put(second + "/redsphere/data", "nodes8.hex");
+  EXPECT_EQ(defaultPath(), second + "/redsphere/data") << "a builder's leftovers are no level";
+  put(first + "/redsphere/data", "nodes32.hex");
+  EXPECT_EQ(defaultPath(), first + "/redsphere/data");
+  put(user + "/redsphere", "nodes8.hex");
+  EXPECT_EQ(defaultPath(), user + "/redsphere") << "the user's own data comes first";
+  StoreDataPath("/data/mars");
+  SaverSettings stored = DefaultSaverSettings();
+  LoadSettings(stored);
+  EXPECT_STREQ(stored.DataPath, "/data/mars") << "a stored DataPath beats every default";
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_DATA_DIRS");
+}
+
 }  // namespace
 
 void IsolateSettingsStore() {
