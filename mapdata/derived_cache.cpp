@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "mapdata/data_paths.h"
+#include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
 #include "settings/saver_settings.h"
 #include "shell/platform.h"
@@ -51,20 +52,49 @@ uint64_t PathHash(const char* path) {
   return hash;
 }
 
-void* ReadFrom(const std::string& folder, const char* name, uint64_t bytes, const Trailer& expected) {
+// The cache file `name` in folder, open at its start, when its length and trailer are what is
+// expected; null otherwise.
+FILE* OpenMatching(const std::string& folder, const char* name, uint64_t bytes, const Trailer& expected) {
   const std::string path = JoinPath(folder, name);
-  if (PlatformPathKind(path.c_str()) != PathKind::File) return nullptr;
+  if (folder.empty() || PlatformPathKind(path.c_str()) != PathKind::File) return nullptr;
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return nullptr;
   Trailer found{};
-  void* table = nullptr;
   if (PlatformFileLength(file) == static_cast<int64_t>(bytes + kCacheTrailerBytes) &&
       PlatformSeek(file, static_cast<int64_t>(bytes)) &&
       std::fread(found.bytes, 1, sizeof found.bytes, file) == sizeof found.bytes &&
       std::memcmp(found.bytes, expected.bytes, sizeof found.bytes) == 0 && PlatformSeek(file, 0))
-    table = TableFromFile(file, bytes, name);
+    return file;
+  std::fclose(file);
+  return nullptr;
+}
+
+void* ReadFrom(const std::string& folder, const char* name, uint64_t bytes, const Trailer& expected) {
+  FILE* file = OpenMatching(folder, name, bytes, expected);
+  if (!file) return nullptr;
+  void* table = TableFromFile(file, bytes, name);
   std::fclose(file);
   return table;
+}
+
+bool Matches(const CacheFolders& folders, const char* name, uint64_t bytes, const Trailer& expected) {
+  for (const std::string* folder : {&folders.data, &folders.user}) {
+    if (FILE* file = OpenMatching(*folder, name, bytes, expected)) {
+      std::fclose(file);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Length and modification time of a data file, as the loader will stamp it.
+bool StampFile(const char* folder, const char* name, SourceStamp* stamp) {
+  FILE* file = std::fopen(JoinPath(folder, name).c_str(), "rb");
+  if (!file) return false;
+  stamp->bytes = PlatformFileLength(file);
+  const bool known = stamp->bytes >= 0 && PlatformFileModified(file, &stamp->modified);
+  std::fclose(file);
+  return known;
 }
 
 bool StoreIn(const std::string& folder, const char* name, const void* table, uint64_t bytes, const Trailer& trailer) {
@@ -104,8 +134,28 @@ void* ReadDerivedCache(const CacheFolders& folders, const char* name, uint64_t b
   if (!stamp.complete) return nullptr;
   const Trailer expected = MakeTrailer(bytes, stamp);
   if (void* table = ReadFrom(folders.data, name, bytes, expected)) return table;
-  if (folders.user.empty()) return nullptr;
   return ReadFrom(folders.user, name, bytes, expected);
+}
+
+bool DerivedCachesReady(const LoadRequest& request) {
+  char nodes[32], topo[32], mars[32], terra[32], sea[32];
+  LevelFileName(nodes, sizeof nodes, "nodes", request.level);
+  LevelFileName(topo, sizeof topo, "topo", request.level);
+  LevelFileName(mars, sizeof mars, "mars", request.level);
+  LevelFileName(terra, sizeof terra, "terra", request.level);
+  LevelFileName(sea, sizeof sea, "sea", request.level);
+  CacheStamp stamp{};
+  stamp.level = request.level;
+  stamp.complete = StampFile(request.folder, nodes, &stamp.nodes) && StampFile(request.folder, topo, &stamp.topo) &&
+                   StampFile(request.folder, mars, &stamp.mars);
+  if (!stamp.complete) return false;
+  const CacheFolders folders = CacheFoldersFor(request.folder);
+  // One terraformed colour for each present-day colour.
+  if (!Matches(folders, terra, static_cast<uint64_t>(stamp.mars.bytes), MakeTrailer(stamp.mars.bytes, stamp)))
+    return false;
+  stamp.width = ChooseSeaWidth(request.level, request.maxTextureSize);
+  const uint64_t seaBytes = uint64_t{4} * stamp.width * (stamp.width / 2);
+  return Matches(folders, sea, seaBytes, MakeTrailer(seaBytes, stamp));
 }
 
 bool StoreDerivedCache(const CacheFolders& folders, const char* name, const void* table, uint64_t bytes,

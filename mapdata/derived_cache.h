@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+struct LoadRequest;
+
 // Length and modification time of one source file, taken from the open file the loader read.
 struct SourceStamp {
   int64_t bytes;
@@ -44,3 +46,8 @@ void* ReadDerivedCache(const CacheFolders& folders, const char* name, uint64_t b
 // took it; that is no failure, the next start derives again. Any thread.
 bool StoreDerivedCache(const CacheFolders& folders, const char* name, const void* table, uint64_t bytes,
                        const CacheStamp& stamp);
+
+// Whether both derived tables of a request have a matching cache right now, judged from the files'
+// lengths and times alone: for a progress line that says whether this start derives them. The
+// loader decides again for itself. Any thread.
+bool DerivedCachesReady(const LoadRequest& request);

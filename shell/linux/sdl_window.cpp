@@ -15,6 +15,7 @@
 #include "camera/control_step.h"
 #include "gl/gl_setup.h"
 #include "gl/overlays.h"
+#include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
 #include "shell/failure_report.h"
 #include "shell/linux/foreign_window.h"
@@ -224,7 +225,7 @@ bool CreateSaver(const LinuxOptions& options) {
     DrawLoadingText(saver.width, saver.height);
     SDL_GL_SwapWindow(shell.window);
   }
-  LoadProgressStart(gSaverSettings.DataPath, gSaverSettings.MaxPPD);
+  LoadProgressStart(RequestFromSettings());
   StartLoader();
   return true;
 }

@@ -124,6 +124,8 @@ TEST_F(LoadFixture, CachesAreReadOnlyWhileTheyMatchTheirData) {
     const std::vector<uint8_t> plantedTerra = PlantTable(Path("terra8.hex"), 1);
     const std::vector<uint8_t> plantedSea = PlantTable(Path("sea8.hex"), 2);
     c.change();
+    // What the Linux program's loading line says before the loader has looked.
+    EXPECT_EQ(DerivedCachesReady(RequestFromSettings()), !c.terraRebuilt && !c.seaRebuilt) << c.what;
     Load();
     const std::vector<uint8_t>& terra = c.terraRebuilt ? goodTerra : plantedTerra;
     const std::vector<uint8_t>& sea = c.seaRebuilt ? goodSea : plantedSea;
