@@ -37,6 +37,8 @@ struct DataFile {
 
 DataFile OpenOrFail(const LoadRequest& request, const char* name) {
   const std::string path = JoinPath(request.folder, name);
+  // NOTE: Linux opens a folder for reading as if it were a file; its length would mislead.
+  if (PlatformPathKind(path.c_str()) == PathKind::Folder) FailLoad("%s in %s: it is a folder", name, request.folder);
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) FailLoad("%s in %s: cannot open it (%s)", name, request.folder, std::strerror(errno));
   const int64_t length = PlatformFileLength(file);

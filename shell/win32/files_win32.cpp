@@ -67,7 +67,9 @@ bool PlatformSeek(FILE* file, int64_t offset) { return _fseeki64(file, offset, S
 bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)(const char* name, void* user),
                            void* user) {
   // FindFirstFileA matches the pattern without regard to letter case.
-  const std::string pattern = std::string(folder) + "\\" + prefix + "*";
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += std::string(prefix) + "*";
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
