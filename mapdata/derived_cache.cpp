@@ -26,7 +26,8 @@ void PutWord(uint8_t* out, uint64_t value, int size) {
 }
 
 // Magic, table length, level, width, then length and time of nodes, topo and mars: little-endian
-// words at fixed places, so caches written by either build read the same.
+// words at fixed places. The times are in the platform's own unit, so a data folder shared by the
+// Windows and the Linux build has its caches rebuilt by whichever did not write them.
 Trailer MakeTrailer(uint64_t tableBytes, const CacheStamp& stamp) {
   Trailer trailer{};
   uint8_t* at = trailer.bytes;
