@@ -84,7 +84,8 @@ void CreateShadowTarget(int32_t width, int32_t height) {
     glReadBuffer(GL_NONE);
     status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
   }
-  if (status != GL_FRAMEBUFFER_COMPLETE) FailLoad();
+  if (status != GL_FRAMEBUFFER_COMPLETE)
+    FailLoad("the shadow framebuffer (%d x %d depth texture) is incomplete: status 0x%04x", size, size, status);
   if (gGlCaps.version30) glBindFramebuffer(GL_FRAMEBUFFER, 0);
   else glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
 }

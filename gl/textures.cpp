@@ -90,7 +90,7 @@ void BuildSceneTextures() {
   const size_t count = map.starCount;
   textures.starPositions = static_cast<float*>(std::malloc(count * 3 * sizeof(float) + 1));
   textures.starColours = static_cast<Colour*>(std::malloc(count * sizeof(Colour) + 1));
-  if (!textures.starPositions || !textures.starColours) FailLoad();
+  if (!textures.starPositions || !textures.starColours) FailLoad("no memory for the arrays of %u stars", map.starCount);
   for (size_t i = 0; i < count; ++i) {
     StarPosition(map.stars[i], textures.starPositions + 3 * i);
     textures.starColours[i] = map.stars[i].colour;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "mapdata/map_formats.h"
+#include "settings/saver_settings.h"
 
 // Nodes at or below this height (metres above the areoid) are water in the terraformed look.
 constexpr float kCoastHeight = -300.0f;
@@ -52,11 +53,29 @@ struct MapData {
 
 extern MapData gMapData;
 
+// What one load reads, fixed before the loader thread starts: the loader reads no settings and
+// leaves the process's working directory alone.
+struct LoadRequest {
+  char folder[kDataPathSize];  // the data folder
+  uint32_t level;              // the level to load (the one the level scan chose)
+  int32_t maxTextureSize;      // GL_MAX_TEXTURE_SIZE: the sea width and the cloud image follow it
+  bool clouds;                 // the Clouds setting: a cloud image is loaded when textures are large enough
+};
+
+// The request of a run: DataPath, MaxPPD and Clouds of gSaverSettings, and gMapData.maxTextureSize.
+LoadRequest RequestFromSettings();
+
 // Thread entry of the loader thread: LoadMapData, then raises the loaded flag.
+int LoaderThreadMain(const LoadRequest& request);
+// The same with RequestFromSettings().
 int LoaderThreadMain();
-// Reads every file of the level named by the settings into gMapData, deriving and caching the
-// terraformed colours and the sea image when their caches are missing or the wrong length. Any
-// failure ends the process with status 1. Runs on the loader thread; changes the working directory.
+// Reads every file of the requested level into gMapData. The terraformed colours and the sea
+// image come from caches that match the data (in the data folder, else in the user's cache
+// folder); when there are none they are derived and stored as caches where that can be done,
+// which is never a failure. Any other failure reports one line and ends the process with
+// status 1. Runs on the loader thread.
+void LoadMapData(const LoadRequest& request);
+// The same with RequestFromSettings().
 void LoadMapData();
 // Fills the trig tables and the row table from the counts already in gMapData.rows.
 void BuildRowTable(const int16_t* areoid, const int16_t* topo, const Colour* mars, const Colour* terra);
@@ -68,5 +87,6 @@ void DeriveTerraColours();
 // Sea texture (gMapData.seaImage, seaWidth x seaHeight) from the node heights and colours.
 void DeriveSeaImage();
 
-// Ends the process at once with status 1 and no message: the saver simply closes.
-[[noreturn]] void FailLoad();
+// Reports one failure line (shell/failure_report.h) and ends the process at once with status 1:
+// the saver closes, and the line says why. Loader thread, or the window thread in the GL set-up.
+[[noreturn, gnu::format(printf, 1, 2)]] void FailLoad(const char* format, ...);

@@ -28,6 +28,10 @@ constexpr int64_t kSunFileLength = int64_t{kSunImageSize} * kSunImageSize * 4;
 constexpr uint32_t MaxRowCount(uint32_t ppd) { return 360 * ppd; }
 // Rows of a level-L node grid, pole to pole.
 constexpr uint32_t RowCountForLevel(uint32_t ppd) { return 180 * ppd + 1; }
+// Highest level the program loads. A level-L grid at the usual density holds about 41,000 L^2
+// nodes, which past level 322 no longer count in 32 bits; 1024 leaves room for sparse grids and
+// keeps ppd^2, 720 ppd + 1 trig entries and 180 ppd + 1 rows far inside 32 bits.
+constexpr uint32_t kMaxLevel = 1024;
 
 // Per-level names: stem, level in decimal, ".hex" (nodes8.hex). out must hold 32 bytes.
 inline void LevelFileName(char* out, size_t size, const char* stem, long level) {

@@ -1,9 +1,11 @@
 // Allocated and mapped map tables, and the short list that tells them apart on release.
 #include "mapdata/table_memory.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "mapdata/map_data.h"
+#include "shell/failure_report.h"
 #include "shell/platform.h"
 
 namespace {
@@ -20,13 +22,15 @@ Mapping gMappings[kMaxMappings];
 
 }  // namespace
 
-void* TableAlloc(uint64_t bytes) {
-  void* memory = std::malloc(bytes > 0 ? static_cast<size_t>(bytes) : 1);
-  if (!memory) FailLoad();
+void* TableAlloc(uint64_t bytes, const char* what) {
+  // A size_t narrower than the request (a 32-bit build) must not wrap into a small allocation.
+  const bool fits = static_cast<uint64_t>(static_cast<size_t>(bytes)) == bytes;
+  void* memory = fits ? std::malloc(bytes > 0 ? static_cast<size_t>(bytes) : 1) : nullptr;
+  if (!memory) FailLoad("no memory for %s (%s bytes)", what, Grouped(bytes).text);
   return memory;
 }
 
-void* TableFromFile(FILE* file, uint64_t bytes) {
+void* TableFromFile(FILE* file, uint64_t bytes, const char* what) {
   Mapping* unused = nullptr;
   for (Mapping& slot : gMappings) {
     if (!slot.view) {
@@ -40,8 +44,11 @@ void* TableFromFile(FILE* file, uint64_t bytes) {
       return const_cast<void*>(view);  // read-only pages: the tables are never written once loaded
     }
   }
-  void* memory = TableAlloc(bytes);
-  if (bytes > 0 && std::fread(memory, 1, static_cast<size_t>(bytes), file) != bytes) FailLoad();
+  void* memory = TableAlloc(bytes, what);
+  if (bytes > 0 && std::fread(memory, 1, static_cast<size_t>(bytes), file) != bytes) {
+    std::free(memory);
+    return nullptr;
+  }
   return memory;
 }
 

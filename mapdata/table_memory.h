@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 
-// Allocated table memory; the load fails (status 1) when there is none.
-void* TableAlloc(uint64_t bytes);
-// The first `bytes` bytes of an open file, mapped read-only or else read into allocated memory;
-// the load fails on a short read. The caller has checked the file's length.
-void* TableFromFile(FILE* file, uint64_t bytes);
+// Allocated table memory; the load fails (status 1) when there is none, naming `what` the table
+// holds ("the areoid heights").
+void* TableAlloc(uint64_t bytes, const char* what);
+// The first `bytes` bytes of an open file from its start, mapped read-only or else read into
+// allocated memory; null after a short read (the caller says what that means). The caller has
+// checked the file's length.
+void* TableFromFile(FILE* file, uint64_t bytes, const char* what);
 // Releases a table from either call; null is ignored. Never called while the loader runs
 // (the window thread releases only after it has seen the loaded flag or joined the loader).
 void TableRelease(void* table);

@@ -8,6 +8,7 @@
 
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
+#include "shell/failure_report.h"
 
 MeshWorkerState gMeshWorker{};
 
@@ -27,7 +28,7 @@ constexpr float kSurfaceMargin = 2.6f;
 template <typename T>
 T* AllocateOrFail(size_t count) {
   void* memory = std::malloc(count * sizeof(T));
-  if (memory == nullptr) FailMesh();
+  if (memory == nullptr) FailLoad("no memory for the mesh work arrays (%s bytes)", Grouped(count * sizeof(T)).text);
   return static_cast<T*>(memory);
 }
 

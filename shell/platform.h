@@ -1,4 +1,4 @@
-// What a platform must provide to the portable code: working directory and file queries for the
+// What a platform must provide to the portable code: file and folder queries for the
 // map data, the settings store, and (added as the shells grow) cursor, keys, clock, refresh rate,
 // desktop folder, clipboard and swap. Implemented by shell/win32/ and shell/linux/ (files) and
 // settings/win32/ and settings/linux/ (the settings store); nothing else may include a system header
@@ -10,22 +10,53 @@
 #include <cstdio>
 
 // ---- Files and folders -------------------------------------------------------------------------
+// Paths are the platform's narrow strings (the ANSI code page on Windows, bytes on Linux); the
+// portable code joins them with '/', which Windows takes as well as a backslash.
 
-// The process's working directory as a string the caller releases with free(), or null.
-char* PlatformGetCwd();
-// Changes the process's working directory; false when the folder cannot be entered.
-bool PlatformChdir(const char* path);
+enum class PathKind { Missing, File, Folder, Other };
+// What a path names now.
+PathKind PlatformPathKind(const char* path);
 // Length of an open file in bytes (64-bit, so files over 2 GiB measure right), or -1.
 int64_t PlatformFileLength(FILE* file);
-// Calls visit(name, user) for every entry of the working directory whose name starts with prefix,
-// in the order the file system lists them, until visit returns false. Windows matches the prefix
-// without regard to letter case, as its file search does; Linux matches it exactly.
-void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, void* user), void* user);
+// Last modification time of an open file in the platform's own unit (nanoseconds on Linux,
+// 100 ns on Windows); false when the platform cannot tell.
+bool PlatformFileModified(FILE* file, int64_t* modified);
+// Moves an open file's read position to a 64-bit offset from its start.
+bool PlatformSeek(FILE* file, int64_t offset);
+// Calls visit(name, user) for every entry of folder whose name starts with prefix, in the order
+// the file system lists them, until visit returns false. Windows matches the prefix without
+// regard to letter case, as its file search does; Linux matches it exactly. False when the folder
+// cannot be listed.
+bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)(const char* name, void* user),
+                           void* user);
+// The absolute form of a path (symbolic links resolved on Linux); false when it cannot be made or
+// does not fit in size bytes.
+bool PlatformAbsolutePath(const char* path, char* out, size_t size);
 
 // Maps the first `bytes` bytes of an open file into memory for reading only (null when the
 // platform cannot); the mapping outlives the FILE. Released with PlatformUnmapFile.
 const void* PlatformMapFile(FILE* file, uint64_t bytes);
 void PlatformUnmapFile(const void* view, uint64_t bytes);
+
+// Puts the file `from` in the place of `to` in one step, replacing what was there: rename(2) on
+// Linux, MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows. A reader opening `to` meanwhile
+// gets the old file or the new one whole. Both must lie in one folder.
+bool PlatformReplaceFile(const char* from, const char* to);
+// Makes a folder and the folders above it that are missing; true when it exists afterwards.
+bool PlatformMakeFolders(const char* path);
+// The per-user folder for files that can be made again: %LOCALAPPDATA%\Redsphere\cache on
+// Windows, $XDG_CACHE_HOME/redsphere or else ~/.cache/redsphere on Linux. It may not exist yet;
+// false when the user has no such place.
+bool PlatformUserCacheFolder(char* out, size_t size);
+// This process's id: names of temporary files that other processes must not share.
+uint32_t PlatformProcessId();
+
+// ---- Failure lines ------------------------------------------------------------------------------
+
+// Writes one line of ReportFailure (shell/failure_report.h), given without its line end: Linux
+// to standard error; Windows to %LOCALAPPDATA%\Redsphere\redsphere.log (started over before it
+// passes 64 KiB), to OutputDebugStringW and to standard error, which a saver seldom has. Any thread.
+void PlatformWriteFailureLine(const char* line);
 
 // ---- Saver window: input, clock, screenshots (implemented by each shell) ------------------------
 

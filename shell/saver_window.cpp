@@ -126,7 +126,10 @@ void SetRefreshRate(double hertz) {
   if (hertz > 1.0) gSaverWindow.refreshRate = hertz;
 }
 
-void StartLoader() { gSaverWindow.loader = std::thread(LoaderThreadMain); }
+void StartLoader() {
+  // The request is taken here, on the window thread, from the settings and the texture limit.
+  gSaverWindow.loader = std::thread([request = RequestFromSettings()] { LoaderThreadMain(request); });
+}
 
 void SaverFrame(bool hasFocus) {
   if (gSaverWindow.ready) ReadyFrame(hasFocus);

@@ -1,5 +1,5 @@
 // The settings dialog of the configure mode: probes what the graphics system can draw, shows the
-// stored settings and the data folder's levels, and saves on OK only.
+// stored settings, the data folder and its levels, and saves on OK only.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -74,6 +74,10 @@ void InitDialog(HWND dialog) {
     if (static_cast<uint32_t>(gDialog.levels[i]) == settings.MaxPPD) selected = i;
   }
   if (gDialog.levelCount > 0) SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_SETCURSEL, selected, 0);
+  // Which folder the saver reads and what it found there, or why it found nothing.
+  char dataLine[kDataPathSize + 96];
+  DescribeDataFolder(settings.DataPath, gDialog.levels, gDialog.levelCount, dataLine, sizeof dataLine);
+  SetDlgItemTextA(dialog, IDC_DATA_STATUS, dataLine);
 
   if (gDialog.shadowsSupported) SetCheck(dialog, IDC_SHADOWS, settings.Shadows);
   else Enable(dialog, IDC_SHADOWS, false);

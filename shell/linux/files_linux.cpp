@@ -4,13 +4,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "shell/platform.h"
 
-char* PlatformGetCwd() { return getcwd(nullptr, 0); }
+namespace {
 
-bool PlatformChdir(const char* path) { return chdir(path) == 0; }
+bool CopyOut(const std::string& text, char* out, size_t size) {
+  if (text.size() >= size) return false;
+  std::memcpy(out, text.c_str(), text.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+PathKind PlatformPathKind(const char* path) {
+  struct stat info;
+  if (stat(path, &info) != 0) return PathKind::Missing;
+  if (S_ISREG(info.st_mode)) return PathKind::File;
+  if (S_ISDIR(info.st_mode)) return PathKind::Folder;
+  return PathKind::Other;
+}
 
 int64_t PlatformFileLength(FILE* file) {
   struct stat info;
@@ -18,15 +35,34 @@ int64_t PlatformFileLength(FILE* file) {
   return static_cast<int64_t>(info.st_size);
 }
 
-void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, void* user), void* user) {
-  DIR* dir = opendir(".");
-  if (!dir) return;
+bool PlatformFileModified(FILE* file, int64_t* modified) {
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) return false;
+  *modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  return true;
+}
+
+bool PlatformSeek(FILE* file, int64_t offset) { return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0; }
+
+bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)(const char* name, void* user),
+                           void* user) {
+  DIR* dir = opendir(folder);
+  if (!dir) return false;
   const size_t prefixLength = std::strlen(prefix);
   while (const dirent* entry = readdir(dir)) {
     if (std::strncmp(entry->d_name, prefix, prefixLength) != 0) continue;
     if (!visit(entry->d_name, user)) break;
   }
   closedir(dir);
+  return true;
+}
+
+bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
+  char* resolved = realpath(path, nullptr);
+  if (!resolved) return false;
+  const bool fits = CopyOut(resolved, out, size);
+  std::free(resolved);
+  return fits;
 }
 
 const void* PlatformMapFile(FILE* file, uint64_t bytes) {
@@ -36,3 +72,27 @@ const void* PlatformMapFile(FILE* file, uint64_t bytes) {
 }
 
 void PlatformUnmapFile(const void* view, uint64_t bytes) { munmap(const_cast<void*>(view), bytes); }
+
+bool PlatformReplaceFile(const char* from, const char* to) { return rename(from, to) == 0; }
+
+bool PlatformMakeFolders(const char* path) {
+  std::string partial = path;
+  // Every parent first, from the top down; folders that exist already are no error.
+  for (size_t slash = partial.find('/', 1); slash != std::string::npos; slash = partial.find('/', slash + 1)) {
+    const std::string parent = partial.substr(0, slash);
+    if (mkdir(parent.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  }
+  if (mkdir(path, 0755) != 0 && errno != EEXIST) return false;
+  return PlatformPathKind(path) == PathKind::Folder;
+}
+
+bool PlatformUserCacheFolder(char* out, size_t size) {
+  // The XDG base directory rules: a relative $XDG_CACHE_HOME is to be ignored.
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  if (xdg && xdg[0] == '/') return CopyOut(std::string(xdg) + "/redsphere", out, size);
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return CopyOut(std::string(home) + "/.cache/redsphere", out, size);
+  return false;
+}
+
+uint32_t PlatformProcessId() { return static_cast<uint32_t>(getpid()); }

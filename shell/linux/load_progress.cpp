@@ -2,14 +2,14 @@
 // tells what it is doing from what the data folder holds, and how long it has taken so far.
 #include "shell/linux/load_progress.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
 #include <string>
 
-#include "mapdata/map_formats.h"
+#include "mapdata/derived_cache.h"
+#include "mapdata/map_data.h"
 
 namespace {
 
@@ -31,11 +31,6 @@ double Seconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-bool FileExists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
-}
-
 void Write(const char* end) {
   LoadProgress& progress = gLoadProgress;
   // \r and clear-to-end-of-line: the line is rewritten in place.
@@ -45,16 +40,12 @@ void Write(const char* end) {
 
 }  // namespace
 
-void LoadProgressStart(const char* dataPath, uint32_t level) {
+void LoadProgressStart(const LoadRequest& request) {
   LoadProgress& progress = gLoadProgress;
   if (!isatty(STDERR_FILENO)) return;
-  char terra[32], sea[32];
-  LevelFileName(terra, sizeof terra, "terra", level);
-  LevelFileName(sea, sizeof sea, "sea", level);
-  const std::string folder = std::string(dataPath) + "/";
-  const bool derive = !FileExists(folder + terra) || !FileExists(folder + sea);
-  progress.head = "redsphere: loading level " + std::to_string(level) + " from " + dataPath;
-  if (derive) progress.head += ", deriving the terraformed colours and the sea (first run only)";
+  progress.head = "redsphere: loading level " + std::to_string(request.level) + " from " + request.folder;
+  if (!DerivedCachesReady(request))
+    progress.head += ", deriving the terraformed colours and the sea (once for this data and texture limit)";
   progress.head += " ...";
   progress.active = true;
   progress.start = progress.lastWrite = Seconds();

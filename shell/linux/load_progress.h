@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
-// Starts the line: the level, the folder, and whether the derived caches will be made this time.
-void LoadProgressStart(const char* dataPath, uint32_t level);
+struct LoadRequest;
+
+// Starts the line: the level, the folder, and whether the derived tables will be derived this time.
+void LoadProgressStart(const LoadRequest& request);
 // Rewrites the elapsed time in place, at most ten times a second. Every loading frame.
 void LoadProgressUpdate();
 // Ends the line with the total time. Once, when the scene is ready.

@@ -15,7 +15,9 @@
 #include "camera/control_step.h"
 #include "gl/gl_setup.h"
 #include "gl/overlays.h"
+#include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
+#include "shell/failure_report.h"
 #include "shell/linux/foreign_window.h"
 #include "shell/linux/frame_files.h"
 #include "shell/linux/key_map.h"
@@ -58,7 +60,7 @@ LinuxWindow gLinux{};
 
 bool Manual() { return gSaverSettings.AutoControl == 0; }
 
-void Fail(const std::string& what) { std::fprintf(stderr, "redsphere: %s\n", what.c_str()); }
+void Fail(const std::string& what) { ReportFailure("%s", what.c_str()); }
 
 // NOTE: an X server can reset a connection made just as another client's goes away (Xvfb does
 // so a few times in a hundred); a short wait and another try gets through.
@@ -223,7 +225,7 @@ bool CreateSaver(const LinuxOptions& options) {
     DrawLoadingText(saver.width, saver.height);
     SDL_GL_SwapWindow(shell.window);
   }
-  LoadProgressStart(gSaverSettings.DataPath, gSaverSettings.MaxPPD);
+  LoadProgressStart(RequestFromSettings());
   StartLoader();
   return true;
 }

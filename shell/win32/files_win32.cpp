@@ -1,34 +1,102 @@
 // Windows side of the file and folder queries in shell/platform.h.
-#include <direct.h>
-#include <io.h>
 #include <windows.h>
+#include <io.h>
+#include <shlobj.h>
 
-#include <cstdlib>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "shell/platform.h"
+#include "shell/win32/user_folders.h"
 
-char* PlatformGetCwd() { return _getcwd(nullptr, 0); }
+namespace {
 
-bool PlatformChdir(const char* path) { return _chdir(path) == 0; }
+// The narrow paths of the portable code are in the ANSI code page, as fopen reads them.
+std::wstring Wide(const char* text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+  wide.resize(static_cast<size_t>(length - 1));
+  return wide;
+}
+
+bool Narrow(const std::wstring& wide, char* out, size_t size) {
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 0 || static_cast<size_t>(length) > size) return false;
+  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out, length, nullptr, nullptr);
+  return true;
+}
+
+HANDLE OsHandle(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+}  // namespace
+
+std::wstring RedsphereAppDataFolder() {
+  wchar_t folder[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) {
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder))) return std::wstring();
+  }
+  if (folder[0] == L'\0') return std::wstring();
+  return std::wstring(folder) + L"\\Redsphere";
+}
+
+PathKind PlatformPathKind(const char* path) {
+  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
+  return PathKind::File;
+}
 
 int64_t PlatformFileLength(FILE* file) { return _filelengthi64(_fileno(file)); }
 
-void PlatformScanDirectory(const char* prefix, bool (*visit)(const char* name, void* user), void* user) {
+bool PlatformFileModified(FILE* file, int64_t* modified) {
+  FILETIME written;
+  if (!GetFileTime(OsHandle(file), nullptr, nullptr, &written)) return false;
+  *modified = static_cast<int64_t>((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+  return true;
+}
+
+bool PlatformSeek(FILE* file, int64_t offset) { return _fseeki64(file, offset, SEEK_SET) == 0; }
+
+bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)(const char* name, void* user),
+                           void* user) {
   // FindFirstFileA matches the pattern without regard to letter case.
-  const std::string pattern = std::string(prefix) + "*";
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += std::string(prefix) + "*";
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  if (search == INVALID_HANDLE_VALUE) {
+    // An empty match is a folder that could be listed; a missing folder or a refusal is not.
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
+  }
   do {
     if (!visit(found.cFileName, user)) break;
   } while (FindNextFileA(search, &found));
   FindClose(search);
+  return true;
+}
+
+bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
+  const std::wstring wide = Wide(path);
+  const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return false;
+  std::wstring full(length, L'\0');
+  const DWORD written = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return false;
+  full.resize(written);
+  return Narrow(full, out, size);
 }
 
 const void* PlatformMapFile(FILE* file, uint64_t bytes) {
-  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-  HANDLE mapping = CreateFileMappingA(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
+  HANDLE mapping = CreateFileMappingA(OsHandle(file), nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
   // The view keeps the mapping object (and the file) alive after both handles are closed.
   const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(bytes));
@@ -37,3 +105,28 @@ const void* PlatformMapFile(FILE* file, uint64_t bytes) {
 }
 
 void PlatformUnmapFile(const void* view, uint64_t) { UnmapViewOfFile(view); }
+
+// NOTE: the replacement fails while another process has `to` open without FILE_SHARE_DELETE or
+// mapped (the C runtime's fopen shares no deletion); callers treat that as any other failure.
+bool PlatformReplaceFile(const char* from, const char* to) {
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool PlatformMakeFolders(const char* path) {
+  const std::wstring wide = Wide(path);
+  // Every parent first; "C:" and the "\\server\share" head of a UNC path simply fail to be made.
+  for (size_t i = 1; i < wide.size(); ++i) {
+    if (!IsSeparator(wide[i]) || IsSeparator(wide[i - 1])) continue;
+    CreateDirectoryW(wide.substr(0, i).c_str(), nullptr);
+  }
+  CreateDirectoryW(wide.c_str(), nullptr);
+  return PlatformPathKind(path) == PathKind::Folder;
+}
+
+bool PlatformUserCacheFolder(char* out, size_t size) {
+  const std::wstring base = RedsphereAppDataFolder();
+  if (base.empty()) return false;
+  return Narrow(base + L"\\cache", out, size);
+}
+
+uint32_t PlatformProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }

@@ -13,6 +13,7 @@
 #include "mapdata/level_scan.h"
 #include "resources/resource_ids.h"
 #include "settings/saver_settings.h"
+#include "shell/failure_report.h"
 #include "shell/saver_window.h"
 #include "shell/win32/scrnsave/saver_host.h"
 #include "shell/win32/wgl_context.h"
@@ -41,7 +42,10 @@ LRESULT CreateSaver(HWND window) {
 
   DEVMODEA mode = {};
   mode.dmSize = sizeof mode;
-  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) return -1;
+  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+    ReportFailure("the display mode cannot be read (EnumDisplaySettings failed)");
+    return -1;
+  }
   SetRefreshRate(mode.dmDisplayFrequency);
   RECT client;
   GetClientRect(window, &client);
@@ -50,11 +54,17 @@ LRESULT CreateSaver(HWND window) {
 
   gWin32.deviceContext = GetDC(window);
   gWin32.glContext = CreateSaverContext(hMainInstance, gWin32.deviceContext);
-  if (!gWin32.glContext) return -1;
+  if (!gWin32.glContext) {
+    ReportFailure("no OpenGL context with extensions on this display (pixel format, context or glewInit failed)");
+    return -1;
+  }
   // Two vertical retraces per swap: the frame rate the pacing aims at.
   if (WGLEW_EXT_swap_control) wglSwapIntervalEXT(2);
   SetBaseGlState();
-  if (!CreateOverlayResources(hMainInstance, gWin32.deviceContext)) return -1;
+  if (!CreateOverlayResources(hMainInstance, gWin32.deviceContext)) {
+    ReportFailure("the font and help picture cannot be made (out of GDI or memory resources)");
+    return -1;
+  }
   for (int buffer = 0; buffer < 2; ++buffer) {
     glClear(GL_COLOR_BUFFER_BIT);
     DrawLoadingText(saver.width, saver.height);

@@ -27,6 +27,9 @@ std::vector<int32_t> Scan(const TempFolder& folder, int32_t capacity = kLevelLis
 
 void Touch(const TempFolder& folder, const std::string& name) { ASSERT_TRUE(WriteFileBytes((folder / name).string(), "", 0)); }
 
+// A level counts only when its node file exists under its own name: "nodes", the level in
+// decimal without leading zeros, ".hex". Half-written files of the data builder and other names
+// that merely contain a level are passed over.
 TEST(LevelScan, NamesToLevels) {
   struct Case {
     std::vector<std::string> names;
@@ -34,20 +37,21 @@ TEST(LevelScan, NamesToLevels) {
   } cases[] = {
       {{"nodes8.hex", "nodes32.hex"}, {8, 32}},
       {{"nodes32.hex", "nodes8.hex"}, {8, 32}},
-      {{"nodes8.hex", "nodes8.bak"}, {8, 8}},
-      {{"nodes08.hex"}, {8}},
-      {{"nodes0.hex", "nodes.hex", "areoid16.hex", "xnodes4.hex"}, {}},
-      {{"nodes_v2_16.hex"}, {2}},
-      {{"nodes16.hex", "nodes16.old", "nodes8.hex", "topo32.hex"}, {8, 16, 16}},
+      {{"nodes8.hex", "nodes8.bak"}, {8}},
+      {{"nodes16.hex.tmp", "nodes8.hex.1234.tmp", "nodes8.hex"}, {8}},
+      {{"nodes16.hex.tmp"}, {}},
+      {{"nodes08.hex", "nodes0.hex", "nodes.hex", "areoid16.hex", "xnodes4.hex", "nodes_v2_16.hex"}, {}},
+      {{"nodes16.hex", "nodes16.old", "nodes8.hex", "topo32.hex"}, {8, 16}},
+      {{"nodes1024.hex", "nodes1025.hex", "nodes99999999999999999999.hex"}, {1024}},
   };
   for (const Case& c : cases) {
     TempFolder folder;
     for (const std::string& name : c.names) Touch(folder, name);
     EXPECT_EQ(Scan(folder), c.levels) << c.names.front();
   }
-  TempFolder withFolder;  // a folder counts as much as a file
-  std::filesystem::create_directory(withFolder / "nodes16");
-  EXPECT_EQ(Scan(withFolder), std::vector<int32_t>{16});
+  TempFolder withFolder;  // a folder of that name is no node file
+  std::filesystem::create_directory(withFolder / "nodes16.hex");
+  EXPECT_EQ(Scan(withFolder), std::vector<int32_t>{});
 }
 
 TEST(LevelScan, StopsAtCapacityAndSorts) {
@@ -72,12 +76,50 @@ TEST(LevelScan, UnreachableFolderGivesNothingAndKeepsTheWorkingDirectory) {
   EXPECT_TRUE(Scan(folder).empty());  // reachable but empty
 }
 
-TEST(LevelScan, ChosenLevelFallsBackToEight) {
-  const int32_t only8[] = {8}, eightAnd32[] = {8, 32};
-  EXPECT_EQ(ChooseLevel(16, only8, 1), 8u);
-  EXPECT_EQ(ChooseLevel(32, eightAnd32, 2), 32u);
-  EXPECT_EQ(ChooseLevel(8, eightAnd32, 2), 8u);
-  EXPECT_EQ(ChooseLevel(16, nullptr, 0), 8u);
+// A stored level the folder lacks gives way to the nearest one it has (the lower of two equally
+// near); a folder with none leaves the fallback level, which the loader then reports missing.
+TEST(LevelScan, ChosenLevelIsTheNearestPresent) {
+  struct Case {
+    uint32_t maxPPD;
+    std::vector<std::string> names;
+    uint32_t chosen;
+  } cases[] = {
+      {16, {"nodes8.hex"}, 8},
+      {32, {"nodes8.hex", "nodes32.hex"}, 32},
+      {8, {"nodes16.hex", "nodes32.hex", "nodes8.hex.tmp"}, 16},
+      {64, {"nodes8.hex", "nodes16.hex", "nodes32.hex"}, 32},
+      {12, {"nodes8.hex", "nodes16.hex"}, 8},
+      {14, {"nodes8.hex", "nodes16.hex"}, 16},
+      {4, {"nodes32.hex", "nodes8.hex"}, 8},
+      {16, {}, 8},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    for (const std::string& name : c.names) Touch(folder, name);
+    const std::vector<int32_t> levels = Scan(folder);
+    EXPECT_EQ(ChooseLevel(c.maxPPD, levels.data(), static_cast<int32_t>(levels.size())), c.chosen) << c.maxPPD;
+  }
+}
+
+// The settings dialog's line: the levels, or why there are none.
+TEST(LevelScan, FolderDescriptions) {
+  TempFolder folder;
+  const std::string path = folder.str();
+  char line[512];
+  const int32_t levels[] = {8, 16};
+  DescribeDataFolder(path.c_str(), levels, 2, line, sizeof line);
+  EXPECT_EQ(std::string(line), "Map data in " + path + ": levels 8, 16");
+  DescribeDataFolder(path.c_str(), levels, 1, line, sizeof line);
+  EXPECT_EQ(std::string(line), "Map data in " + path + ": level 8");
+  DescribeDataFolder(path.c_str(), nullptr, 0, line, sizeof line);
+  EXPECT_EQ(std::string(line), "No map data in " + path + ": it holds no node file such as nodes8.hex");
+  const std::string missing = (folder / "missing").string();
+  DescribeDataFolder(missing.c_str(), nullptr, 0, line, sizeof line);
+  EXPECT_EQ(std::string(line), "No map data in " + missing + ": the folder does not exist");
+  Touch(folder, "nodes8.hex");
+  const std::string file = (folder / "nodes8.hex").string();
+  DescribeDataFolder(file.c_str(), nullptr, 0, line, sizeof line);
+  EXPECT_EQ(std::string(line), "No map data in " + file + ": it is not a folder");
 }
 
 }  // namespace

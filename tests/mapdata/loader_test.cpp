@@ -2,6 +2,7 @@
 // length, and every broken file ending the process with status 1 (the saver simply closes).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -69,48 +70,111 @@ TEST_F(LoadFixture, ValidSetFillsEveryTable) {
   EXPECT_EQ(std::memcmp(map.stars + 20, set.dimStars.data(), 20 * 12), 0);
 }
 
-TEST_F(LoadFixture, CachesAreWrittenThenReadNotDerived) {
+TEST_F(LoadFixture, CachesAreWrittenBesideTheData) {
   WriteSet();
   Load();
   const uint64_t terraBytes = uint64_t{4} * gMapData.nodeCount;
-  EXPECT_EQ(std::filesystem::file_size(Path("terra8.hex")), terraBytes);
-  EXPECT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 2048 * 1024);
-  EXPECT_FALSE(std::filesystem::exists(Path("terra8.hex.tmp")));
-  EXPECT_EQ(std::memcmp(ReadFileBytes(Path("terra8.hex")).data(), gMapData.terra, terraBytes), 0);
-
-  // Plant recognisable caches of the right length: a second start must show them as they are.
-  FreeMapData();  // Windows cannot replace a file while its pages are mapped
-  std::vector<uint8_t> terra(terraBytes), sea(uint64_t{4} * 2048 * 1024);
-  for (size_t k = 0; k < terra.size(); ++k) terra[k] = static_cast<uint8_t>(k * 13);
-  for (size_t k = 0; k < sea.size(); ++k) sea[k] = static_cast<uint8_t>(k * 7 + 1);
-  ASSERT_TRUE(WriteFileBytes(Path("terra8.hex"), terra.data(), terra.size()));
-  ASSERT_TRUE(WriteFileBytes(Path("sea8.hex"), sea.data(), sea.size()));
-  Load();
-  EXPECT_EQ(std::memcmp(gMapData.terra, terra.data(), terra.size()), 0);
-  EXPECT_EQ(std::memcmp(gMapData.seaImage, sea.data(), sea.size()), 0);
+  EXPECT_EQ(std::filesystem::file_size(Path("terra8.hex")), terraBytes + kCacheTrailerBytes);
+  EXPECT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 2048 * 1024 + kCacheTrailerBytes);
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+  EXPECT_EQ(std::memcmp(CacheTable(Path("terra8.hex")).data(), gMapData.terra, terraBytes), 0);
+  EXPECT_EQ(UserCache("terra8.hex"), "");
 }
 
-TEST_F(LoadFixture, WrongLengthCachesAreRebuilt) {
+// Each case starts from caches the loader wrote and then overwrote with recognisable tables, and
+// changes one thing: a cache is read as it is while it matches the data it was derived from, and
+// derived anew (never read) once it does not.
+TEST_F(LoadFixture, CachesAreReadOnlyWhileTheyMatchTheirData) {
+  auto touch = [this](const char* name) {
+    const std::filesystem::path path = Path(name);
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) - std::chrono::hours(1));
+  };
+  auto truncate = [this](const char* name, size_t keep) {
+    std::vector<uint8_t> bytes = ReadFileBytes(Path(name));
+    ASSERT_TRUE(WriteFileBytes(Path(name), bytes.data(), keep == 0 ? bytes.size() - 1 : keep));
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    bool terraRebuilt, seaRebuilt;
+  } cases[] = {
+      {"nothing changed", [] {}, false, false},
+      {"topo8.hex rewritten", [&] { touch("topo8.hex"); }, true, true},
+      {"mars8.hex rewritten", [&] { touch("mars8.hex"); }, true, true},
+      {"nodes8.hex rewritten", [&] { touch("nodes8.hex"); }, true, true},
+      {"terra8.hex one byte short", [&] { truncate("terra8.hex", 0); }, true, false},
+      {"terra8.hex without its trailer, as older caches were",
+       [&] { truncate("terra8.hex", 4 * set.topo.size()); }, true, false},
+      {"sea8.hex derived where textures were limited to 1024", [&] {
+         gMapData.maxTextureSize = 1024;
+         Load();
+         ASSERT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 1024 * 512 + kCacheTrailerBytes);
+         FreeMapData();
+         gMapData.maxTextureSize = 16384;
+       }, false, true},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(folder.path);
+    std::filesystem::create_directory(folder.path);
+    WriteSet();
+    Load();
+    const std::vector<uint8_t> goodTerra = CacheTable(Path("terra8.hex")), goodSea = CacheTable(Path("sea8.hex"));
+    FreeMapData();
+    const std::vector<uint8_t> plantedTerra = PlantTable(Path("terra8.hex"), 1);
+    const std::vector<uint8_t> plantedSea = PlantTable(Path("sea8.hex"), 2);
+    c.change();
+    // What the Linux program's loading line says before the loader has looked.
+    EXPECT_EQ(DerivedCachesReady(RequestFromSettings()), !c.terraRebuilt && !c.seaRebuilt) << c.what;
+    Load();
+    const std::vector<uint8_t>& terra = c.terraRebuilt ? goodTerra : plantedTerra;
+    const std::vector<uint8_t>& sea = c.seaRebuilt ? goodSea : plantedSea;
+    ASSERT_EQ(gMapData.seaWidth, 2048u) << c.what;
+    EXPECT_EQ(std::memcmp(gMapData.terra, terra.data(), terra.size()), 0) << c.what;
+    EXPECT_EQ(std::memcmp(gMapData.seaImage, sea.data(), sea.size()), 0) << c.what;
+    EXPECT_EQ(CacheTable(Path("terra8.hex")), terra) << c.what;
+    EXPECT_EQ(CacheTable(Path("sea8.hex")), sea) << c.what;
+    FreeMapData();
+  }
+}
+
+// A data folder that takes no cache (its cache names are folders here, so even an administrator
+// cannot write them) still loads; the caches go to the user's cache folder and are read from there.
+// Without that folder either, nothing is cached and the load still succeeds.
+TEST_F(LoadFixture, DataFolderThatTakesNoCachesStillLoads) {
   WriteSet();
   Load();
-  const std::vector<uint8_t> goodTerra = ReadFileBytes(Path("terra8.hex"));
-  const std::vector<uint8_t> goodSea = ReadFileBytes(Path("sea8.hex"));
-
-  // A sea cache written where textures were limited to 1024 is 1024 x 512: wrong here.
+  const std::vector<uint8_t> goodTerra = CacheTable(Path("terra8.hex")), goodSea = CacheTable(Path("sea8.hex"));
   FreeMapData();
-  gMapData.maxTextureSize = 1024;
-  std::filesystem::remove(Path("sea8.hex"));
-  Load();
-  EXPECT_EQ(gMapData.seaWidth, 1024u);
-  EXPECT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 1024 * 512);
-
-  FreeMapData();
-  ASSERT_TRUE(WriteFileBytes(Path("terra8.hex"), goodTerra.data(), goodTerra.size() - 1));
-  gMapData.maxTextureSize = 16384;
-  Load();
-  EXPECT_EQ(ReadFileBytes(Path("terra8.hex")), goodTerra);
-  EXPECT_EQ(ReadFileBytes(Path("sea8.hex")), goodSea);
-  EXPECT_EQ(std::memcmp(gMapData.seaImage, goodSea.data(), goodSea.size()), 0);
+  const std::string notAFolder = (userFolder / "a-file").string();
+  ASSERT_TRUE(WriteFileBytes(notAFolder, "x", 1));
+  for (bool userFolderUsable : {true, false}) {
+    SCOPED_TRACE(userFolderUsable ? "with a user cache folder" : "without a user cache folder");
+    for (const char* name : {"terra8.hex", "sea8.hex"}) {
+      std::filesystem::remove_all(Path(name));
+      std::filesystem::create_directories(folder / name / "blocker");
+    }
+    UseUserFolders(userFolderUsable ? userFolder.str() : notAFolder);
+    Load();
+    EXPECT_EQ(std::memcmp(gMapData.terra, goodTerra.data(), goodTerra.size()), 0);
+    EXPECT_EQ(std::memcmp(gMapData.seaImage, goodSea.data(), goodSea.size()), 0);
+    FreeMapData();
+    const std::string terraPath = UserCache("terra8.hex"), seaPath = UserCache("sea8.hex");
+    if (!userFolderUsable) {
+      EXPECT_EQ(terraPath, "");
+      continue;
+    }
+    ASSERT_NE(terraPath, "");
+    ASSERT_NE(seaPath, "");
+    EXPECT_EQ(CacheTable(terraPath), goodTerra);
+    EXPECT_EQ(CacheTable(seaPath), goodSea);
+    const std::vector<uint8_t> planted = PlantTable(terraPath, 3);
+    Load();
+    EXPECT_EQ(std::memcmp(gMapData.terra, planted.data(), planted.size()), 0);
+    FreeMapData();
+    std::filesystem::remove_all(userFolder / "redsphere");
+    std::filesystem::remove_all(userFolder / "Redsphere");
+  }
 }
 
 TEST_F(LoadFixture, StarFilesKeepWholeRecordsOnly) {
@@ -168,9 +232,11 @@ TEST(LoaderSizes, SeaAndCloudWidthsByLevelAndTextureLimit) {
   }
 }
 
-// Each case breaks one thing in an otherwise valid folder; the load must end with status 1.
-TEST_F(LoadFixture, BrokenDataEndsTheProcessWithStatusOne) {
+// Each case breaks one thing in an otherwise valid folder; the load must end with status 1 and a
+// line that names the file (or the step) and why.
+TEST_F(LoadFixture, BrokenDataEndsTheProcessWithAReason) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  ChildTempFolders children;
   auto resize = [this](const std::string& name, int64_t delta) {
     std::vector<uint8_t> bytes = ReadFileBytes(Path(name));
     bytes.resize(static_cast<size_t>(static_cast<int64_t>(bytes.size()) + delta), 0);
@@ -179,48 +245,49 @@ TEST_F(LoadFixture, BrokenDataEndsTheProcessWithStatusOne) {
   auto writeCounts = [this](const std::vector<uint32_t>& counts, const char* name = "nodes8.hex") {
     ASSERT_TRUE(WriteFileBytes(Path(name), counts.data(), counts.size() * 4));
   };
+  auto changeRow = [&](size_t row, uint32_t count) {
+    std::vector<uint32_t> counts = set.counts;
+    counts[row] = count;
+    writeCounts(counts);
+  };
+  // Patterns stay within what GoogleTest's own regular expressions (Windows) understand.
   struct Case {
     const char* what;
     std::function<void()> breakIt;
+    const char* line;
   } cases[] = {
-      {"data folder missing", [&] { std::filesystem::remove_all(folder.path); }},
-      {"node file missing", [&] { std::filesystem::remove(Path("nodes8.hex")); }},
-      {"areoid one node short", [&] { resize("areoid8.hex", -2); }},
-      {"topo one node long", [&] { resize("topo8.hex", 2); }},
-      {"mars one byte short", [&] { resize("mars8.hex", -1); }},
-      {"sun 16383 bytes", [&] { resize("sun.hex", -1); }},
-      {"sun 16385 bytes", [&] { resize("sun.hex", 1); }},
-      {"starsdim missing", [&] { std::filesystem::remove(Path("starsdim.hex")); }},
-      {"starsbr missing", [&] { std::filesystem::remove(Path("starsbr.hex")); }},
-      {"clouds8 missing", [&] { std::filesystem::remove(Path("clouds8.hex")); }},
-      {"clouds8 short", [&] { resize("clouds8.hex", -4); }},
-      {"rows not a whole level", [&] { resize("nodes8.hex", -4); }},
-      {"fewer than 181 rows", [&] { writeCounts(std::vector<uint32_t>(180, 1)); }},
-      {"south pole row of 2", [&] {
-         std::vector<uint32_t> counts = set.counts;
-         counts[0] = 2;
-         writeCounts(counts);
-       }},
-      {"empty row", [&] {
-         std::vector<uint32_t> counts = set.counts;
-         counts[700] = 0;
-         writeCounts(counts);
-       }},
-      {"row longer than 360 * ppd", [&] {
-         std::vector<uint32_t> counts = set.counts;
-         counts[720] = 2881;
-         writeCounts(counts);
-       }},
+      {"data folder missing", [&] { std::filesystem::remove_all(folder.path); },
+       "redsphere: data folder .*: it does not exist"},
+      {"node file missing", [&] { std::filesystem::remove(Path("nodes8.hex")); },
+       "redsphere: nodes8\\.hex in .*: cannot open it"},
+      {"node file cut short", [&] { resize("nodes8.hex", -4); },
+       "redsphere: nodes8\\.hex in .*: 5,760 bytes, expected 5,764 .4 bytes for each of the 1,441 rows of level 8"},
+      {"node file cut mid-row", [&] { resize("nodes8.hex", -1); }, "nodes8\\.hex in .*: 5,763 bytes, expected 5,764"},
+      {"fewer than 181 rows", [&] { writeCounts(std::vector<uint32_t>(180, 1)); },
+       "nodes8\\.hex in .*: 720 bytes, expected 5,764"},
+      {"the rows of level 16 in nodes8.hex", [&] { writeCounts(MakeTestDataSet(16).counts); },
+       "nodes8\\.hex in .*: 11,524 bytes, expected 5,764"},
+      {"south pole row of 2", [&] { changeRow(0, 2); }, "nodes8\\.hex in .*: the south-pole row holds 2 nodes"},
+      {"empty row", [&] { changeRow(700, 0); }, "nodes8\\.hex in .*: row 700 holds 0 nodes, expected 1 to 2,880"},
+      {"row longer than 360 * ppd", [&] { changeRow(720, 2881); }, "nodes8\\.hex in .*: row 720 holds 2,881 nodes"},
       {"node total past 32 bits", [&] {
          // Level 258: 46,441 rows of 92,880 nodes each, about 4.3 billion nodes.
          std::vector<uint32_t> counts(180 * 258 + 1, 360 * 258);
          counts[0] = 1;
          writeCounts(counts, "nodes258.hex");
          gSaverSettings.MaxPPD = 258;
-       }},
-      {"terra cache cannot be written", [&] {
-         std::filesystem::create_directories(folder / "terra8.hex" / "blocker");
-       }},
+       }, "nodes258\\.hex in .*: 4,313,347,201 nodes in all"},
+      {"level past the highest", [&] { gSaverSettings.MaxPPD = 100000; }, "level 100000 in .*: the program loads levels 1 to"},
+      {"areoid one node short", [&] { resize("areoid8.hex", -2); },
+       "areoid8\\.hex in .*bytes, expected .*2 bytes for each of the .* nodes of nodes8\\.hex"},
+      {"topo one node long", [&] { resize("topo8.hex", 2); }, "topo8\\.hex in .*bytes, expected"},
+      {"mars one byte short", [&] { resize("mars8.hex", -1); }, "mars8\\.hex in .*bytes, expected"},
+      {"sun 16383 bytes", [&] { resize("sun.hex", -1); }, "sun\\.hex in .*: 16,383 bytes, expected 16,384"},
+      {"sun 16385 bytes", [&] { resize("sun.hex", 1); }, "sun\\.hex in .*: 16,385 bytes, expected 16,384"},
+      {"starsdim missing", [&] { std::filesystem::remove(Path("starsdim.hex")); }, "starsdim\\.hex in .*: cannot open"},
+      {"starsbr missing", [&] { std::filesystem::remove(Path("starsbr.hex")); }, "starsbr\\.hex in .*: cannot open"},
+      {"clouds8 missing", [&] { std::filesystem::remove(Path("clouds8.hex")); }, "clouds8\\.hex in .*: cannot open"},
+      {"clouds8 short", [&] { resize("clouds8.hex", -4); }, "clouds8\\.hex in .*: 8,388,604 bytes, expected 8,388,608"},
   };
   for (const Case& c : cases) {
     TempFolder fresh;
@@ -229,7 +296,7 @@ TEST_F(LoadFixture, BrokenDataEndsTheProcessWithStatusOne) {
     std::filesystem::copy(fresh.path, folder.path);
     gSaverSettings.MaxPPD = 8;
     c.breakIt();
-    EXPECT_EXIT((LoadMapData(), std::exit(0)), ::testing::ExitedWithCode(1), "") << c.what;
+    EXPECT_EXIT((LoadMapData(), std::exit(0)), ::testing::ExitedWithCode(1), c.line) << c.what;
   }
 }
 

@@ -1,4 +1,5 @@
-// A fresh folder under the system's temporary folder, removed with everything in it at scope end.
+// A fresh folder under the system's temporary folder (or under $REDSPHERE_TEST_TEMP when that is
+// set), removed with everything in it at scope end.
 #pragma once
 
 #include <filesystem>
@@ -13,4 +14,13 @@ struct TempFolder {
   std::filesystem::path path;
   std::string str() const { return path.string(); }
   std::filesystem::path operator/(const std::string& name) const { return path / name; }
+};
+
+// For a test with death tests: a child process ends without running destructors, so the folders
+// it makes would outlive it. While this lives, every TempFolder (the children's too, which inherit
+// the environment) is made inside one folder that this removes at scope end.
+struct ChildTempFolders {
+  ChildTempFolders();
+  ~ChildTempFolders();
+  TempFolder root;
 };

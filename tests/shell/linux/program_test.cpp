@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "mapdata/derived_cache.h"
 #include "settings/saver_settings.h"
 #include "tests/shell/linux/program_harness.h"
 #include "tests/support/temp_folder.h"
@@ -58,6 +59,7 @@ class LinuxProgram : public ::testing::Test {
     std::vector<EnvChange> env = {{"HOME", home.string()},
                                   {"XDG_CONFIG_HOME", config.string()},
                                   {"XDG_DATA_HOME", (temp / "share").string()},
+                                  {"XDG_CACHE_HOME", (temp / "cache").string()},
                                   {"XSCREENSAVER_WINDOW", "", true}};
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
@@ -229,13 +231,13 @@ TEST_F(LinuxProgram, WindowShowsLoadingThenTheGlobe) {
   fs::create_directories(full);
   const TestDataSet fullSet = MakeTestDataSet(8, true);
   ASSERT_TRUE(WriteTestDataSet(full.string(), fullSet));
-  // The loader writes its derived caches under name.tmp before renaming them into place. A FIFO
-  // in that place holds the loader at its open until the test reads from it: "Loading..." stays
-  // on the screen exactly as long as the test needs.
-  const fs::path fifo = full / "terra8.hex.tmp";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // The loader writes its first derived cache under terra8.hex.<pid>-0.tmp before putting it in
+  // place. A FIFO there, made while the program is still starting, holds the loader at its open
+  // until the test reads from it: "Loading..." stays on the screen exactly as long as the test needs.
   Program program;
   Start(program, WindowArgs({"--data", full.string()}));
+  const fs::path fifo = full / ("terra8.hex." + std::to_string(program.pid) + "-0.tmp");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   WindowPlace place;
   Picture loading;
   ASSERT_TRUE(PollUntil([&] {
@@ -247,10 +249,11 @@ TEST_F(LinuxProgram, WindowShowsLoadingThenTheGlobe) {
   EXPECT_GT(look.textPixels, 100) << "\"Loading...\" in its colour";
   EXPECT_EQ(look.pixelsOutsideBand, 0) << "nothing but the text while loading";
 
-  // Let the loader go: read what it writes through the FIFO, one colour per node.
+  // Let the loader go: read what it writes through the FIFO, one colour per node and the cache's
+  // trailer.
   const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  const size_t expected = 4 * fullSet.mars.size();
+  const size_t expected = 4 * fullSet.mars.size() + kCacheTrailerBytes;
   size_t received = 0;
   for (int wait = 0; wait < 4000 && received < expected; ++wait) {
     pollfd ready{reader, POLLIN, 0};

@@ -308,13 +308,29 @@ def case_manual(session, args):
 
 # ---- Loading failures -----------------------------------------------------------------------------
 
+def failure_log(session):
+    """The lines of the saver's failure log in the prefix's local application data."""
+    users = os.path.join(session.prefix, "drive_c", "users")
+    for user in sorted(os.listdir(users)):
+        path = os.path.join(users, user, "AppData", "Local", "Redsphere", "redsphere.log")
+        if os.path.isfile(path):
+            with open(path, encoding="utf-8", errors="replace") as log_file:
+                return log_file.read().splitlines()
+    return []
+
+
 def case_missing_data(session, args):
     """A data folder that is missing ends the saver with status 1; a folder whose data fails late
-    in loading does so after "Loading..." was on the screen."""
+    in loading does so after "Loading..." was on the screen. Each failure leaves its reason in the
+    user's redsphere.log."""
     session.set_registry(session.windows_path(os.path.join(session.folder, "no-such-folder")),
                          dict(DEFAULTS, AutoControl=1))
     saver = start_saver(session, args, "/s")
     end_with_status(session, saver, "/s with a missing data folder", 1)
+    lines = failure_log(session)
+    check(len(lines) == 1 and "redsphere: data folder " in lines[0] and "no-such-folder: it does not exist" in lines[0],
+          f"the log after a missing data folder: {lines}")
+    log(f"logged: {lines[-1]}")
 
     # The sun image is read after the terraformed colours and the sea image are derived, which
     # takes level 32 a few seconds.
@@ -324,6 +340,10 @@ def case_missing_data(session, args):
     saver = start_saver(session, args, "/s")
     watch(session, saver, '"Loading..." with the sun image missing', loading_shown, label="loading", step=0.05)
     end_with_status(session, saver, "/s with the sun image missing", 1)
+    lines = failure_log(session)
+    check(len(lines) == 2 and "redsphere: sun.hex in " in lines[1] and "cannot open it" in lines[1],
+          f"the log after a missing sun image: {lines}")
+    log(f"logged: {lines[-1]}")
 
 
 # ---- Preview --------------------------------------------------------------------------------------
@@ -450,6 +470,9 @@ def case_settings(session, args):
            sunpos__pos=4, sunpos__min=0, sunpos__max=4, period__pos=1, period__min=1, period__max=10,
            relief__pos=10, relief__min=1, relief__max=10,
            resolution__count=3, resolution__items="8,16,32", resolution__sel=0)
+    status = states[0].get("data_status.text", "")
+    check(status == f"Map_data_in_{data}:_levels_8,_16,_32".replace(" ", "_"),
+          f"the data line under the controls reads {status}")
     expect(states[1], '"Once" chosen', terra_once__checked=1, terra_periodic__checked=0, period__enabled=0)
     expect(states[2], '"No" chosen', terra_no__checked=1, period__enabled=0)
     expect(states[3], '"Periodic" chosen', terra_periodic__checked=1, period__enabled=1, period__pos=1)

@@ -337,7 +337,7 @@ int HostPreviews(int argc, char** argv) {
 struct Control {
   int id;
   const char* name;
-  enum Kind { Button, Trackbar, Combo } kind;
+  enum Kind { Button, Trackbar, Combo, Text } kind;
 };
 
 const Control kControls[] = {
@@ -347,7 +347,7 @@ const Control kControls[] = {
     {IDC_SHADOWS, "shadows", Control::Button},       {IDC_ATMOSPHERE, "atmosphere", Control::Button},
     {IDC_CLOUDS, "clouds", Control::Button},         {IDC_SUNPOS, "sunpos", Control::Trackbar},
     {IDC_PERIOD, "period", Control::Trackbar},       {IDC_RELIEF, "relief", Control::Trackbar},
-    {IDC_RESOLUTION, "resolution", Control::Combo},
+    {IDC_RESOLUTION, "resolution", Control::Combo},  {IDC_DATA_STATUS, "data_status", Control::Text},
 };
 
 // Messages to the dialog's process; a hung dialog fails the step instead of hanging the test.
@@ -378,6 +378,17 @@ void DumpDialog(HWND dialog) {
         line += key + ".min=" + std::to_string(Send(item, TBM_GETRANGEMIN, 0, 0));
         line += key + ".max=" + std::to_string(Send(item, TBM_GETRANGEMAX, 0, 0));
         break;
+      case Control::Text: {
+        // Spaces become '_' so that the state line stays one field per value.
+        wchar_t text[512] = {};
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(item, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 10000, &length);
+        std::string value;
+        for (const wchar_t* c = text; *c; ++c) value += *c == L' ' ? '_' : static_cast<char>(*c < 128 ? *c : '?');
+        line += key + ".text=" + (value.empty() ? "-" : value);
+        break;
+      }
       case Control::Combo: {
         const LRESULT count = Send(item, CB_GETCOUNT, 0, 0);
         line += key + ".count=" + std::to_string(count);
