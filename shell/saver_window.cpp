@@ -133,9 +133,14 @@ void SaverFrame(bool hasFocus) {
   else LoadingFrame();
 }
 
-void SaverDestroy() {
+void SaverStopThreads() {
   // A saver ended while loading closes only once loading has finished.
   if (gSaverWindow.loader.joinable()) gSaverWindow.loader.join();
+  StopMeshWorker();
+}
+
+void SaverDestroy() {
+  SaverStopThreads();
   TeardownGl();
   FreeMapData();
   FreeOverlayImages();

@@ -56,6 +56,9 @@ void StartLoader();
 void SaverFrame(bool hasFocus);
 // Joins the loader, releases GL resources, map data and overlay images. Before the context goes.
 void SaverDestroy();
+// The threads' part of SaverDestroy: joins the loader (once loading has finished) and stops and
+// joins the mesh worker, without a GL call, for an end that has lost its context's display.
+void SaverStopThreads();
 
 // Key handlers and the mouse poll; false means "not handled": the saver's default ends it.
 bool SaverKeyDown(int32_t key);
