@@ -412,8 +412,8 @@ void RunLoop() {
     const bool wasReady = saver.ready;
     SaverFrame(HasFocus());
     if (wasReady && shell.mode == RunMode::Frames) WriteFrame();
-    // Events are taken between the frame and the swap, so F2 and Print Screen read the frame
-    // just drawn from the back buffer.
+    // F2 and Print Screen only ask for a picture; the next frame takes it from the back buffer
+    // before its swap (SaverTakeScreenshots).
     SDL_Event event;
     while (SDL_PollEvent(&event)) Dispatch(event);
     SDL_GL_SwapWindow(shell.window);
