@@ -23,6 +23,10 @@ void ReadGlCaps() {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
   caps.maxTextureSize = size;
   caps.largeTextures = size >= kLargeTextureSize;
+  GLint renderbuffer = 0;
+  if (HaveFramebuffers()) glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+  caps.maxRenderbufferSize = renderbuffer;
+  caps.shadowTargetIncomplete = false;
 }
 
-bool ShadowsInUse() { return gSaverSettings.Shadows && gGlCaps.version14; }
+bool ShadowsInUse() { return gSaverSettings.Shadows && gGlCaps.version14 && !gGlCaps.shadowTargetIncomplete; }

@@ -16,6 +16,9 @@ struct GlCaps {
   bool extFramebuffer;     // GL_EXT_framebuffer_object, when 3.0 is absent
   int32_t maxTextureSize;  // GL_MAX_TEXTURE_SIZE
   bool largeTextures;      // maxTextureSize >= 2048: the cloud layer can exist
+  int32_t maxRenderbufferSize;  // GL_MAX_RENDERBUFFER_SIZE with framebuffer objects, else 0
+  bool shadowTargetIncomplete;  // SetupGl found the shadow framebuffer incomplete: no shadows
+                                // for the rest of the session
 };
 
 extern GlCaps gGlCaps;
@@ -24,7 +27,8 @@ extern GlCaps gGlCaps;
 // context. Window thread.
 void ReadGlCaps();
 
-// Shadows are drawn when the setting asks for them and depth textures exist (OpenGL 1.4).
+// Shadows are drawn when the setting asks for them, depth textures exist (OpenGL 1.4) and the
+// shadow framebuffer, where one is made, was complete.
 bool ShadowsInUse();
 // Framebuffer objects through either entry-point family.
 inline bool HaveFramebuffers() { return gGlCaps.version30 || gGlCaps.extFramebuffer; }

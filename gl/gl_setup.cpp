@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include <cstdio>
+
 #include "camera/control_step.h"
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
@@ -12,6 +14,7 @@
 #include "mesh/mesh_worker.h"
 #include "render/lighting.h"
 #include "settings/saver_settings.h"
+#include "shell/failure_report.h"
 
 GlObjects gGlObjects{};
 
@@ -51,14 +54,29 @@ void CreateBuffers() {
   glBufferData(GL_ARRAY_BUFFER, stars * 4, gTextures.starColours, GL_STATIC_DRAW);
 }
 
-void CreateShadowTarget(int32_t width, int32_t height) {
+void BindWindowFramebuffer() {
+  if (gGlCaps.version30) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  else glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void DeleteShadowTarget() {
+  GlObjects& objects = gGlObjects;
+  if (objects.ShadowDepthTexture) glDeleteTextures(1, &objects.ShadowDepthTexture);
+  if (objects.ShadowFramebuffer) {
+    if (gGlCaps.version30) glDeleteFramebuffers(1, &objects.ShadowFramebuffer);
+    else if (gGlCaps.extFramebuffer) glDeleteFramebuffersEXT(1, &objects.ShadowFramebuffer);
+  }
+  objects.ShadowDepthTexture = objects.ShadowFramebuffer = 0;
+}
+
+// False when the framebuffer is incomplete; nothing of it is left then.
+bool CreateShadowTarget(int32_t width, int32_t height) {
   GlObjects& objects = gGlObjects;
   int32_t size = ShadowMapSize(width, height);
   objects.shadowWidth = objects.shadowHeight = size;
-  if (!HaveFramebuffers()) return;  // the shadow pass copies depth from the window instead
+  if (!HaveFramebuffers()) return true;  // the shadow pass copies depth from the window instead
 
-  GLint maxRenderbuffer = 0;
-  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxRenderbuffer);
+  const int32_t maxRenderbuffer = gGlCaps.maxRenderbufferSize;
   const int32_t limit = maxRenderbuffer < gGlCaps.maxTextureSize ? maxRenderbuffer : gGlCaps.maxTextureSize;
   if (size > limit) size = limit;
   objects.shadowWidth = objects.shadowHeight = size;
@@ -84,10 +102,10 @@ void CreateShadowTarget(int32_t width, int32_t height) {
     glReadBuffer(GL_NONE);
     status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
   }
-  if (status != GL_FRAMEBUFFER_COMPLETE)
-    FailLoad("the shadow framebuffer (%d x %d depth texture) is incomplete: status 0x%04x", size, size, status);
-  if (gGlCaps.version30) glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  else glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+  BindWindowFramebuffer();
+  if (status == GL_FRAMEBUFFER_COMPLETE) return true;
+  DeleteShadowTarget();
+  return false;
 }
 
 }  // namespace
@@ -140,7 +158,13 @@ void SetupGl(int32_t width, int32_t height) {
   first.reliefFactor = gInput.reliefTarget;
   BuildSceneTextures();
   if (gGlCaps.version15) CreateBuffers();
-  if (shadows) CreateShadowTarget(width, height);
+  // A driver that cannot complete the depth-only framebuffer costs the shadows, not the saver.
+  if (shadows && !CreateShadowTarget(width, height)) {
+    gGlCaps.shadowTargetIncomplete = true;
+    gMeshWorker.shadowsInUse = 0;
+    glClientActiveTexture(GL_TEXTURE0);
+    ReportFailure("shadows are off: the shadow framebuffer is incomplete on this OpenGL");
+  }
   StartMeshWorker();
 }
 
@@ -153,10 +177,6 @@ void TeardownGl() {
   if (gGlCaps.version15 && objects.buffers[0] != 0) glDeleteBuffers(kGlBufferCount, objects.buffers);
   ReleaseMeshWork();
   DeleteSceneTextures();
-  if (objects.ShadowDepthTexture) glDeleteTextures(1, &objects.ShadowDepthTexture);
-  if (objects.ShadowFramebuffer) {
-    if (gGlCaps.version30) glDeleteFramebuffers(1, &objects.ShadowFramebuffer);
-    else if (gGlCaps.extFramebuffer) glDeleteFramebuffersEXT(1, &objects.ShadowFramebuffer);
-  }
+  DeleteShadowTarget();
   objects = GlObjects{};
 }

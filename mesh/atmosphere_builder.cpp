@@ -25,7 +25,7 @@ float LimbAlpha(float a, float b, float distanceScale, float relief) {
   return std::max(0.8f - 51.56620156177409f * (b - a) * distanceScale / relief, 0.0f);
 }
 
-uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink sink) {
+uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink) {
   const MapData& map = gMapData;
   const float relief = view.relief;
   const double lift = static_cast<double>(layer.height) * relief;

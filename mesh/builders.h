@@ -31,11 +31,12 @@ struct BuildWork {
   const Colour* palette;  // kPaletteSize atmosphere colours
 };
 
-// Each returns the number of triangles written into the sink (at most layer.limit; a build that
-// would write more ends the process). Mesh worker thread; reads gMapData.
-uint32_t BuildSurface(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink sink);
-uint32_t BuildShell(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink sink);
-uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink sink);
+// Each returns the number of triangles written into the sink, which is also left in sink.count. A
+// build stops adding rows before one could pass sink.limit and sets sink.full; the caller then
+// thins that layer harder next time (layer.extraThinning). Mesh worker thread; reads gMapData.
+uint32_t BuildSurface(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink);
+uint32_t BuildShell(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink);
+uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink);
 
 // Entry i blends the dusty sky of the present look into the blue sky of the terraformed one.
 void FillAtmospherePalette(Colour* palette);

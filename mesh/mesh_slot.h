@@ -16,6 +16,7 @@ constexpr uint32_t kPlanetLimit = 420000;
 constexpr uint32_t kAtmosphereLimit = 45000;
 constexpr uint32_t kSlotTriangles = 525000;
 constexpr uint32_t kSlotTexturedTriangles = 60000;
+constexpr uint32_t kMeshGroups = 4;  // water, clouds, planet, atmosphere
 static_assert(kWaterLimit + kCloudLimit + kPlanetLimit + kAtmosphereLimit == kSlotTriangles);
 static_assert(kWaterLimit + kCloudLimit == kSlotTexturedTriangles);
 

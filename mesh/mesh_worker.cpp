@@ -24,6 +24,11 @@ constexpr int32_t kLargeTextureSize = 2048;      // the cloud texture needs text
 constexpr float kShellMargin = 5.0f;
 constexpr float kShadowedCloudMargin = 10.0f;    // clouds cast shadows from beyond the screen's edge
 constexpr float kSurfaceMargin = 2.6f;
+// A layer whose build reached its limit is thinned twice as hard by the next build, up to this
+// factor; one that used under 1 / kRelaxShare of its limit is thinned half as hard again (halving
+// the factor about quadruples the triangles, so the next build stays well inside the limit).
+constexpr uint32_t kMaxExtraThinning = 256;
+constexpr uint32_t kRelaxShare = 8;
 
 template <typename T>
 T* AllocateOrFail(size_t count) {
@@ -38,7 +43,16 @@ void Release(void* memory) { std::free(memory); }
 TriangleSink SinkAt(MeshSlot& slot, uint32_t first, uint32_t limit, bool textured) {
   return TriangleSink{slot.positions + 3 * size_t{first}, slot.normals + 3 * size_t{first},
                       textured ? nullptr : slot.colours + 3 * size_t{first},
-                      textured ? slot.texCoords + 3 * size_t{first} : nullptr, 0, limit};
+                      textured ? slot.texCoords + 3 * size_t{first} : nullptr, 0, limit, false};
+}
+
+void FollowLimit(uint32_t& extra, const TriangleSink& sink) {
+  if (extra < 1) extra = 1;
+  if (sink.full) {
+    if (extra < kMaxExtraThinning) extra *= 2;
+  } else if (extra > 1 && sink.count < sink.limit / kRelaxShare) {
+    extra /= 2;
+  }
 }
 
 }  // namespace
@@ -76,6 +90,7 @@ void SetupMeshWork(bool glVersion14) {
   std::memcpy(w.slots[0].projectionMatrix, kIdentity, sizeof kIdentity);
   w.slotIndex = 0;
   w.light = LightBox{};
+  for (uint32_t& extra : w.extraThinning) extra = 1;
 }
 
 void ReleaseMeshWork() {
@@ -182,8 +197,10 @@ void BuildMeshSlot(uint32_t s) {
     const float angle = kShellMargin * radius / (d - radius) + fovy;
     // The sea rises 100 m per level, to 300 m below the areoid at level 60.
     const float height = -300.0f - 100.0f * static_cast<float>(kMaxTerraformLevel - level);
-    water = BuildShell(work, view, LayerSpec{radius, radius, angle, height, level, kWaterLimit},
-                       SinkAt(slot, 0, kWaterLimit, true));
+    TriangleSink sink = SinkAt(slot, 0, kWaterLimit, true);
+    water = BuildShell(work, view,
+                       LayerSpec{radius, radius, angle, height, level, kWaterLimit, w.extraThinning[kWaterGroup]}, sink);
+    FollowLimit(w.extraThinning[kWaterGroup], sink);
   }
 
   uint32_t clouds = 0;
@@ -191,16 +208,22 @@ void BuildMeshSlot(uint32_t s) {
     const float radius = kReferenceRadius + kCloudHeight * relief;
     const float margin = shadows ? kShadowedCloudMargin : kShellMargin;
     const float angle = margin * radius / (d - radius) + fovy;
-    clouds = BuildShell(work, view, LayerSpec{kSeaRadius, radius, angle, kCloudHeight, level, kCloudLimit},
-                        SinkAt(slot, water, kCloudLimit, true));
+    TriangleSink sink = SinkAt(slot, water, kCloudLimit, true);
+    clouds = BuildShell(
+        work, view,
+        LayerSpec{kSeaRadius, radius, angle, kCloudHeight, level, kCloudLimit, w.extraThinning[kCloudGroup]}, sink);
+    FollowLimit(w.extraThinning[kCloudGroup], sink);
   }
 
   const float surfaceOuter = kReferenceRadius + kGroundTopHeight * relief;
   const float surfaceInner = kReferenceRadius - kGroundTopHeight * relief;
   const float surfaceAngle = kSurfaceMargin * surfaceOuter / (d - surfaceOuter) + fovy;
-  const uint32_t planet =
-      BuildSurface(work, view, LayerSpec{surfaceInner, surfaceOuter, surfaceAngle, 0.0f, level, kPlanetLimit},
-                   SinkAt(slot, water + clouds, kPlanetLimit, false));
+  TriangleSink surfaceSink = SinkAt(slot, water + clouds, kPlanetLimit, false);
+  const uint32_t planet = BuildSurface(
+      work, view,
+      LayerSpec{surfaceInner, surfaceOuter, surfaceAngle, 0.0f, level, kPlanetLimit, w.extraThinning[kPlanetGroup]},
+      surfaceSink);
+  FollowLimit(w.extraThinning[kPlanetGroup], surfaceSink);
 
   MeshRanges& ranges = slot.ranges;
   if (shadows) {
@@ -216,8 +239,12 @@ void BuildMeshSlot(uint32_t s) {
   if (w.atmosphere) {
     const float radius = kReferenceRadius + kAtmosphereTopHeight * relief;
     const float angle = kShellMargin * radius / (d - radius) + fovy;
-    air = BuildAtmosphere(work, view, LayerSpec{radius, radius, angle, kAtmosphereTopHeight, level, kAtmosphereLimit},
-                          SinkAt(slot, water + clouds + planet, kAtmosphereLimit, false));
+    TriangleSink sink = SinkAt(slot, water + clouds + planet, kAtmosphereLimit, false);
+    air = BuildAtmosphere(work, view,
+                          LayerSpec{radius, radius, angle, kAtmosphereTopHeight, level, kAtmosphereLimit,
+                                    w.extraThinning[kAtmosphereGroup]},
+                          sink);
+    FollowLimit(w.extraThinning[kAtmosphereGroup], sink);
   }
 
   ranges.total = water + clouds + planet + air;

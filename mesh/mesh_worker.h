@@ -17,9 +17,9 @@
 // worker starts, and releases it after the worker has been joined. In between ownership
 // alternates: the renderer (window thread) writes slotIndex, the inputs of the slot it names and
 // `camera` only between its wait on MeshReadyEvent and its MeshRequestEvent; the worker reads
-// them and writes that slot's arrays and ranges, `light`, the work buffers and currentRelief only
-// between its wake on MeshRequestEvent and its MeshReadyEvent. The atomics are the only fields
-// touched outside that alternation.
+// them and writes that slot's arrays and ranges, `light`, extraThinning, the work buffers and
+// currentRelief only between its wake on MeshRequestEvent and its MeshReadyEvent. The atomics are
+// the only fields touched outside that alternation.
 struct MeshWorkerState {
   MeshSlot slots[2];                       // the two slots, drawn and built in turn
   uint32_t slotIndex;                      // the slot the worker builds when woken; renderer only
@@ -34,6 +34,8 @@ struct MeshWorkerState {
   uint8_t cloudLayer;                      // Clouds setting on and textures of 2048 texels and more
   uint8_t atmosphere;                      // Atmosphere setting on
   LightBox light;                          // shadow camera and the box of the visible surface; worker
+  uint32_t extraThinning[kMeshGroups];     // per group, in slot order: 1, doubled after a build of the group
+                                           // reached its limit, halved after one far below it; worker
   VisibleEntry* visibleTable;              // kVisibleEntries entries; worker
   RowBuffer rowBuffers[2];                 // 360 * ppd + 1 vertices each; worker
   Colour palette[kPaletteSize];            // atmosphere colours by terraform level; read-only once set up
@@ -41,6 +43,9 @@ struct MeshWorkerState {
 };
 
 extern MeshWorkerState gMeshWorker;
+
+// The groups of a slot, in their order there; indices of MeshWorkerState::extraThinning.
+enum MeshGroup : uint32_t { kWaterGroup, kCloudGroup, kPlanetGroup, kAtmosphereGroup };
 
 // Window thread, after the map data is loaded and before StartMeshWorker: takes the level's ppd
 // and node density and the settings, allocates the work buffers and both slots' arrays at full

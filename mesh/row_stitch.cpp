@@ -54,6 +54,7 @@ struct Writer {
   TexCoord* texCoords;  // texture variant
   uint32_t count;
   uint32_t limit;
+  bool full;
 
   // The corners come by value: the stores below could otherwise alias the row buffers they were
   // read from, and every later read of a corner would go back to memory.
@@ -70,7 +71,10 @@ struct Writer {
     // out. The test does not depend on heights: normal . a is the winding of the three directions
     // from the planet centre, whatever their radii.
     if (!(normal.x * a.x + normal.y * a.y + normal.z * a.z > 0.0f)) return;
-    if (count >= limit) FailMesh();
+    if (count >= limit) {
+      full = true;
+      return;
+    }
     const size_t base = 3 * size_t{count};
     Vec3* position = positions + base;
     Vec3* normalOut = normals + base;
@@ -128,7 +132,7 @@ REDSPHERE_INLINE float SOf(const RowVertices& row, uint32_t index) {
 
 template <StitchVariant V>
 void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
-  Writer<V> out{sink.positions, sink.normals, sink.colours, sink.texCoords, sink.count, sink.limit};
+  Writer<V> out{sink.positions, sink.normals, sink.colours, sink.texCoords, sink.count, sink.limit, sink.full};
   const Vec3* pPos = p.positions;
   const Vec3* rPos = r.positions;
   const float* pLon = p.longitudes;
@@ -211,6 +215,7 @@ void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
     }
   }
   sink.count = out.count;
+  sink.full = out.full;
 }
 
 }  // namespace

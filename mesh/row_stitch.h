@@ -26,7 +26,8 @@ struct TriangleSink {
   Colour* colours;      // colour variants
   TexCoord* texCoords;  // texture variant
   uint32_t count;       // triangles written so far
-  uint32_t limit;       // the build's limit: a triangle past it ends the process
+  uint32_t limit;       // the build's limit: no triangle is written past it
+  bool full;            // a triangle was left out, or a row not stitched, for want of room
 };
 
 enum class StitchVariant : uint8_t {
@@ -37,10 +38,11 @@ enum class StitchVariant : uint8_t {
 
 // Appends the strip between `previous` (the southern row) and `current` to the sink. Triangles face
 // outward, counter-clockwise seen from outside; a candidate that would not (near a pole) is left
-// out. A pair of rows where either is empty, or both hold a single vertex, gives nothing. Runs on
-// the mesh worker; allocates nothing.
+// out, and so is every triangle once the sink is at its limit (sink.full is then set). A pair of
+// rows where either is empty, or both hold a single vertex, gives nothing. At most
+// previous.count + current.count triangles. Runs on the mesh worker; allocates nothing.
 void StitchRows(StitchVariant variant, const RowVertices& previous, const RowVertices& current, TriangleSink& sink);
 
-// Ends the process at once with status 1 and no message, before a build writes past its limit or
-// when the mesh memory cannot be had: the saver simply closes.
+// Ends the process at once with status 1 and no message when the mesh memory cannot be had at
+// set-up: the saver simply closes.
 [[noreturn]] void FailMesh();

@@ -15,14 +15,16 @@ inline uint32_t FloorNode(float value) { return value > 0.0f ? static_cast<uint3
 
 // vertex(buffer, v, row, r, j, longitude, trig) writes vertex v of the current row from node j of
 // row r, whose longitude is `longitude` degrees and whose sine and cosine are at `trig` in the
-// map's tables.
+// map's tables. A row whose strip might not fit under the sink's limit ends the walk: the mesh is
+// then the band's southern part, whole rows only, and sink.full is set.
 template <StitchVariant V, typename VertexRule>
 uint32_t WalkRows(const BuildWork& work, const BuildView& view, const LayerSpec& layer, RegionMode mode,
-                  ThinningRule rule, TriangleSink sink, VertexRule&& vertex) {
+                  ThinningRule rule, TriangleSink& sink, VertexRule&& vertex) {
   const MapData& map = gMapData;
   uint32_t first = 0, last = 0;
   const uint32_t total = FindVisibleRegion(first, last, work.table, work.ppd, view, layer, mode, work.light);
-  const uint32_t k = ThinningFactor(total, layer.limit, work.ppd, work.density, rule);
+  const uint32_t k =
+      ThinningFactor(total, layer.limit, work.ppd, work.density, rule) * std::max<uint32_t>(layer.extraThinning, 1);
 
   const RowBuffer* previousBuffer = &work.rows[0];
   const RowBuffer* currentBuffer = &work.rows[1];
@@ -68,13 +70,19 @@ uint32_t WalkRows(const BuildWork& work, const BuildView& view, const LayerSpec&
       }
     }
     const RowVertices current{buffer.positions, buffer.longitudes, buffer.colours, buffer.texCoords, count, rowSpacing};
-    if (count > 0 && previous.count > 0 && (count > 1 || previous.count > 1)) StitchRows(V, previous, current, sink);
+    if (count > 0 && previous.count > 0 && (count > 1 || previous.count > 1)) {
+      if (uint64_t{sink.count} + previous.count + count > sink.limit) {
+        sink.full = true;
+        return;
+      }
+      StitchRows(V, previous, current, sink);
+    }
     std::swap(previousBuffer, currentBuffer);
     previous = current;
   };
 
   // Rows run south to north, so the previous row always lies south of the current one.
-  for (uint32_t r = k * (first / k); r < last; r += k) buildRow(r);
-  if (last == map.lastRow && last != 0) buildRow(last);
+  for (uint32_t r = k * (first / k); r < last && !sink.full; r += k) buildRow(r);
+  if (last == map.lastRow && last != 0 && !sink.full) buildRow(last);
   return sink.count;
 }

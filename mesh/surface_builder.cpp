@@ -4,7 +4,7 @@
 #include "mesh/builders.h"
 #include "mesh/row_walk.h"
 
-uint32_t BuildSurface(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink sink) {
+uint32_t BuildSurface(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink) {
   const MapData& map = gMapData;
   const double relief = view.relief;
   const int32_t level = layer.terraformLevel;

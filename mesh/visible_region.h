@@ -46,6 +46,8 @@ struct LayerSpec {
   float height;          // metres above the areoid (shells), times the relief factor
   int32_t terraformLevel;  // 0..60 (surface and atmosphere colours)
   uint32_t limit;        // most triangles the build may write
+  uint32_t extraThinning;  // 0 or 1, or a power of two that multiplies the thinning factor after
+                           // builds of this layer that reached their limit
 };
 
 enum class RegionMode : uint8_t {

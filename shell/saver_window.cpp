@@ -19,7 +19,8 @@
 #include "shell/platform.h"
 #include "shell/screenshot.h"
 
-SaverWindow gSaverWindow{1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0, 1, 0, 0, {}};
+SaverWindow gSaverWindow{1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0, 1, 0, 0,
+                         false, false, {}};
 
 namespace {
 
@@ -34,6 +35,7 @@ void LoadingFrame() {
   SaverWindow& window = gSaverWindow;
   glClear(GL_COLOR_BUFFER_BIT);
   DrawLoadingText(window.width, window.height);
+  SaverTakeScreenshots();
   if (!gMapData.loaded.load(std::memory_order_acquire)) return;
   SetupGl(window.width, window.height);
   SetupInitialView(static_cast<float>(window.width), static_cast<float>(window.height));
@@ -101,6 +103,7 @@ void ReadyFrame(bool hasFocus) {
               cameras.sun);
   if (window.graceSeconds < kGraceLimit) window.graceSeconds += dt;
   if (gInput.helpShown) DrawHelpScreen(window.width, window.height);
+  SaverTakeScreenshots();
   Pace();
 }
 
@@ -136,12 +139,30 @@ void SaverFrame(bool hasFocus) {
   else LoadingFrame();
 }
 
-void SaverDestroy() {
+void SaverStopThreads() {
   // A saver ended while loading closes only once loading has finished.
   if (gSaverWindow.loader.joinable()) gSaverWindow.loader.join();
+  StopMeshWorker();
+}
+
+void SaverDestroy() {
+  SaverStopThreads();
   TeardownGl();
   FreeMapData();
   FreeOverlayImages();
+}
+
+void SaverTakeScreenshots() {
+  SaverWindow& window = gSaverWindow;
+  if (window.fileShotWanted) {
+    window.fileShotWanted = false;
+    char desktop[kDataPathSize] = {};
+    if (PlatformDesktopFolder(desktop, sizeof desktop)) SaveNumberedScreenshot(desktop, window.width, window.height);
+  }
+  if (window.copyShotWanted) {
+    window.copyShotWanted = false;
+    PlatformCopyFrame(window.width, window.height);
+  }
 }
 
 bool SaverKeyDown(int32_t key) {
@@ -178,12 +199,7 @@ bool SaverKeyDown(int32_t key) {
     case kKeyAdd: case kKeyOemPlus: input.relief = 1; return true;
     case kKeySubtract: case kKeyOemMinus: input.relief = -1; return true;
     case kKeyF1: input.helpShown = true; return true;
-    case kKeyF2: {
-      char desktop[kDataPathSize] = {};
-      if (PlatformDesktopFolder(desktop, sizeof desktop))
-        SaveNumberedScreenshot(desktop, gSaverWindow.width, gSaverWindow.height);
-      return true;
-    }
+    case kKeyF2: gSaverWindow.fileShotWanted = true; return true;
     case kKeyOemComma: input.roll = 1; return true;
     case kKeyOemPeriod: input.roll = -1; return true;
     default: return false;
@@ -193,7 +209,7 @@ bool SaverKeyDown(int32_t key) {
 bool SaverKeyUp(int32_t key) {
   InputState& input = gInput;
   if (key == kKeySnapshot) {
-    PlatformCopyFrame(gSaverWindow.width, gSaverWindow.height);
+    gSaverWindow.copyShotWanted = true;
     return true;
   }
   if (Automatic()) return false;

@@ -30,6 +30,8 @@ struct SaverWindow {
   int64_t counterFrequency;
   int32_t cursorCentreX;    // screen point where manual control parks the cursor
   int32_t cursorCentreY;
+  bool fileShotWanted;      // F2 went down since the last frame: a numbered file of the next one
+  bool copyShotWanted;      // Print Screen came up since the last frame: the next one to the clipboard
   std::thread loader;       // the loader thread, joined at destruction
 };
 
@@ -56,8 +58,17 @@ void StartLoader();
 void SaverFrame(bool hasFocus);
 // Joins the loader, releases GL resources, map data and overlay images. Before the context goes.
 void SaverDestroy();
+// The threads' part of SaverDestroy: joins the loader (once loading has finished) and stops and
+// joins the mesh worker, without a GL call, for an end that has lost its context's display.
+void SaverStopThreads();
 
-// Key handlers and the mouse poll; false means "not handled": the saver's default ends it.
+// The screenshots F2 and Print Screen asked for since the last frame, read from the back buffer,
+// which holds the frame just drawn until the swap (after it, what the back buffer holds is the
+// driver's choice). SaverFrame calls it before its pacing; window thread, context current.
+void SaverTakeScreenshots();
+
+// Key handlers and the mouse poll; false means "not handled": the saver's default ends it. The
+// screenshot keys only ask for a screenshot: the next frame takes it.
 bool SaverKeyDown(int32_t key);
 bool SaverKeyUp(int32_t key);
 void SaverPollMouse();

@@ -33,8 +33,13 @@ bool CreateOverlayResources(ModuleHandle module, DeviceContextHandle deviceConte
     DeleteObject(bitmap);
     return false;
   }
-  GetBitmapBits(bitmap, LONG(kHelpImageBytes), image);
+  // A short read would leave the picture partly unset: the bitmap counts as missing then.
+  const LONG read = GetBitmapBits(bitmap, LONG(kHelpImageBytes), image);
   DeleteObject(bitmap);
+  if (read != LONG(kHelpImageBytes)) {
+    std::free(image);
+    return false;
+  }
   gOverlays.helpImage = image;
 
   // Without Arial the font mapper picks a face for an empty name; if even that fails the lists

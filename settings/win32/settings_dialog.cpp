@@ -28,18 +28,12 @@ struct DialogState {
 };
 DialogState gDialog;
 
-void ProbeGraphics(HWND dialog) {
-  gDialog.shadowsSupported = false;
-  gDialog.largeTextures = false;
-  HDC dc = GetDC(dialog);
-  if (HGLRC context = CreateSaverContext(hMainInstance, dc)) {
-    GLint size = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
-    gDialog.largeTextures = size >= kLargeTextureSize;
-    gDialog.shadowsSupported = GLEW_VERSION_1_4;
-    DeleteSaverContext(context);
-  }
-  ReleaseDC(dialog, dc);
+void ProbeGraphics() {
+  int32_t maxTextureSize = 0;
+  bool version14 = false;
+  const bool probed = ProbeSaverGl(hMainInstance, &maxTextureSize, &version14);
+  gDialog.largeTextures = probed && maxTextureSize >= kLargeTextureSize;
+  gDialog.shadowsSupported = probed && version14;
 }
 
 void SetCheck(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
@@ -61,7 +55,7 @@ void Click(HWND dialog, int id) {
 }
 
 void InitDialog(HWND dialog) {
-  ProbeGraphics(dialog);
+  ProbeGraphics();
   SaverSettings& settings = gSaverSettings;
   LoadSettings(settings);
 

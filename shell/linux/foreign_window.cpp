@@ -75,12 +75,22 @@ bool OpenForeignWindow(unsigned long id, ForeignWindow& foreign, std::string* wh
     CloseForeignWindow(foreign);
     return false;
   }
+  // Its DestroyNotify reaches this connection whatever SDL selects on its own.
+  XSelectInput(display, foreign.window, StructureNotifyMask);
+  XFlush(display);
   return true;
 }
 
 bool ForeignWindowSize(ForeignWindow& foreign, int32_t* width, int32_t* height) {
+  Display* display = static_cast<Display*>(foreign.display);
+  while (!foreign.gone && XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == DestroyNotify && event.xdestroywindow.window == foreign.window) foreign.gone = true;
+  }
   XWindowAttributes attributes;
-  if (!QueryWindow(static_cast<Display*>(foreign.display), foreign.window, &attributes)) return false;
+  if (!foreign.gone && !QueryWindow(display, foreign.window, &attributes)) foreign.gone = true;
+  if (foreign.gone) return false;
   *width = attributes.width;
   *height = attributes.height;
   return true;

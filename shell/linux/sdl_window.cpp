@@ -24,6 +24,7 @@
 #include "shell/linux/linux_platform.h"
 #include "shell/linux/load_progress.h"
 #include "shell/linux/private_display.h"
+#include "shell/linux/run_end.h"
 #include "shell/platform.h"
 #include "shell/saver_window.h"
 
@@ -47,7 +48,7 @@ struct LinuxWindow {
   ForeignWindow foreign;   // ForeignWindow mode: our own connection, to follow its size
   PrivateDisplay display;  // Frames mode without DISPLAY: the Xvfb we started
   bool quit;               // the loop ends after this frame
-  bool failed;             // a picture of --frames could not be written: exit status 1
+  bool failed;             // a picture of --frames could not be written, or an X error: exit status 1
   bool hadFocus;           // Fullscreen: the focus was ours once, so losing it ends the run
   int32_t startCursorX;    // Fullscreen: where the cursor was at creation
   int32_t startCursorY;
@@ -147,10 +148,23 @@ void ReportSize() {
   SaverResize(width, height, x, y);
 }
 
+// The I/O error handler's end of a run (see run_end.h): no X or OpenGL call is possible any more.
+int EndWithoutDisplay() {
+  LinuxWindow& shell = gLinux;
+  SaverStopThreads();
+  StopPrivateDisplay(shell.display);
+  if (shell.mode != RunMode::Frames || shell.framesWritten == shell.framesToWrite) return 0;
+  Fail("the X display went away before the last frame was written");
+  return 1;
+}
+
 bool CreateSaver(const LinuxOptions& options) {
   LinuxWindow& shell = gLinux;
   SaverWindow& saver = gSaverWindow;
   shell.mode = options.mode;
+  // Before SDL starts: SDL then keeps its own SIGINT and SIGTERM handlers out and hands X errors on.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  WatchRunEnds(EndWithoutDisplay);
   if (shell.mode == RunMode::Frames) {
     shell.framesToWrite = options.frameCount;
     shell.outFolder = std::filesystem::absolute(options.outFolder);
@@ -299,7 +313,7 @@ void WindowEvent(const SDL_WindowEvent& event) {
 void Dispatch(const SDL_Event& event) {
   const bool manual = Manual();
   switch (event.type) {
-    case SDL_QUIT:  // the window manager's close, or SIGINT / SIGTERM
+    case SDL_QUIT:  // the window manager's close (signals are the program's own, see run_end.h)
       gLinux.quit = true;
       return;
     case SDL_WINDOWEVENT:
@@ -366,15 +380,29 @@ void WriteFrame() {
   if (++shell.framesWritten == shell.framesToWrite) shell.quit = true;
 }
 
-// A foreign window's owner may resize it at any time (a preview pane, a screen change).
+// A foreign window's owner may resize it at any time (a preview pane, a screen change), and ends
+// the run by destroying it (XScreenSaver does so as it signals the hack).
 void FollowForeignWindow() {
   LinuxWindow& shell = gLinux;
   int32_t width = 0, height = 0;
   if (!ForeignWindowSize(shell.foreign, &width, &height)) {
-    shell.quit = true;  // the owner destroyed it
+    shell.quit = true;
     return;
   }
   if (width != gSaverWindow.width || height != gSaverWindow.height) SaverResize(width, height, 0, 0);
+}
+
+// Ends after a signal, the foreign window's end, or an X error. A window that has gone explains
+// the errors of drawing into it; any other error ends the run with status 1 and one line.
+void CheckRunEnds() {
+  LinuxWindow& shell = gLinux;
+  if (EndSignalled()) shell.quit = true;
+  if (shell.mode == RunMode::ForeignWindow) FollowForeignWindow();
+  char error[200];
+  if (!TakeXError(error, sizeof error)) return;
+  if (shell.mode == RunMode::ForeignWindow && shell.foreign.gone) return;
+  Fail(error);
+  shell.failed = shell.quit = true;
 }
 
 void RunLoop() {
@@ -386,12 +414,12 @@ void RunLoop() {
     const bool wasReady = saver.ready;
     SaverFrame(HasFocus());
     if (wasReady && shell.mode == RunMode::Frames) WriteFrame();
-    // Events are taken between the frame and the swap, so F2 and Print Screen read the frame
-    // just drawn from the back buffer.
+    // F2 and Print Screen only ask for a picture; the next frame takes it from the back buffer
+    // before its swap (SaverTakeScreenshots).
     SDL_Event event;
     while (SDL_PollEvent(&event)) Dispatch(event);
     SDL_GL_SwapWindow(shell.window);
-    if (shell.mode == RunMode::ForeignWindow) FollowForeignWindow();
+    CheckRunEnds();
     if (!wasReady && saver.ready) LoadProgressEnd();
     if (!saver.ready) {
       LoadProgressUpdate();

@@ -97,6 +97,12 @@ void PlatformCopyFrame(int32_t width, int32_t height) {
     return;
   }
   uint8_t* image = static_cast<uint8_t*>(GlobalLock(memory));
+  if (!image) {
+    GlobalFree(memory);
+    CloseClipboard();
+    std::free(pixels);
+    return;
+  }
   WriteBmpInfoHeader(image, width, height);
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, pixels);

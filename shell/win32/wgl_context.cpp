@@ -7,6 +7,7 @@
 namespace {
 
 const char kProbeClass[] = "Redsphere_DummyWndClass";
+const char kCapabilityClass[] = "Redsphere_GlProbeWndClass";
 
 // 24-bit colour with alpha, 24-bit depth, double-buffered: the format when no multisample one is.
 PIXELFORMATDESCRIPTOR ClassicDescriptor() {
@@ -93,4 +94,31 @@ HGLRC CreateSaverContext(HINSTANCE instance, HDC dc) {
 void DeleteSaverContext(HGLRC context) {
   wglMakeCurrent(nullptr, nullptr);
   if (context) wglDeleteContext(context);
+}
+
+bool ProbeSaverGl(HINSTANCE instance, int32_t* maxTextureSize, bool* version14) {
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_OWNDC;
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kCapabilityClass;
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowExA(0, kCapabilityClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                                0, 0, nullptr, nullptr, instance, nullptr);
+  bool probed = false;
+  if (window) {
+    HDC dc = GetDC(window);
+    if (HGLRC context = CreateSaverContext(instance, dc)) {
+      GLint size = 0;
+      glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+      *maxTextureSize = size;
+      *version14 = GLEW_VERSION_1_4;
+      DeleteSaverContext(context);
+      probed = true;
+    }
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
+  }
+  UnregisterClassA(kCapabilityClass, instance);
+  return probed;
 }

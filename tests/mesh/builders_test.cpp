@@ -36,15 +36,18 @@ class BuildersTest : public ::testing::Test {
     return ViewFor(view, eye, 1.0f, relief);
   }
   static LayerSpec Surface(int32_t level) {
-    return LayerSpec{kRadius - 16000.0f, kRadius + 16000.0f, 50.0f, 0.0f, level, kPlanetLimit};
+    return LayerSpec{kRadius - 16000.0f, kRadius + 16000.0f, 50.0f, 0.0f, level, kPlanetLimit, 1};
   }
-  static TriangleSink Sink(uint32_t limit) {
+  // A fresh sink on slot 0; the build leaves its count and `full` in `sink`.
+  TriangleSink& Sink(uint32_t limit) {
     MeshSlot& slot = gMeshWorker.slots[0];
-    return TriangleSink{slot.positions, slot.normals, slot.colours, slot.texCoords, 0, limit};
+    sink = TriangleSink{slot.positions, slot.normals, slot.colours, slot.texCoords, 0, limit, false};
+    return sink;
   }
   static const MeshSlot& Out() { return gMeshWorker.slots[0]; }
 
   MeshGrid grid;
+  TriangleSink sink{};
 };
 
 TEST(SurfaceColour, TerraformedBelowTheCoastAndAboveTheSinkingSnowLine) {
@@ -95,7 +98,7 @@ TEST_F(BuildersTest, AtmosphereColourAndLimbAlpha) {
   } cases[] = {{0, {230, 144, 86, 0}}, {60, {130, 140, 230, 0}}};
   for (const Case& c : cases) {
     const float radius = kRadius + 45000.0f;
-    const LayerSpec layer{radius, radius, 45.0f, 45000.0f, c.level, kAtmosphereLimit};
+    const LayerSpec layer{radius, radius, 45.0f, 45000.0f, c.level, kAtmosphereLimit, 1};
     const uint32_t count = BuildAtmosphere(MeshBuildWork(), FarView(20, 100), layer, Sink(kAtmosphereLimit));
     ASSERT_GT(count, 1000u);
     uint8_t densest = 0;
@@ -137,10 +140,36 @@ TEST_F(BuildersTest, PoleRowIsBuiltOnlyWhenTheBandReachesIt) {
   }
 }
 
+TEST_F(BuildersTest, ABuildAtItsLimitKeepsItsSouthernRowsAndWritesNothingPastIt) {
+  const BuildView view = FarView(10, 70);
+  const uint32_t whole = BuildSurface(MeshBuildWork(), view, Surface(0), Sink(kPlanetLimit));
+  ASSERT_FALSE(sink.full);
+  ASSERT_GT(whole, 20000u);
+  const std::vector<Vec3> wholePositions(Out().positions, Out().positions + 3 * size_t{whole});
+  const Vec3 canary{-1.0f, -2.0f, -3.0f};
+  for (uint32_t limit : {whole / 3, whole - 1}) {
+    SCOPED_TRACE(limit);
+    MeshSlot& slot = gMeshWorker.slots[0];
+    std::fill(slot.positions + 3 * size_t{limit}, slot.positions + 3 * size_t{whole}, canary);
+    // The thinning is chosen for the layer's limit, so the build runs past the sink's.
+    const uint32_t part = BuildSurface(MeshBuildWork(), view, Surface(0), Sink(limit));
+    EXPECT_TRUE(sink.full);
+    EXPECT_EQ(sink.count, part);
+    EXPECT_LE(part, limit);
+    EXPECT_GT(part, limit / 2) << "rows stop only where the next might not fit";
+    // The whole build's first triangles: whole rows from the south, nothing half-stitched.
+    for (uint32_t v = 0; v < 3 * part; ++v) {
+      ASSERT_EQ(Out().positions[v].x, wholePositions[v].x) << v;
+      ASSERT_EQ(Out().positions[v].y, wholePositions[v].y) << v;
+    }
+    for (uint32_t v = 3 * limit; v < 3 * whole; ++v) ASSERT_EQ(Out().positions[v].z, canary.z) << v;
+  }
+}
+
 TEST_F(BuildersTest, ShellFollowsTheAreoidWithNodeAndRowTextureCoordinates) {
   // The sea at height -1000 m, relief factor 2.
   const float radius = 3375000.0f - 600.0f;
-  const LayerSpec layer{radius, radius, 45.0f, -1000.0f, 60, kWaterLimit};
+  const LayerSpec layer{radius, radius, 45.0f, -1000.0f, 60, kWaterLimit, 1};
   const uint32_t count = BuildShell(MeshBuildWork(), FarView(-35, 300, 2.0f), layer, Sink(kWaterLimit));
   ASSERT_GT(count, 1000u);
   uint32_t checked = 0;

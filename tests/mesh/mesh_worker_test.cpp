@@ -84,6 +84,34 @@ TEST_F(MeshWorkerTest, GroupsAndLightBoxFollowLevelSettingsAndCapabilities) {
   }
 }
 
+TEST_F(MeshWorkerTest, BuildsThatReachTheirLimitThinTheNextHarder) {
+  // The visible-region pass samples one row per degree. Here those rows hold 8 nodes and the rows
+  // between them the full count: the pass sees a sparse globe, and a surface built at the
+  // thinning it suggests runs far past its limit.
+  std::vector<uint32_t> counts = FullCountRows(8);
+  for (size_t row = 8; row + 1 < counts.size(); row += 8) counts[row] = 8;
+  RemoveMeshGrid(grid);
+  InstallMeshGrid(grid, 8, counts, GridHeights::Relief);
+  SetupMeshWork(true);
+  std::vector<uint32_t> extras, planets;
+  for (uint32_t build = 0; build < 6; ++build) {
+    Aim(build & 1, 20000000.0f, 10.0f, 70.0f, 0);
+    BuildMeshSlot(build & 1);
+    const MeshRanges& r = gMeshWorker.slots[build & 1].ranges;
+    ASSERT_LE(r.planetCount, kPlanetLimit);
+    ASSERT_EQ(r.total, r.waterCount + r.cloudCount + r.planetCount + r.atmosphereCount);
+    ASSERT_LE(r.total, kSlotTriangles);
+    extras.push_back(gMeshWorker.extraThinning[kPlanetGroup]);
+    planets.push_back(r.planetCount);
+  }
+  EXPECT_EQ(extras.front(), 2u) << "the first build reached the limit";
+  // The factor doubles while builds reach the limit, then holds with a mesh well inside it.
+  for (size_t i = 1; i < extras.size(); ++i) EXPECT_TRUE(extras[i] == extras[i - 1] || extras[i] == 2 * extras[i - 1]);
+  EXPECT_EQ(extras[4], extras[5]);
+  EXPECT_GT(planets.back(), kPlanetLimit / 8);
+  EXPECT_LT(planets.back(), kPlanetLimit);
+}
+
 TEST_F(MeshWorkerTest, FirstFrameDrawsEmptySlotZeroAndRequestsSlotOne) {
   Install(8);
   StartMeshWorker();

@@ -1,5 +1,5 @@
 // Row stitching: the zipper order, the gap and seam rules, pole fans and the texture seam, the
-// outward winding, and the limit that ends the process before an array is overrun.
+// outward winding, and the limit past which nothing is written.
 #include "mesh/row_stitch.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +47,7 @@ struct Output {
 
   explicit Output(uint32_t limit)
       : positions(3 * limit), normals(3 * limit), colours(3 * limit), texCoords(3 * limit),
-        sink{positions.data(), normals.data(), colours.data(), texCoords.data(), 0, limit} {}
+        sink{positions.data(), normals.data(), colours.data(), texCoords.data(), 0, limit, false} {}
 
   // Row tag and vertex index of a written corner.
   std::pair<int, uint32_t> Corner(uint32_t vertex) const {
@@ -168,18 +168,20 @@ TEST(RowStitch, NothingForEmptyOrSinglePairs) {
   EXPECT_EQ(out.sink.count, 0u);
 }
 
-TEST(RowStitchDeathTest, EndsTheProcessAtTheLimit) {
+TEST(RowStitch, StopsAtTheLimit) {
   const TestRow p(1, 0.0f, Steps(10, 15, 1), 1), r(2, 1.0f, Steps(10, 15, 1), 1);
   Output exact(10);
   StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), exact.sink);
   EXPECT_EQ(exact.sink.count, 10u);
-  // One short: status 1 before the eleventh triangle would be written past the arrays.
-  EXPECT_EXIT(
-      {
-        Output tight(9);
-        StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), tight.sink);
-      },
-      ::testing::ExitedWithCode(1), "");
+  EXPECT_FALSE(exact.sink.full);
+  // One short: nine triangles as before, the tenth left out and the sink marked full.
+  Output tight(10);
+  tight.sink.limit = 9;
+  StitchRows(StitchVariant::ColourFaceNormals, p.Vertices(), r.Vertices(), tight.sink);
+  EXPECT_EQ(tight.sink.count, 9u);
+  EXPECT_TRUE(tight.sink.full);
+  for (uint32_t v = 0; v < 27; ++v) EXPECT_EQ(tight.Corner(v), exact.Corner(v)) << v;
+  for (uint32_t v = 27; v < 30; ++v) EXPECT_EQ(tight.colours[v].a, 0) << "written past the limit at " << v;
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ class VisibleRegionTest : public ::testing::Test {
   // The pass for the surface of a flat planet, seen from `eye` along the view matrix.
   uint32_t Find(const float view[16], const Vec3& eye, float viewAngle, float aspect = 1.0f) {
     const BuildView v = ViewFor(view, eye, aspect, 1.0f);
-    const LayerSpec layer{kRadius - 16000.0f, kRadius + 16000.0f, viewAngle, 0.0f, 0, 420000};
+    const LayerSpec layer{kRadius - 16000.0f, kRadius + 16000.0f, viewAngle, 0.0f, 0, 420000, 1};
     return FindVisibleRegion(first, last, table.data(), kPpd, v, layer, RegionMode::Surface, nullptr);
   }
 

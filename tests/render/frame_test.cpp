@@ -270,6 +270,30 @@ TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
   EXPECT_NEAR(openShadowed, openPlain, 0.1 * openPlain + 6.0);
 }
 
+TEST_F(ShadowTest, AnIncompleteShadowFramebufferTurnsShadowsOffForTheSession) {
+  // An implementation that reports no renderbuffer size gets a depth texture of 0 x 0, which no
+  // framebuffer can complete: the saver goes on, drawing the plain surface.
+  gSaverSettings.Shadows = 1;
+  StartScene([] { gGlCaps.maxRenderbufferSize = 0; });
+  EXPECT_TRUE(gGlCaps.shadowTargetIncomplete);
+  EXPECT_FALSE(ShadowsInUse());
+  EXPECT_EQ(gMeshWorker.shadowsInUse, 0);
+  EXPECT_EQ(gGlObjects.ShadowFramebuffer, 0u);
+  EXPECT_EQ(gGlObjects.ShadowDepthTexture, 0u);
+  GLint unit = 0;
+  glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &unit);
+  EXPECT_EQ(unit, GL_TEXTURE0);
+  RenderFrames(3);
+  const std::vector<uint8_t> fallback = Frame();
+  gSaverSettings.Shadows = 0;
+  RenderFrames(3);
+  const std::vector<uint8_t> plain = Frame();
+  const double behindFallback = Brightness(At(fallback, -1.0f, 46.0f));
+  const double behindPlain = Brightness(At(plain, -1.0f, 46.0f));
+  EXPECT_GT(behindPlain, 20.0) << "the ground behind the mountain is lit";
+  EXPECT_NEAR(behindFallback, behindPlain, 0.1 * behindPlain + 6.0) << "no shadow behind the mountain";
+}
+
 // Mean absolute difference per channel between two frames.
 double FrameDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
   double sum = 0;

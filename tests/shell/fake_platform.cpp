@@ -17,5 +17,8 @@ void PlatformSetCursor(int32_t x, int32_t y) {
 int64_t PlatformCounter() { return gFakePlatform.counter; }
 int64_t PlatformCounterFrequency() { return 1000000; }
 void PlatformSleepMilliseconds(int32_t milliseconds) { gFakePlatform.counter += 1000LL * milliseconds; }
-bool PlatformDesktopFolder(char*, size_t) { return false; }
+bool PlatformDesktopFolder(char*, size_t) {
+  ++gFakePlatform.desktopQueries;
+  return false;
+}
 void PlatformCopyFrame(int32_t, int32_t) { ++gFakePlatform.copiedFrames; }

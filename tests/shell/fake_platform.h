@@ -8,7 +8,8 @@ struct FakePlatform {
   int32_t cursorX, cursorY;
   bool capsLock;
   int64_t counter;
-  int copiedFrames;  // Print Screen copies asked for
+  int copiedFrames;    // Print Screen copies made
+  int desktopQueries;  // F2 files made (each looks the desktop folder up; the fake has none)
 };
 
 extern FakePlatform gFakePlatform;

@@ -34,6 +34,7 @@ class InputTest : public ::testing::Test {
     c.topHeight = 45000.0f;
     gSaverWindow.cursorCentreX = 400;
     gSaverWindow.cursorCentreY = 300;
+    gSaverWindow.fileShotWanted = gSaverWindow.copyShotWanted = false;
   }
   void Step(float dt) {
     CameraState& c = gCameraState;
@@ -63,8 +64,27 @@ TEST_F(InputTest, KeysThatEndTheSaverAndKeysThatDoNot) {
     EXPECT_FALSE(SaverKeyDown(key)) << key;
   EXPECT_TRUE(SaverKeyDown(kKeySnapshot));
   EXPECT_TRUE(SaverKeyUp(kKeySnapshot));
-  EXPECT_EQ(gFakePlatform.copiedFrames, 1);
   EXPECT_FALSE(SaverKeyUp(kKeyLeft));
+}
+
+TEST_F(InputTest, ScreenshotKeysAreTakenByTheNextFrameOnce) {
+  for (uint8_t automatic : {0, 1}) {
+    SCOPED_TRACE(automatic ? "automatic" : "manual");
+    gSaverSettings.AutoControl = automatic;
+    gFakePlatform = FakePlatform{};
+    EXPECT_EQ(SaverKeyDown(kKeyF2), automatic == 0);  // in the flyby F2 ends the saver
+    EXPECT_TRUE(SaverKeyDown(kKeySnapshot));
+    EXPECT_TRUE(SaverKeyUp(kKeySnapshot));
+    // Between frames the buffers hold nothing the keys may read.
+    EXPECT_EQ(gFakePlatform.copiedFrames, 0);
+    EXPECT_EQ(gFakePlatform.desktopQueries, 0);
+    SaverTakeScreenshots();
+    EXPECT_EQ(gFakePlatform.copiedFrames, 1);
+    EXPECT_EQ(gFakePlatform.desktopQueries, automatic ? 0 : 1);
+    SaverTakeScreenshots();  // one picture per press
+    EXPECT_EQ(gFakePlatform.copiedFrames, 1);
+    EXPECT_EQ(gFakePlatform.desktopQueries, automatic ? 0 : 1);
+  }
 }
 
 TEST_F(InputTest, CommandsFromKeys) {

@@ -365,6 +365,14 @@ TestWindow::TestWindow(int width, int height) {
   XSync(x, False);
 }
 
+void TestWindow::Destroy() {
+  Display* x = static_cast<Display*>(display);
+  if (!x || !window) return;
+  XDestroyWindow(x, window);
+  XSync(x, False);
+  window = 0;
+}
+
 TestWindow::~TestWindow() {
   Display* x = static_cast<Display*>(display);
   if (!x) return;

@@ -96,6 +96,7 @@ struct TestWindow {
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
   std::string Id() const;   // "0x..." as XScreenSaver passes it
+  void Destroy();           // the window goes now, as XScreenSaver takes a hack's window away
   void* display = nullptr;  // Display*
   unsigned long window = 0;
   unsigned long colormap = 0;

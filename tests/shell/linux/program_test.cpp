@@ -451,6 +451,59 @@ TEST_F(LinuxProgram, DrawsIntoAWindowMadeByAnotherProgram) {
   EXPECT_NE(FirstLine(program.Err()).find(id), std::string::npos) << program.Err();
 }
 
+// However its host ends it, the program stops its threads and exits 0 without an X error or an
+// abort: XScreenSaver takes the window away and signals the hack, a terminal hangs up or is
+// interrupted, and an X server drops a client's connection (xdotool windowkill, like xkill).
+TEST_F(LinuxProgram, EndsCleanlyHoweverItsHostEndsIt) {
+  enum class End { DestroyWindow, DestroyWindowThenTerminate, Terminate, Interrupt, HangUp, DropConnection };
+  struct Case {
+    const char* what;
+    End end;
+  } cases[] = {
+      {"foreign window destroyed", End::DestroyWindow},
+      {"foreign window destroyed, then SIGTERM", End::DestroyWindowThenTerminate},
+      {"SIGTERM", End::Terminate},
+      {"SIGINT", End::Interrupt},
+      {"SIGHUP", End::HangUp},
+      {"X connection dropped", End::DropConnection},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestWindow target(320, 240);
+    ASSERT_NE(target.window, 0u) << target.why;
+    Program program;
+    WindowPlace place;
+    Picture picture;
+    if (c.end == End::DropConnection) {
+      // The program's own window, whose creator is the connection to drop.
+      Start(program, WindowArgs());
+      ASSERT_TRUE(WaitForGlobe(program, &place, &picture)) << "status " << program.status << " " << program.Err();
+    } else {
+      Start(program, {"--data", data.string(), "--window-id", target.Id()});
+      ASSERT_TRUE(PollUntil([&] {
+        return !program.Running() || MarsShare(GrabWindow(target.window)) > kGlobeShare;
+      }));
+      ASSERT_TRUE(program.Running()) << program.Err();
+    }
+    switch (c.end) {
+      case End::DestroyWindow: target.Destroy(); break;
+      case End::DestroyWindowThenTerminate:
+        target.Destroy();
+        kill(program.pid, SIGTERM);
+        break;
+      case End::Terminate: kill(program.pid, SIGTERM); break;
+      case End::Interrupt: kill(program.pid, SIGINT); break;
+      case End::HangUp: kill(program.pid, SIGHUP); break;
+      case End::DropConnection: ASSERT_TRUE(Xdotool("windowkill " + std::to_string(place.id))); break;
+    }
+    EXPECT_EQ(program.WaitForExit(), 0) << program.Err();
+    const std::string err = program.Err();
+    EXPECT_EQ(err.find("X Error"), std::string::npos) << err;
+    EXPECT_EQ(err.find("XIO"), std::string::npos) << err;
+    EXPECT_EQ(err.find("terminate"), std::string::npos) << err;
+  }
+}
+
 TEST_F(LinuxProgram, FullScreenEndsOnAKeyOrTheMouseButNotOnPrintScreen) {
   fs::create_directories(home / "Desktop");
   Program program;

@@ -118,6 +118,19 @@ def black(r, g, b):
     return max(r, g, b) <= 8
 
 
+def drawing_measures(picture, box):
+    """What is drawn in box: the share of dark pixels (text, the dark side of frames) and the share
+    of pixels unlike their right-hand neighbour (edges of text, frames and controls). A blank
+    panel has neither."""
+    dark_pixels = edges = total = 0
+    for x, y in picture.points((box[0], box[1], box[2] - 1, box[3])):
+        here, right = picture.pixel(x, y), picture.pixel(x + 1, y)
+        total += 1
+        dark_pixels += max(here) <= 96
+        edges += sum(abs(a - b) for a, b in zip(here, right)) > 96
+    return (dark_pixels / total, edges / total) if total else (0.0, 0.0)
+
+
 def difference(a, b, box=None, step=2, tolerance=24):
     """The share of pixels in box that differ by more than tolerance in some channel."""
     if (a.width, a.height) != (b.width, b.height):

@@ -12,8 +12,8 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from e2e_pictures import (Picture, centre_box, difference, globe_measures, globe_shown, help_match,  # noqa: E402
-                          loading_shown, scene_shown, sea_share, surface_shift)
+from e2e_pictures import (Picture, centre_box, difference, drawing_measures, globe_measures,  # noqa: E402
+                          globe_shown, help_match, loading_shown, scene_shown, sea_share, surface_shift)
 from e2e_session import TestFailure, WineSession, check, log, poll  # noqa: E402
 
 # The nine per-user values at their defaults.
@@ -448,12 +448,53 @@ def expect(state, what, **wanted):
         check(state.get(name) == str(value), f"{what}: {name} is {state.get(name)}, expected {value}")
 
 
+# A drawn dialog has its labels, frames and buttons: a few percent of its pixels are dark and
+# about as many are edges; a blank panel has next to none of either.
+DIALOG_DARK_SHARE = 0.004
+DIALOG_EDGE_SHARE = 0.01
+
+
+def dialog_drawn(session, args):
+    """/c on its own: the dialog's client area shows its text and frames (the graphics probe must
+    leave the dialog's own window alone), then Cancel."""
+    saver = start_saver(session, args, "/c")
+    # NOTE: the first Wine process of a prefix starts Wine's services, which keep its standard
+    # output open for their whole life; with a pipe there, reading the output would wait for them.
+    path = os.path.join(session.folder, "dialog-rect.txt")
+    with open(path, "w") as out:
+        finder = session.start(args.helper, "dialog", "rect", stdout=out)
+    code = session.wait_exit(finder, "finding the dialog")
+    check(code == 0, f"finding the dialog failed ({code})")
+    with open(path) as lines:
+        fields = next((line.split() for line in lines if line.startswith("rect ")), None)
+    check(fields is not None, "the helper printed no rectangle for the dialog")
+    x, y, width, height = (int(value) for value in fields[1:5])
+    box = (x, y, x + width, y + height)
+    log(f"dialog client area {width} x {height} at {x}, {y}")
+    measures = [(0.0, 0.0)]
+
+    def drawn():
+        running(saver, "while its dialog was shown")
+        measures[0] = drawing_measures(session.grab(), box)
+        return measures[0][0] > DIALOG_DARK_SHARE and measures[0][1] > DIALOG_EDGE_SHARE
+    try:
+        poll("the dialog's text and frames", drawn, limit=20)
+    finally:
+        session.keep(session.last_grab, "dialog")
+        log(f"dialog: {measures[0][0]:.3f} of its pixels dark, {measures[0][1]:.3f} edges")
+    result = session.run(args.helper, "dialog", "cancel")
+    check(result.returncode == 0, f"cancelling the dialog failed: {result.stderr.strip()}")
+    end_with_status(session, saver, "/c cancelled", 0)
+
+
 def case_settings(session, args):
-    """/c: the dialog shows the stored settings and what the graphics can draw, the period trackbar
-    follows "Periodic", OK writes the nine values and Cancel or the close box write nothing."""
+    """/c: the dialog is drawn and shows the stored settings and what the graphics can draw, the
+    period trackbar follows "Periodic", OK writes the nine values and Cancel or the close box write
+    nothing."""
     data = write_data(session, args, LEVEL_8, listed_levels=(16, 32))
     # No per-user values at all: the dialog shows the defaults.
     session.set_registry(data, None)
+    dialog_drawn(session, args)
 
     # Without OpenGL 1.4 (Mesa told to report 1.3) shadows cannot be drawn: the box is disabled,
     # yet OK keeps the stored setting.

@@ -430,9 +430,9 @@ bool Click(HWND dialog, int id) {
   return ok;
 }
 
-// Actions: dump, click:NAME, pos:NAME:N (moves a trackbar), sel:N (picks a resolution), ok, cancel,
-// close (the title bar's close box), with the control names of the state lines. The dialog is
-// looked for by its title first.
+// Actions: dump, rect (prints "rect X Y W H", the client area on the screen), click:NAME,
+// pos:NAME:N (moves a trackbar), sel:N (picks a resolution), ok, cancel, close (the title bar's
+// close box), with the control names of the state lines. The dialog is looked for by its title first.
 int DriveDialog(int argc, char** argv) {
   HWND dialog = nullptr;
   const DWORD start = GetTickCount();
@@ -458,6 +458,12 @@ int DriveDialog(int argc, char** argv) {
     bool ok = true;
     if (action == "dump") {
       DumpDialog(dialog);
+    } else if (action == "rect") {
+      RECT client = {};
+      POINT origin = {0, 0};
+      ok = GetClientRect(dialog, &client) && ClientToScreen(dialog, &origin);
+      std::printf("rect %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+      std::fflush(stdout);
     } else if (verb == "click" && id) {
       ok = Click(dialog, id);
     } else if (verb == "pos" && id && second != std::string::npos) {
