@@ -14,6 +14,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev
   libfreetype-dev fonts-dejavu-core libpng-dev zlib1g-dev libstb-dev libz-mingw-w64-dev
+  lintian xscreensaver util-linux passwd
 )
 
 sudo_cmd=()

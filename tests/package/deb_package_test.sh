@@ -23,7 +23,10 @@ cleanup() {
 trap cleanup EXIT
 
 echo "== lintian"
-lintian --fail-on error --suppress-tags running-with-root-privileges "$deb" || fail "lintian reports errors"
+report=$(lintian --fail-on error "$deb" 2>&1)
+status=$?
+grep -v "root privileges" <<<"$report"
+[ "$status" = 0 ] || fail "lintian reports errors"
 
 echo "== contents"
 root=$work/root
