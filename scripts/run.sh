@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The one command for a fresh machine: installs what is missing, builds the native program and
-# tools and the Windows screensaver, makes the default level-8 map data when there is none, and
-# starts the program on the user's display (or, with no display, renders a short flyby to PNGs).
+# tools, the Windows screensaver and both packages, makes the default level-8 map data when there
+# is none, and starts the program on the user's display (or, with no display, renders a short flyby to PNGs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -9,6 +9,8 @@ cmake --preset linux
 cmake --build --preset linux
 cmake --preset windows
 cmake --build --preset windows
+# The Debian package (the Windows setup program is part of the windows build).
+(cd build/linux && cpack >/dev/null)
 # A level-8 data set in the default data folder when it has none (the Linux default of
 # settings/linux/file_store.cpp; redsphere-mkdata FOLDER builds one anywhere else): the real Mars
 # from data/sources. A set without redsphere-data.txt was made by an older builder from invented
