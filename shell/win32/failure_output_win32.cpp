@@ -12,15 +12,6 @@ namespace {
 
 constexpr LONGLONG kLogLimit = 64 * 1024;  // bytes; past this the log starts over
 
-std::wstring Wide(const char* text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
-}
-
 std::string Utf8(const std::wstring& wide) {
   const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return std::string();
@@ -64,7 +55,7 @@ void AppendToLog(const std::wstring& line) {
 }  // namespace
 
 void PlatformWriteFailureLine(const char* line) {
-  const std::wstring wide = Wide(line);
+  const std::wstring wide = WideFromAnsi(line);
   AppendToLog(wide);
   OutputDebugStringW((wide + L"\n").c_str());
   // Seen only when the saver was started with its standard error redirected (tests, scripts).

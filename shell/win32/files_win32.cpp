@@ -10,10 +10,7 @@
 #include "shell/platform.h"
 #include "shell/win32/user_folders.h"
 
-namespace {
-
-// The narrow paths of the portable code are in the ANSI code page, as fopen reads them.
-std::wstring Wide(const char* text) {
+std::wstring WideFromAnsi(const char* text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<size_t>(length), L'\0');
@@ -21,6 +18,8 @@ std::wstring Wide(const char* text) {
   wide.resize(static_cast<size_t>(length - 1));
   return wide;
 }
+
+namespace {
 
 bool Narrow(const std::wstring& wide, char* out, size_t size) {
   const int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
@@ -46,7 +45,7 @@ std::wstring RedsphereAppDataFolder() {
 }
 
 PathKind PlatformPathKind(const char* path) {
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  const DWORD attributes = GetFileAttributesW(WideFromAnsi(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
@@ -85,7 +84,7 @@ bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)
 }
 
 bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideFromAnsi(path);
   const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (length == 0) return false;
   std::wstring full(length, L'\0');
@@ -109,11 +108,11 @@ void PlatformUnmapFile(const void* view, uint64_t) { UnmapViewOfFile(view); }
 // NOTE: the replacement fails while another process has `to` open without FILE_SHARE_DELETE or
 // mapped (the C runtime's fopen shares no deletion); callers treat that as any other failure.
 bool PlatformReplaceFile(const char* from, const char* to) {
-  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return MoveFileExW(WideFromAnsi(from).c_str(), WideFromAnsi(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool PlatformMakeFolders(const char* path) {
-  const std::wstring wide = Wide(path);
+  const std::wstring wide = WideFromAnsi(path);
   // Every parent first; "C:" and the "\\server\share" head of a UNC path simply fail to be made.
   for (size_t i = 1; i < wide.size(); ++i) {
     if (!IsSeparator(wide[i]) || IsSeparator(wide[i - 1])) continue;

@@ -27,10 +27,23 @@ constexpr double kReliefLimitM = 1800.0;
 // The polar caps are bright ice, and the map stretches there: no relief from shading beyond.
 constexpr double kFadeStartDeg = 70.0, kFadeEndDeg = 80.0;
 
-// Three passes of a box blur: wraps in x (longitude), clamps in y.
-std::vector<float> Blur(const std::vector<float>& source, uint32_t width, uint32_t height) {
+double SampleGrid(const std::vector<float>& grid, uint32_t width, uint32_t height, double x, double y) {
+  x = std::fmod(x, static_cast<double>(width));
+  if (x < 0.0) x += width;
+  y = std::clamp(y, 0.0, height - 1.0);
+  const uint32_t x0 = std::min(static_cast<uint32_t>(x), width - 1), y0 = static_cast<uint32_t>(y);
+  const uint32_t x1 = x0 + 1 == width ? 0 : x0 + 1, y1 = std::min(y0 + 1, height - 1);
+  const double fx = x - x0, fy = y - y0;
+  const double top = Lerp(grid[size_t{y0} * width + x0], grid[size_t{y0} * width + x1], fx);
+  const double bottom = Lerp(grid[size_t{y1} * width + x0], grid[size_t{y1} * width + x1], fx);
+  return Lerp(top, bottom, fy);
+}
+
+}  // namespace
+
+std::vector<float> BoxBlur3(const std::vector<float>& source, uint32_t width, uint32_t height, int radius) {
   std::vector<float> a = source, b(source.size());
-  const int r = kSurroundRadius;
+  const int r = radius;
   const float norm = 1.0f / (2 * r + 1);
   for (int pass = 0; pass < 3; ++pass) {
     for (uint32_t y = 0; y < height; ++y) {
@@ -54,20 +67,6 @@ std::vector<float> Blur(const std::vector<float>& source, uint32_t width, uint32
   }
   return a;
 }
-
-double SampleGrid(const std::vector<float>& grid, uint32_t width, uint32_t height, double x, double y) {
-  x = std::fmod(x, static_cast<double>(width));
-  if (x < 0.0) x += width;
-  y = std::clamp(y, 0.0, height - 1.0);
-  const uint32_t x0 = std::min(static_cast<uint32_t>(x), width - 1), y0 = static_cast<uint32_t>(y);
-  const uint32_t x1 = x0 + 1 == width ? 0 : x0 + 1, y1 = std::min(y0 + 1, height - 1);
-  const double fx = x - x0, fy = y - y0;
-  const double top = Lerp(grid[size_t{y0} * width + x0], grid[size_t{y0} * width + x1], fx);
-  const double bottom = Lerp(grid[size_t{y1} * width + x0], grid[size_t{y1} * width + x1], fx);
-  return Lerp(top, bottom, fy);
-}
-
-}  // namespace
 
 MapRelief MakeMapRelief(const SourceImage& colourMap, unsigned threads) {
   MapRelief relief;
@@ -96,7 +95,7 @@ MapRelief MakeMapRelief(const SourceImage& colourMap, unsigned threads) {
       smoothed[size_t{y} * width + x] = (across + along) / 8.0f;
     }
   brightness.swap(smoothed);
-  const std::vector<float> surround = Blur(brightness, width, height);
+  const std::vector<float> surround = BoxBlur3(brightness, width, height, kSurroundRadius);
   std::vector<float> contrast(pixels);
   for (size_t i = 0; i < pixels; ++i)
     contrast[i] = static_cast<float>(std::clamp((brightness[i] - surround[i]) / std::max(surround[i], 8.0f),

@@ -22,5 +22,9 @@ constexpr double kMapLightAzimuthDeg = 315.0;
 
 // Runs on `threads` threads; the result does not depend on their number.
 MapRelief MakeMapRelief(const SourceImage& colourMap, unsigned threads);
+// Three passes of a box blur of the given radius in pixels (close to a Gaussian): wraps in x
+// (longitude), clamps in y.
+std::vector<float> BoxBlur3(const std::vector<float>& source, uint32_t width, uint32_t height, int radius);
+
 // Bilinear sample at a latitude and east longitude (0 for an empty relief).
 double SampleMapRelief(const MapRelief& relief, double latDeg, double lonDeg);

@@ -57,28 +57,6 @@ double Roughness(const MolaGrid& grid, double x, double y) {
               Lerp(Curvature(grid, cy + 1, cx), Curvature(grid, cy + 1, cx + 1), tx), ty);
 }
 
-// Three passes of a box blur of the given radius: wraps in x, clamps in y.
-std::vector<float> Blur(const std::vector<float>& source, uint32_t width, uint32_t height, int radius) {
-  std::vector<float> a = source, b(source.size());
-  const float norm = 1.0f / static_cast<float>(2 * radius + 1);
-  for (int pass = 0; pass < 3; ++pass) {
-    for (uint32_t y = 0; y < height; ++y)
-      for (uint32_t x = 0; x < width; ++x) {
-        float sum = 0.0f;
-        for (int k = -radius; k <= radius; ++k) sum += a[size_t{y} * width + (x + width + k) % width];
-        b[size_t{y} * width + x] = sum * norm;
-      }
-    for (uint32_t y = 0; y < height; ++y)
-      for (uint32_t x = 0; x < width; ++x) {
-        float sum = 0.0f;
-        for (int k = -radius; k <= radius; ++k)
-          sum += b[size_t(std::clamp(static_cast<int>(y) + k, 0, static_cast<int>(height) - 1)) * width + x];
-        a[size_t{y} * width + x] = sum * norm;
-      }
-  }
-  return a;
-}
-
 }  // namespace
 
 double SmoothGridHeight(const MolaGrid& grid, double latDeg, double lonDeg) {
@@ -109,7 +87,7 @@ void MakeRealRelief(const MolaGrid& grid, const SourceImage& colourMap, uint32_t
   MapRelief shading = MakeMapRelief(colourMap, threads);
   // Take out what the grid resolves: a blur about one grid cell wide.
   const int radius = std::max(1, static_cast<int>(std::lround(0.5 * mapPpd / grid.ppd)));
-  const std::vector<float> broad = Blur(shading.heights, shading.width, shading.height, radius);
+  const std::vector<float> broad = BoxBlur3(shading.heights, shading.width, shading.height, radius);
   for (size_t i = 0; i < shading.heights.size(); ++i)
     shading.heights[i] = static_cast<float>(kShadingShare * (shading.heights[i] - broad[i]));
   relief.shading = std::move(shading);

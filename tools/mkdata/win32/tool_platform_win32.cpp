@@ -9,15 +9,16 @@
 #include <vector>
 
 #include "tools/mkdata/tool_platform.h"
+#include "tools/mkdata/win32/wide_path.h"
 
-namespace {
-
-std::wstring Widen(const std::string& text) {
+std::wstring WidenPath(const std::string& text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
 }
+
+namespace {
 
 std::string Narrow(const wchar_t* text, int length) {
   const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -75,7 +76,7 @@ bool ReplaceFileWith(const std::string& source, const std::string& target, std::
   // NOTE: rename() refuses an existing target on Windows. MOVEFILE_WRITE_THROUGH returns only
   // once the new directory entry is on the disk. Fails while another program holds the old file
   // open without FILE_SHARE_DELETE (the saver mapping it, for one).
-  if (MoveFileExW(Widen(source).c_str(), Widen(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (MoveFileExW(WidenPath(source).c_str(), WidenPath(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   reason = SystemMessage(GetLastError());
   return false;

@@ -8,16 +8,9 @@
 #include <filesystem>
 
 #include "tests/tools/mkdata/mkdata_sources.h"
+#include "tools/mkdata/win32/wide_path.h"
 
 namespace {
-
-// The child reads its arguments in the ANSI code page, as this program's narrow strings are.
-std::wstring Widen(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
 
 // One argument as the C runtime's command-line parser splits it back: quoted when it holds
 // blanks or quotes, backslashes doubled only where they precede a quote.
@@ -40,7 +33,7 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 
 HANDLE InheritableFile(const std::string& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return CreateFileW(Widen(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+  return CreateFileW(WidenPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -66,8 +59,8 @@ ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, cons
                              std::to_string(serial++)))
                                .string();
   const std::string outPath = stem + ".out", errPath = stem + ".err";
-  std::wstring commandLine = QuoteArgument(Widen(REDSPHERE_MKDATA_PROGRAM));
-  for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(Widen(argument));
+  std::wstring commandLine = QuoteArgument(WidenPath(REDSPHERE_MKDATA_PROGRAM));
+  for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(WidenPath(argument));
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
