@@ -10,7 +10,7 @@ cache=${REDSPHERE_CACHE:-$here/.cache}
 packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 xvfb xauth xdotool x11-utils imagemagick xdg-user-dirs python3
+  wine64 xvfb xauth xdotool x11-utils imagemagick xdg-user-dirs python3 nsis
   googletest libgtest-dev libbenchmark-dev
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev
   libfreetype-dev fonts-dejavu-core libpng-dev zlib1g-dev libstb-dev libz-mingw-w64-dev

@@ -114,7 +114,7 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
     if (!BeginFile(folder + "/" + name, files[k], error)) return discardAll();
   }
 
-  Progress progress = StartProgress("level " + std::to_string(ppd));
+  Progress progress = StartProgress("level " + std::to_string(ppd), sources.progressLines);
   std::vector<int16_t> areoid, topo;
   std::vector<Colour> mars;
   std::vector<uint64_t> rowStart;

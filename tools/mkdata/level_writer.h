@@ -22,6 +22,7 @@ struct LevelSources {
   const AlbedoModel* albedo = nullptr;   // synthesized present-day colours
   const ColourMapSampler* colourMap = nullptr;  // a real colour map, used instead when set
   unsigned threads = 1;
+  bool progressLines = false;  // progress as whole lines (progress.h)
 };
 
 // Extremes of a written level, checked against the radii the mesh builders assume: the surface

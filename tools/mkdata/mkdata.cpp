@@ -109,14 +109,14 @@ bool MakeFolder(const std::string& path, const char* what, std::string& error) {
 }
 
 bool WriteCloudFile(const std::string& folder, const char* stem, uint32_t width, const CloudSource& source,
-                    uint32_t seed, unsigned threads, std::string& error) {
+                    uint32_t seed, unsigned threads, bool progressLines, std::string& error) {
   char name[32];
   SharedFileName(name, sizeof name, stem);
   PendingFile file;
   if (!BeginFile(folder + "/" + name, file, error)) return false;
   const uint32_t height = width / 2;
   std::vector<Colour> block(size_t{width} * kCloudBlockRows);
-  Progress progress = StartProgress(stem);
+  Progress progress = StartProgress(stem, progressLines);
   for (uint32_t first = 0; first < height; first += kCloudBlockRows) {
     const uint32_t rows = std::min(kCloudBlockRows, height - first);
     ParallelFor(threads, rows, [&](uint32_t k) { CloudTexelRow(source, seed, width, first + k, &block[size_t{k} * width]); });
@@ -147,7 +147,7 @@ bool WriteSharedFiles(const MkdataOptions& options, const std::vector<CatalogueS
   } cloudFiles[] = {{"clouds8", 2048, 0}, {"clouds16", 4096, 16}, {"clouds32", 8192, 32}};
   for (const auto& cloud : cloudFiles) {
     if (highest < cloud.fromLevel) continue;
-    if (!WriteCloudFile(folder, cloud.stem, cloud.width, clouds, options.seed, threads, error)) return false;
+    if (!WriteCloudFile(folder, cloud.stem, cloud.width, clouds, options.seed, threads, options.progressLines, error)) return false;
     std::printf("%s.hex: %u x %u\n", cloud.stem, cloud.width, cloud.width / 2);
   }
   return true;
@@ -224,6 +224,7 @@ bool RunMkdata(const MkdataOptions& options, std::string& error) {
   levelSources.albedo = &albedo;
   levelSources.colourMap = realColours ? &colourMap : nullptr;
   levelSources.threads = threads;
+  levelSources.progressLines = options.progressLines;
   for (uint32_t level : options.levels) {
     LayerPreview preview;
     const bool previews = !options.previewFolder.empty();

@@ -24,6 +24,7 @@ struct MkdataOptions {
                                      // instead of the model areoid
   std::string previewFolder;         // empty: no previews
   unsigned threads = 0;              // 0: every core
+  bool progressLines = false;        // progress as whole lines on standard output (progress.h)
   bool help = false;
 };
 

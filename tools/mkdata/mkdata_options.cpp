@@ -87,6 +87,8 @@ const char* MkdataUsage() {
          "  --mola-areoid FILE   a MOLA MEGDR areoid grid (.img with its .lbl) instead of the model areoid\n"
          "  --preview FOLDER     also write colourL.png, reliefL.png and clouds.png there\n"
          "  --threads N          worker threads (default: every core)\n"
+         "  --progress-lines     progress as a line every 10 % on standard output, for programs\n"
+         "                       that show another program's output line by line\n"
          "  --help               this text\n";
 }
 
@@ -105,6 +107,10 @@ bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& opti
     if (arg == "--help" || arg == "-h") {
       options.help = true;
       return true;
+    }
+    if (arg == "--progress-lines") {
+      options.progressLines = true;
+      continue;
     }
     if (arg.rfind("--", 0) != 0 || arg == "--") {
       positional.push_back(arg);

@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -338,11 +339,53 @@ TEST_F(MkdataProgramTest, ReportsBadImportsAndFoldersOnOneLine) {
   }
 }
 
+// --progress-lines, as the Windows setup shows the builder's output: each piece of work in whole
+// lines of 10 % steps, each line out as soon as it is printed, so the summary of a piece comes after
+// its last step and before the next piece's first.
+TEST_F(MkdataProgramTest, ProgressLinesComeInStepsAndInOrder) {
+  const ProgramRun run = RunMkdataProgram(
+      Arguments((*folder / "progress-lines").string(), {"--progress-lines", "--synthetic", "all", "--threads", "2"}));
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < run.output.size();) {
+    size_t end = run.output.find('\n', start);
+    ASSERT_NE(end, std::string::npos) << "unterminated last line: " << run.output.substr(start);
+    // Windows' C runtime writes text-mode newlines as CR LF.
+    lines.push_back(run.output.substr(start, end - start - (end > start && run.output[end - 1] == '\r')));
+    start = end + 1;
+  }
+  struct Piece {
+    std::string label, summary;
+  };
+  const Piece pieces[] = {{"clouds8", "clouds8.hex: 2048 x 1024"}, {"level 8", "level 8: 2640198 nodes"}};
+  size_t after = 0;  // the pieces come in this order
+  for (const Piece& piece : pieces) {
+    SCOPED_TRACE(piece.label);
+    std::vector<int> percents;
+    size_t last = 0, summary = lines.size();
+    for (size_t k = 0; k < lines.size(); ++k) {
+      const std::string& line = lines[k];
+      if (line.rfind(piece.summary, 0) == 0) summary = k;
+      const std::string prefix = piece.label + ": ";
+      if (line.rfind(prefix, 0) != 0 || line.back() != '%') continue;
+      percents.push_back(std::atoi(line.c_str() + prefix.size()));
+      EXPECT_EQ(line, prefix + std::to_string(percents.back()) + "%");
+      EXPECT_GE(k, after) << "before the piece ahead of it ended";
+      last = k;
+    }
+    EXPECT_EQ(percents, (std::vector<int>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100})) << run.output;
+    EXPECT_GT(summary, last) << run.output;
+    EXPECT_LT(summary, lines.size()) << run.output;
+    after = summary;
+  }
+}
+
 TEST_F(MkdataProgramTest, HelpSaysWhatIsRealAndWhatCanBeSynthesizedOrImported) {
   const ProgramRun help = RunMkdataProgram({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* phrase : {"REAL", "MOLA", "Viking", "SYNTHESIZE", "--synthetic", "--sources", "--seed",
-                             "--mola-topo", "--colour-map", "--cloud-map", "--stars"})
+                             "--mola-topo", "--colour-map", "--cloud-map", "--stars", "--progress-lines"})
     EXPECT_NE(help.output.find(phrase), std::string::npos) << phrase;
 }
 
