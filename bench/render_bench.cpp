@@ -140,7 +140,7 @@ int main() {
     gSaverSettings.AutoControl = 0;
     gSaverSettings.TerraformMode = 0;
     SetBaseGlState();
-    LoadMapData();
+    LoaderThreadMain();
     SetupGl(kWidth, kHeight);
     SetupInitialView(kWidth, kHeight);
     for (const Pose& pose : kPoses) {
