@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "mapdata/level_scan.h"
+#include "mapdata/map_formats.h"
 #include "settings/saver_settings.h"
 #include "settings/win32/settings_dialog_ids.h"
 #include "shell/win32/scrnsave/saver_host.h"
@@ -17,7 +18,6 @@
 namespace {
 
 const char kHomePage[] = "https://github.com/redsphere-saver/redsphere";
-constexpr GLint kLargeTextureSize = 2048;
 
 // The dialog's own state; dialog thread only, for the one dialog of a configure run.
 struct DialogState {
@@ -35,7 +35,7 @@ void ProbeGraphics(HWND dialog) {
   if (HGLRC context = CreateSaverContext(hMainInstance, dc)) {
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
-    gDialog.largeTextures = size >= kLargeTextureSize;
+    gDialog.largeTextures = size >= kCloudTextureSize;
     gDialog.shadowsSupported = GLEW_VERSION_1_4;
     DeleteSaverContext(context);
   }
