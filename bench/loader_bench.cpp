@@ -26,7 +26,7 @@ const TempFolder& DataFolder() {
     gSaverSettings.MaxPPD = 8;
     gSaverSettings.Clouds = 1;
     gMapData.maxTextureSize = 16384;
-    LoadMapData();  // writes the caches once
+    LoaderThreadMain();  // writes the caches once
     FreeMapData();
     return true;
   }();
@@ -42,7 +42,7 @@ void RemoveCaches() {
 void BM_LoadWithCaches(benchmark::State& state) {
   DataFolder();
   for (auto _ : state) {
-    LoadMapData();
+    LoaderThreadMain();
     benchmark::DoNotOptimize(gMapData.terra);
     FreeMapData();
   }
@@ -55,7 +55,7 @@ void BM_LoadDerivingCaches(benchmark::State& state) {
     state.PauseTiming();
     RemoveCaches();
     state.ResumeTiming();
-    LoadMapData();
+    LoaderThreadMain();
     benchmark::DoNotOptimize(gMapData.seaImage);
     FreeMapData();
   }
@@ -64,7 +64,7 @@ void BM_LoadDerivingCaches(benchmark::State& state) {
 // The ceiling for a load with caches: reading the same files with nothing else done.
 void BM_RawReadSameFiles(benchmark::State& state) {
   DataFolder();
-  LoadMapData();  // make sure the caches exist
+  LoaderThreadMain();  // make sure the caches exist
   FreeMapData();
   std::vector<char> buffer(1 << 20);
   for (auto _ : state) {

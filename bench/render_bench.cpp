@@ -90,13 +90,13 @@ double CeilingSeconds(uint32_t* triangles) {
   GLuint buffers[3];
   glGenBuffers(3, buffers);
   glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
-  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{r.total} * 36, slot.positions, GL_STATIC_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{r.total} * kTrianglePositionBytes, slot.positions, GL_STATIC_DRAW);
   glVertexPointer(3, GL_FLOAT, 0, nullptr);
   glBindBuffer(GL_ARRAY_BUFFER, buffers[1]);
-  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{r.total} * 36, slot.normals, GL_STATIC_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{r.total} * kTrianglePositionBytes, slot.normals, GL_STATIC_DRAW);
   glNormalPointer(GL_FLOAT, 0, nullptr);
   glBindBuffer(GL_ARRAY_BUFFER, buffers[2]);
-  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{r.total} * 12, slot.colours, GL_STATIC_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, GLsizeiptr{r.total} * kTriangleColourBytes, slot.colours, GL_STATIC_DRAW);
   glColorPointer(4, GL_UNSIGNED_BYTE, 0, nullptr);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
@@ -140,7 +140,7 @@ int main() {
     gSaverSettings.AutoControl = 0;
     gSaverSettings.TerraformMode = 0;
     SetBaseGlState();
-    LoadMapData();
+    LoaderThreadMain();
     SetupGl(kWidth, kHeight);
     SetupInitialView(kWidth, kHeight);
     for (const Pose& pose : kPoses) {

@@ -18,7 +18,6 @@ constexpr float kRollRate = -15.0f;       // degrees per second
 constexpr float kReliefRate = 2.0f;       // relief units per second
 constexpr float kSpinRate = -0.5f;        // the sun's turn about the pole, degrees per second
 constexpr float kDriftRate = -0.25f;      // automatic mode: the view's drift about +z
-constexpr float kRadiansToDegrees = 57.29577951308232f;
 constexpr Vec3 kPolarAxis{0.0f, 1.0f, 0.0f};
 constexpr Vec3 kDriftAxis{0.0f, 0.0f, 1.0f};
 
@@ -102,7 +101,7 @@ void ControlStep(float dt, bool capsLock, CameraPose& camera, CameraPose& headin
     const float omega = OrbitRate(camera.point.distance, capsLock, input.verticalCount);
     const Vec3 axis = heading.right;
     const float theta =
-        MoveAngle(-static_cast<float>(input.verticalMove) * kRadiansToDegrees * omega * dt, dt, axis, automatic);
+        MoveAngle(-static_cast<float>(input.verticalMove) * kRadToDeg * omega * dt, dt, axis, automatic);
     const Mat3 move = Rotation(axis, theta);
     RotateOrientation(heading, move);
     RotatePose(camera, move);
@@ -111,7 +110,7 @@ void ControlStep(float dt, bool capsLock, CameraPose& camera, CameraPose& headin
     const float omega = OrbitRate(camera.point.distance, capsLock, input.horizontalCount);
     const Vec3 axis = heading.up;
     const float theta =
-        MoveAngle(static_cast<float>(input.horizontalMove) * kRadiansToDegrees * omega * dt, dt, axis, automatic);
+        MoveAngle(static_cast<float>(input.horizontalMove) * kRadToDeg * omega * dt, dt, axis, automatic);
     const Mat3 move = Rotation(axis, theta);
     RotateOrientation(heading, move);
     RotatePose(camera, move);

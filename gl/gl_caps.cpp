@@ -3,12 +3,12 @@
 
 #include <GL/glew.h>
 
+#include "mapdata/map_formats.h"
 #include "settings/saver_settings.h"
 
 GlCaps gGlCaps{};
 
 namespace {
-constexpr int32_t kLargeTextureSize = 2048;
 }
 
 void ReadGlCaps() {
@@ -22,7 +22,7 @@ void ReadGlCaps() {
   GLint size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
   caps.maxTextureSize = size;
-  caps.largeTextures = size >= kLargeTextureSize;
+  caps.largeTextures = size >= kCloudTextureSize;
   GLint renderbuffer = 0;
   if (HaveFramebuffers()) glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
   caps.maxRenderbufferSize = renderbuffer;

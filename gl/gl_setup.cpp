@@ -15,15 +15,15 @@
 #include "render/lighting.h"
 #include "settings/saver_settings.h"
 #include "shell/failure_report.h"
+#include "shell/saver_window.h"
 
 GlObjects gGlObjects{};
 
 namespace {
 
-constexpr float kStartFieldOfView = 24.0f;  // the saver window's vertical field of view, landscape
-constexpr GLsizeiptr kPositionBytes = GLsizeiptr{kSlotTriangles} * 36;
-constexpr GLsizeiptr kColourBytes = GLsizeiptr{kSlotTriangles} * 12;
-constexpr GLsizeiptr kTexCoordBytes = GLsizeiptr{kSlotTexturedTriangles} * 24;
+constexpr GLsizeiptr kPositionBytes = GLsizeiptr{kSlotTriangles} * kTrianglePositionBytes;
+constexpr GLsizeiptr kColourBytes = GLsizeiptr{kSlotTriangles} * kTriangleColourBytes;
+constexpr GLsizeiptr kTexCoordBytes = GLsizeiptr{kSlotTexturedTriangles} * kTriangleTexCoordBytes;
 
 void SetUpLighting() {
   glEnable(GL_LIGHTING);
@@ -154,7 +154,7 @@ void SetupGl(int32_t width, int32_t height) {
   // pass gets a valid, if empty, box instead of glOrtho of zero size.
   MeshSlot& first = gMeshWorker.slots[0];
   first.aspect = static_cast<float>(width) / static_cast<float>(height);
-  first.fieldOfView = first.aspect >= 1.0f ? kStartFieldOfView : kStartFieldOfView / first.aspect;
+  first.fieldOfView = first.aspect >= 1.0f ? kBaseFieldOfView : kBaseFieldOfView / first.aspect;
   first.reliefFactor = gInput.reliefTarget;
   BuildSceneTextures();
   if (gGlCaps.version15) CreateBuffers();

@@ -73,7 +73,9 @@ FILE* OpenMatching(const std::string& folder, const char* name, uint64_t bytes, 
 void* ReadFrom(const std::string& folder, const char* name, uint64_t bytes, const Trailer& expected) {
   FILE* file = OpenMatching(folder, name, bytes, expected);
   if (!file) return nullptr;
-  void* table = TableFromFile(file, bytes, name);
+  // A cache that cannot be read for want of memory is no cache: deriving then says what is short.
+  TableMiss miss;
+  void* table = TableFromFile(file, bytes, &miss);
   std::fclose(file);
   return table;
 }

@@ -1,8 +1,8 @@
 // Reads one level of map data into gMapData on the loader thread: node grid, heights, colours,
 // the two derived tables (terraformed colours, sea image), clouds, sun and stars. The derived
 // tables come from caches that match the data, or are derived and stored as caches where that can
-// be done. Every other failure reports one line naming the file or the step and ends the process
-// with status 1.
+// be done. Every other failure reports one line naming the file or the step and gives up the load,
+// closing what it opened; the loader thread then ends the process with status 1.
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -20,11 +20,20 @@ MapData gMapData{};
 
 namespace {
 
-constexpr int32_t kLargeTextureSize = 2048;  // clouds need textures at least this wide
+// Reports one failure line; false, for `return Failed(...)` in the steps below.
+[[gnu::format(printf, 1, 2)]] bool Failed(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  ReportFailureV(format, args);
+  va_end(args);
+  return false;
+}
 
+// An allocated table of count elements into *out; false (with the line) when there is no memory.
 template <typename T>
-T* AllocArray(uint64_t count, const char* what) {
-  return static_cast<T*>(TableAlloc(count * sizeof(T), what));
+bool AllocArray(uint64_t count, const char* what, T** out) {
+  *out = static_cast<T*>(TableAlloc(count * sizeof(T)));
+  return *out || Failed("no memory for %s (%s bytes)", what, Grouped(count * sizeof(T)).text);
 }
 
 // A data file the loader has open, with what its messages need.
@@ -35,23 +44,31 @@ struct DataFile {
   int64_t length;
 };
 
-DataFile OpenOrFail(const LoadRequest& request, const char* name) {
+bool Open(const LoadRequest& request, const char* name, DataFile* data) {
   const std::string path = JoinPath(request.folder, name);
   // NOTE: Linux opens a folder for reading as if it were a file; its length would mislead.
-  if (PlatformPathKind(path.c_str()) == PathKind::Folder) FailLoad("%s in %s: it is a folder", name, request.folder);
+  if (PlatformPathKind(path.c_str()) == PathKind::Folder)
+    return Failed("%s in %s: it is a folder", name, request.folder);
   FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) FailLoad("%s in %s: cannot open it (%s)", name, request.folder, std::strerror(errno));
+  if (!file) return Failed("%s in %s: cannot open it (%s)", name, request.folder, std::strerror(errno));
   const int64_t length = PlatformFileLength(file);
-  if (length < 0) FailLoad("%s in %s: cannot measure it (%s)", name, request.folder, std::strerror(errno));
-  return DataFile{file, name, request.folder, length};
+  if (length < 0) {
+    const int error = errno;
+    std::fclose(file);
+    return Failed("%s in %s: cannot measure it (%s)", name, request.folder, std::strerror(error));
+  }
+  *data = DataFile{file, name, request.folder, length};
+  return true;
 }
 
 // Why a read of an open file came up short, for a message.
 const char* ReadFailure(FILE* file) { return std::ferror(file) ? std::strerror(errno) : "it ended early"; }
 
-[[noreturn]] void FailLength(const DataFile& data, uint64_t expected, const char* because) {
-  FailLoad("%s in %s: %s bytes, expected %s (%s)", data.name, data.folder, Grouped(data.length).text,
-           Grouped(expected).text, because);
+// Closes the file and reports that its length is not the one expected.
+bool WrongLength(const DataFile& data, uint64_t expected, const char* because) {
+  std::fclose(data.file);
+  return Failed("%s in %s: %s bytes, expected %s (%s)", data.name, data.folder, Grouped(data.length).text,
+                Grouped(expected).text, because);
 }
 
 SourceStamp StampOf(const DataFile& data, bool* complete) {
@@ -60,34 +77,39 @@ SourceStamp StampOf(const DataFile& data, bool* complete) {
   return stamp;
 }
 
-// A whole data file of exactly `bytes` bytes, as a table; `because` says where that length
+// A whole data file of exactly `bytes` bytes, as a table in *out; `because` says where that length
 // comes from, for the message when it is not.
 template <typename T>
-T* ReadExact(const LoadRequest& request, const char* name, uint64_t bytes, const char* because,
-             SourceStamp* stamp = nullptr, bool* complete = nullptr) {
-  const DataFile data = OpenOrFail(request, name);
-  if (static_cast<uint64_t>(data.length) != bytes) FailLength(data, bytes, because);
+bool ReadExact(const LoadRequest& request, const char* name, uint64_t bytes, const char* because, T** out,
+               SourceStamp* stamp = nullptr, bool* complete = nullptr) {
+  DataFile data;
+  if (!Open(request, name, &data)) return false;
+  if (static_cast<uint64_t>(data.length) != bytes) return WrongLength(data, bytes, because);
   if (stamp) *stamp = StampOf(data, complete);
-  void* table = TableFromFile(data.file, bytes, name);
-  if (!table) FailLoad("%s in %s: reading it failed (%s)", name, request.folder, ReadFailure(data.file));
+  TableMiss miss;
+  *out = static_cast<T*>(TableFromFile(data.file, bytes, &miss));
+  const char* reason = miss == TableMiss::ShortRead ? ReadFailure(data.file) : "";
   std::fclose(data.file);
-  return static_cast<T*>(table);
+  if (miss == TableMiss::NoMemory) return Failed("no memory for %s (%s bytes)", name, Grouped(bytes).text);
+  if (miss == TableMiss::ShortRead) return Failed("%s in %s: reading it failed (%s)", name, request.folder, reason);
+  return true;
 }
 
 // Node file: exactly the 180 * L + 1 row counts of its level, the south-pole row one node, every
 // other row 1 .. 360 * L nodes, because the mesh builders size their row buffers and index their
 // trig tables by these counts.
-void LoadNodeRows(const LoadRequest& request, SourceStamp* stamp, bool* complete) {
+bool LoadNodeRows(const LoadRequest& request, SourceStamp* stamp, bool* complete) {
   const uint32_t level = request.level;
   if (level < 1 || level > kMaxLevel)
-    FailLoad("level %u in %s: the program loads levels 1 to %u", level, request.folder, kMaxLevel);
+    return Failed("level %u in %s: the program loads levels 1 to %u", level, request.folder, kMaxLevel);
   char name[32];
   LevelFileName(name, sizeof name, "nodes", level);
-  const DataFile data = OpenOrFail(request, name);
+  DataFile data;
+  if (!Open(request, name, &data)) return false;
   const uint32_t rows = RowCountForLevel(level);
   char because[96];
   std::snprintf(because, sizeof because, "4 bytes for each of the %s rows of level %u", Grouped(rows).text, level);
-  if (static_cast<uint64_t>(data.length) != uint64_t{4} * rows) FailLength(data, uint64_t{4} * rows, because);
+  if (static_cast<uint64_t>(data.length) != uint64_t{4} * rows) return WrongLength(data, uint64_t{4} * rows, because);
   *stamp = StampOf(data, complete);
 
   MapData& map = gMapData;
@@ -96,65 +118,74 @@ void LoadNodeRows(const LoadRequest& request, SourceStamp* stamp, bool* complete
   map.ppd = level;
   map.lonSamples = 360 * map.ppd;
   const uint32_t tableSize = 720 * map.ppd + 1;
-  map.cosTable = AllocArray<float>(tableSize, "the cosine table");
-  map.sinTable = AllocArray<float>(tableSize, "the sine table");
-  map.rows = AllocArray<NodeRow>(rows, "the row table");
+  if (!AllocArray(tableSize, "the cosine table", &map.cosTable) ||
+      !AllocArray(tableSize, "the sine table", &map.sinTable) || !AllocArray(rows, "the row table", &map.rows)) {
+    std::fclose(data.file);
+    return false;
+  }
   std::memset(map.rows, 0, sizeof(NodeRow) * rows);
 
   uint64_t total = 0;
   for (uint32_t i = 0; i < rows; ++i) {
     uint8_t bytes[4];
-    if (std::fread(bytes, 1, 4, data.file) != 4)
-      FailLoad("%s in %s: reading row %u failed (%s)", name, request.folder, i, ReadFailure(data.file));
+    if (std::fread(bytes, 1, 4, data.file) != 4) {
+      const char* reason = ReadFailure(data.file);
+      std::fclose(data.file);
+      return Failed("%s in %s: reading row %u failed (%s)", name, request.folder, i, reason);
+    }
     const uint32_t count = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
                            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-    if (i == 0 && count != 1)
-      FailLoad("%s in %s: the south-pole row holds %u nodes, expected 1", name, request.folder, count);
-    if (count == 0 || count > MaxRowCount(level))
-      FailLoad("%s in %s: row %u holds %s nodes, expected 1 to %s", name, request.folder, i, Grouped(count).text,
-               Grouped(MaxRowCount(level)).text);
+    if ((i == 0 && count != 1) || count == 0 || count > MaxRowCount(level)) {
+      std::fclose(data.file);
+      if (i == 0 && count != 1)
+        return Failed("%s in %s: the south-pole row holds %u nodes, expected 1", name, request.folder, count);
+      return Failed("%s in %s: row %u holds %s nodes, expected 1 to %s", name, request.folder, i,
+                    Grouped(count).text, Grouped(MaxRowCount(level)).text);
+    }
     map.rows[i].count = count;
     total += count;
   }
   std::fclose(data.file);
   if (total > UINT32_MAX)
-    FailLoad("%s in %s: %s nodes in all, more than the %s the program can count", name, request.folder,
-             Grouped(total).text, Grouped(UINT32_MAX).text);
+    return Failed("%s in %s: %s nodes in all, more than the %s the program can count", name, request.folder,
+                  Grouped(total).text, Grouped(UINT32_MAX).text);
   map.nodeCount = static_cast<uint32_t>(total);
+  return true;
 }
 
-void LoadNodeArrays(const LoadRequest& request, CacheStamp* stamp) {
+bool LoadNodeArrays(const LoadRequest& request, CacheStamp* stamp) {
   MapData& map = gMapData;
   const uint64_t nodes = map.nodeCount;
   char name[32], nodesName[32], because[128];
   LevelFileName(nodesName, sizeof nodesName, "nodes", request.level);
   std::snprintf(because, sizeof because, "2 bytes for each of the %s nodes of %s", Grouped(nodes).text, nodesName);
   LevelFileName(name, sizeof name, "areoid", request.level);
-  map.areoid = ReadExact<int16_t>(request, name, 2 * nodes, because);
+  if (!ReadExact(request, name, 2 * nodes, because, &map.areoid)) return false;
   LevelFileName(name, sizeof name, "topo", request.level);
-  map.topo = ReadExact<int16_t>(request, name, 2 * nodes, because, &stamp->topo, &stamp->complete);
+  if (!ReadExact(request, name, 2 * nodes, because, &map.topo, &stamp->topo, &stamp->complete)) return false;
   std::snprintf(because, sizeof because, "4 bytes for each of the %s nodes of %s", Grouped(nodes).text, nodesName);
   LevelFileName(name, sizeof name, "mars", request.level);
-  map.mars = ReadExact<Colour>(request, name, 4 * nodes, because, &stamp->mars, &stamp->complete);
+  return ReadExact(request, name, 4 * nodes, because, &map.mars, &stamp->mars, &stamp->complete);
 }
 
 // The terraformed colours from a matching cache, or derived and stored. The row table points
 // into terra, so it is built here, once terra has its place.
-void LoadTerraColours(const LoadRequest& request, const CacheFolders& folders, const CacheStamp& stamp) {
+bool LoadTerraColours(const LoadRequest& request, const CacheFolders& folders, const CacheStamp& stamp) {
   MapData& map = gMapData;
   char name[32];
   LevelFileName(name, sizeof name, "terra", request.level);
   const uint64_t bytes = uint64_t{4} * map.nodeCount;
   map.terra = static_cast<Colour*>(ReadDerivedCache(folders, name, bytes, stamp));
   const bool derive = map.terra == nullptr;
-  if (derive) map.terra = AllocArray<Colour>(map.nodeCount, "the terraformed colours");
+  if (derive && !AllocArray(map.nodeCount, "the terraformed colours", &map.terra)) return false;
   BuildRowTable(map.areoid, map.topo, map.mars, map.terra);
-  if (!derive) return;
+  if (!derive) return true;
   DeriveTerraColours();
   StoreDerivedCache(folders, name, map.terra, bytes, stamp);
+  return true;
 }
 
-void LoadSeaImage(const LoadRequest& request, const CacheFolders& folders, CacheStamp stamp) {
+bool LoadSeaImage(const LoadRequest& request, const CacheFolders& folders, CacheStamp stamp) {
   MapData& map = gMapData;
   map.seaWidth = ChooseSeaWidth(request.level, request.maxTextureSize);
   map.seaHeight = map.seaWidth / 2;
@@ -163,13 +194,14 @@ void LoadSeaImage(const LoadRequest& request, const CacheFolders& folders, Cache
   LevelFileName(name, sizeof name, "sea", request.level);
   const uint64_t bytes = uint64_t{4} * map.seaWidth * map.seaHeight;
   map.seaImage = static_cast<Colour*>(ReadDerivedCache(folders, name, bytes, stamp));
-  if (map.seaImage) return;
-  map.seaImage = AllocArray<Colour>(uint64_t{map.seaWidth} * map.seaHeight, "the sea image");
+  if (map.seaImage) return true;
+  if (!AllocArray(uint64_t{map.seaWidth} * map.seaHeight, "the sea image", &map.seaImage)) return false;
   DeriveSeaImage();
   StoreDerivedCache(folders, name, map.seaImage, bytes, stamp);
+  return true;
 }
 
-void LoadClouds(const LoadRequest& request) {
+bool LoadClouds(const LoadRequest& request) {
   MapData& map = gMapData;
   const CloudChoice choice = ChooseCloudImage(request.level, request.maxTextureSize);
   map.cloudWidth = choice.width;
@@ -178,32 +210,55 @@ void LoadClouds(const LoadRequest& request) {
   SharedFileName(name, sizeof name, choice.stem);
   std::snprintf(because, sizeof because, "a %s x %s image of 4-byte colours", Grouped(map.cloudWidth).text,
                 Grouped(map.cloudHeight).text);
-  map.cloudImage = ReadExact<Colour>(request, name, uint64_t{4} * map.cloudWidth * map.cloudHeight, because);
+  return ReadExact(request, name, uint64_t{4} * map.cloudWidth * map.cloudHeight, because, &map.cloudImage);
 }
 
-void LoadStars(const LoadRequest& request) {
+bool LoadStars(const LoadRequest& request) {
   MapData& map = gMapData;
-  const DataFile bright = OpenOrFail(request, "starsbr.hex");
-  const DataFile dim = OpenOrFail(request, "starsdim.hex");
+  DataFile bright, dim;
+  if (!Open(request, "starsbr.hex", &bright)) return false;
+  if (!Open(request, "starsdim.hex", &dim)) {
+    std::fclose(bright.file);
+    return false;
+  }
+  auto closeBoth = [&] {
+    std::fclose(bright.file);
+    std::fclose(dim.file);
+  };
   // Records past UINT32_MAX cannot be counted; no star catalogue comes near that.
-  for (const DataFile* data : {&bright, &dim})
-    if (data->length / 12 > UINT32_MAX / 2)
-      FailLoad("%s in %s: %s bytes, more stars than the program can count", data->name, data->folder,
-               Grouped(data->length).text);
-  map.brightCount = static_cast<uint32_t>(bright.length / 12);
+  for (const DataFile* data : {&bright, &dim}) {
+    if (data->length / 12 > UINT32_MAX / 2) {
+      closeBoth();
+      return Failed("%s in %s: %s bytes, more stars than the program can count", data->name, data->folder,
+                    Grouped(data->length).text);
+    }
+  }
+  // The whole files are read; the bytes of a last partial record lie past starCount and are unused.
+  uint8_t* bytes = nullptr;
+  if (!AllocArray(static_cast<uint64_t>(bright.length) + static_cast<uint64_t>(dim.length), "the stars", &bytes)) {
+    closeBoth();
+    return false;
+  }
+  // Owned by gMapData from here, so a failed read below leaves nothing that FreeMapData misses.
+  map.stars = reinterpret_cast<StarRecord*>(bytes);
+  const uint32_t brightCount = static_cast<uint32_t>(bright.length / 12);
+  const size_t dimOffset = size_t{brightCount} * 12;
+  const char* reason = nullptr;
+  const char* failed = nullptr;
+  if (std::fread(bytes, 1, static_cast<size_t>(bright.length), bright.file) != static_cast<size_t>(bright.length)) {
+    failed = "starsbr.hex";
+    reason = ReadFailure(bright.file);
+  } else if (std::fread(bytes + dimOffset, 1, static_cast<size_t>(dim.length), dim.file) !=
+             static_cast<size_t>(dim.length)) {
+    failed = "starsdim.hex";
+    reason = ReadFailure(dim.file);
+  }
+  closeBoth();
+  if (failed) return Failed("%s in %s: reading it failed (%s)", failed, request.folder, reason);
+  map.brightCount = brightCount;
   map.dimCount = static_cast<uint32_t>(dim.length / 12);
   map.starCount = map.brightCount + map.dimCount;
-  // The whole files are read; the bytes of a last partial record lie past starCount and are unused.
-  uint8_t* bytes = AllocArray<uint8_t>(static_cast<uint64_t>(bright.length) + static_cast<uint64_t>(dim.length),
-                                       "the stars");
-  const size_t dimOffset = size_t{map.brightCount} * 12;
-  if (std::fread(bytes, 1, static_cast<size_t>(bright.length), bright.file) != static_cast<size_t>(bright.length))
-    FailLoad("starsbr.hex in %s: reading it failed (%s)", request.folder, ReadFailure(bright.file));
-  if (std::fread(bytes + dimOffset, 1, static_cast<size_t>(dim.length), dim.file) != static_cast<size_t>(dim.length))
-    FailLoad("starsdim.hex in %s: reading it failed (%s)", request.folder, ReadFailure(dim.file));
-  std::fclose(bright.file);
-  std::fclose(dim.file);
-  map.stars = reinterpret_cast<StarRecord*>(bytes);
+  return true;
 }
 
 }  // namespace
@@ -228,35 +283,34 @@ LoadRequest RequestFromSettings() {
   return request;
 }
 
-void LoadMapData(const LoadRequest& request) {
+bool LoadMapData(const LoadRequest& request) {
   MapData& map = gMapData;
   const PathKind folderKind = PlatformPathKind(request.folder);
-  if (folderKind == PathKind::Missing) FailLoad("data folder %s: it does not exist", request.folder);
-  if (folderKind != PathKind::Folder) FailLoad("data folder %s: it is not a folder", request.folder);
+  if (folderKind == PathKind::Missing) return Failed("data folder %s: it does not exist", request.folder);
+  if (folderKind != PathKind::Folder) return Failed("data folder %s: it is not a folder", request.folder);
 
   CacheStamp stamp{};
   stamp.level = request.level;
   stamp.complete = true;
-  LoadNodeRows(request, &stamp.nodes, &stamp.complete);
-  LoadNodeArrays(request, &stamp);
+  if (!LoadNodeRows(request, &stamp.nodes, &stamp.complete) || !LoadNodeArrays(request, &stamp)) return false;
 
   const CacheFolders folders = CacheFoldersFor(request.folder);
-  LoadTerraColours(request, folders, stamp);
-  LoadSeaImage(request, folders, stamp);
+  if (!LoadTerraColours(request, folders, stamp) || !LoadSeaImage(request, folders, stamp)) return false;
 
-  if (request.clouds && request.maxTextureSize >= kLargeTextureSize) LoadClouds(request);
+  if (request.clouds && request.maxTextureSize >= kCloudTextureSize && !LoadClouds(request)) return false;
 
   char because[64];
   std::snprintf(because, sizeof because, "a %u x %u image of 4-byte colours", kSunImageSize, kSunImageSize);
-  map.sunImage = ReadExact<Colour>(request, "sun.hex", kSunFileLength, because);
+  if (!ReadExact(request, "sun.hex", kSunFileLength, because, &map.sunImage)) return false;
 
-  LoadStars(request);
+  return LoadStars(request);
 }
 
-void LoadMapData() { LoadMapData(RequestFromSettings()); }
+bool LoadMapData() { return LoadMapData(RequestFromSettings()); }
 
 int LoaderThreadMain(const LoadRequest& request) {
-  LoadMapData(request);
+  // The saver has nothing to show without its map data: it closes, and the line says why.
+  if (!LoadMapData(request)) std::_Exit(1);
   gMapData.loaded.store(true, std::memory_order_release);
   return 0;
 }

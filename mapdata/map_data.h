@@ -65,18 +65,19 @@ struct LoadRequest {
 // The request of a run: DataPath, MaxPPD and Clouds of gSaverSettings, and gMapData.maxTextureSize.
 LoadRequest RequestFromSettings();
 
-// Thread entry of the loader thread: LoadMapData, then raises the loaded flag.
+// Thread entry of the loader thread: LoadMapData, then raises the loaded flag; when the load fails
+// it ends the process with status 1 (the saver closes, and the failure line says why).
 int LoaderThreadMain(const LoadRequest& request);
 // The same with RequestFromSettings().
 int LoaderThreadMain();
 // Reads every file of the requested level into gMapData. The terraformed colours and the sea
 // image come from caches that match the data (in the data folder, else in the user's cache
 // folder); when there are none they are derived and stored as caches where that can be done,
-// which is never a failure. Any other failure reports one line and ends the process with
-// status 1. Runs on the loader thread.
-void LoadMapData(const LoadRequest& request);
+// which is never a failure. Any other failure reports one line and returns false with every file
+// closed; the tables already filled stay in gMapData for FreeMapData. Runs on the loader thread.
+bool LoadMapData(const LoadRequest& request);
 // The same with RequestFromSettings().
-void LoadMapData();
+bool LoadMapData();
 // Fills the trig tables and the row table from the counts already in gMapData.rows.
 void BuildRowTable(const int16_t* areoid, const int16_t* topo, const Colour* mars, const Colour* terra);
 // Releases every table and image; harmless on tables already released or never loaded.
@@ -88,5 +89,6 @@ void DeriveTerraColours();
 void DeriveSeaImage();
 
 // Reports one failure line (shell/failure_report.h) and ends the process at once with status 1:
-// the saver closes, and the line says why. Loader thread, or the window thread in the GL set-up.
+// the saver closes, and the line says why. The GL set-up and the mesh worker's arrays; the loader
+// gives up through its own result instead.
 [[noreturn, gnu::format(printf, 1, 2)]] void FailLoad(const char* format, ...);

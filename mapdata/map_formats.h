@@ -40,6 +40,9 @@ inline void LevelFileName(char* out, size_t size, const char* stem, long level) 
 // Level-independent names: stem and ".hex" (clouds8.hex, sun.hex).
 inline void SharedFileName(char* out, size_t size, const char* stem) { std::snprintf(out, size, "%s%s", stem, ".hex"); }
 
+// The narrowest cloud image (clouds8): the cloud layer exists only where textures this wide fit.
+constexpr int32_t kCloudTextureSize = 2048;
+
 // Cloud image for a level and a largest texture size: clouds32 (8192 wide) from level 32,
 // clouds16 (4096) from level 16, else clouds8 (2048), each only where textures that wide fit.
 struct CloudChoice {
@@ -49,7 +52,7 @@ struct CloudChoice {
 inline CloudChoice ChooseCloudImage(uint32_t level, int32_t maxTextureSize) {
   if (level >= 32 && maxTextureSize >= 8192) return {"clouds32", 8192};
   if (level >= 16 && maxTextureSize >= 4096) return {"clouds16", 4096};
-  return {"clouds8", 2048};
+  return {"clouds8", kCloudTextureSize};
 }
 
 // Sea image width for a level and a largest texture size (the height is half of it). A cached sea

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "mapdata/map_data.h"
-#include "shell/failure_report.h"
 #include "shell/platform.h"
 
 namespace {
@@ -22,15 +20,14 @@ Mapping gMappings[kMaxMappings];
 
 }  // namespace
 
-void* TableAlloc(uint64_t bytes, const char* what) {
+void* TableAlloc(uint64_t bytes) {
   // A size_t narrower than the request (a 32-bit build) must not wrap into a small allocation.
   const bool fits = static_cast<uint64_t>(static_cast<size_t>(bytes)) == bytes;
-  void* memory = fits ? std::malloc(bytes > 0 ? static_cast<size_t>(bytes) : 1) : nullptr;
-  if (!memory) FailLoad("no memory for %s (%s bytes)", what, Grouped(bytes).text);
-  return memory;
+  return fits ? std::malloc(bytes > 0 ? static_cast<size_t>(bytes) : 1) : nullptr;
 }
 
-void* TableFromFile(FILE* file, uint64_t bytes, const char* what) {
+void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss) {
+  *miss = TableMiss::None;
   Mapping* unused = nullptr;
   for (Mapping& slot : gMappings) {
     if (!slot.view) {
@@ -44,9 +41,14 @@ void* TableFromFile(FILE* file, uint64_t bytes, const char* what) {
       return const_cast<void*>(view);  // read-only pages: the tables are never written once loaded
     }
   }
-  void* memory = TableAlloc(bytes, what);
+  void* memory = TableAlloc(bytes);
+  if (!memory) {
+    *miss = TableMiss::NoMemory;
+    return nullptr;
+  }
   if (bytes > 0 && std::fread(memory, 1, static_cast<size_t>(bytes), file) != bytes) {
     std::free(memory);
+    *miss = TableMiss::ShortRead;
     return nullptr;
   }
   return memory;

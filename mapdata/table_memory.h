@@ -6,13 +6,16 @@
 #include <cstdint>
 #include <cstdio>
 
-// Allocated table memory; the load fails (status 1) when there is none, naming `what` the table
-// holds ("the areoid heights").
-void* TableAlloc(uint64_t bytes, const char* what);
+// Allocated table memory; null when there is none (the caller says what that means).
+void* TableAlloc(uint64_t bytes);
+
+// Why TableFromFile gave no table.
+enum class TableMiss : uint8_t { None, NoMemory, ShortRead };
+
 // The first `bytes` bytes of an open file from its start, mapped read-only or else read into
-// allocated memory; null after a short read (the caller says what that means). The caller has
-// checked the file's length.
-void* TableFromFile(FILE* file, uint64_t bytes, const char* what);
+// allocated memory; null when neither worked, with *miss saying why (the caller says what that
+// means). The caller has checked the file's length.
+void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss);
 // Releases a table from either call; null is ignored. Never called while the loader runs
 // (the window thread releases only after it has seen the loaded flag or joined the loader).
 void TableRelease(void* table);

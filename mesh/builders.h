@@ -6,11 +6,12 @@
 
 #include <cstdint>
 
+#include "mapdata/map_data.h"
 #include "mapdata/map_formats.h"
 #include "mesh/row_stitch.h"
 #include "mesh/visible_region.h"
 
-constexpr uint32_t kPaletteSize = 61;  // one atmosphere colour per terraform level 0..60
+constexpr uint32_t kPaletteSize = kMaxTerraformLevel + 1;  // one atmosphere colour per terraform level
 
 // Two rows' worth of vertex attributes: a builder fills one while the other holds the row before.
 struct RowBuffer {
@@ -45,7 +46,8 @@ void FillAtmospherePalette(Colour* palette);
 // above a snow line that sinks by 300 m per level; everywhere at level 60, nowhere at level 0.
 inline bool UsesTerraColour(int32_t topo, int32_t level) {
   if (level == 0) return false;
-  return !(topo > -300 && topo <= 300 * (kMaxTerraformLevel - level) - 300);
+  const float height = static_cast<float>(topo);
+  return !(height > kCoastHeight && height <= 300.0f * static_cast<float>(kMaxTerraformLevel - level) + kCoastHeight);
 }
 
 // Atmosphere opacity, 0..1, from the planet's angular radius a and the angle b between a vertex and

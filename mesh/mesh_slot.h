@@ -20,12 +20,19 @@ constexpr uint32_t kMeshGroups = 4;  // water, clouds, planet, atmosphere
 static_assert(kWaterLimit + kCloudLimit + kPlanetLimit + kAtmosphereLimit == kSlotTriangles);
 static_assert(kWaterLimit + kCloudLimit == kSlotTexturedTriangles);
 
-constexpr int32_t kMaxTerraformLevel = 60;  // the fully terraformed look
+constexpr int32_t kMaxTerraformLevel = 60;  // the fully terraformed look; 0 is the present one
+constexpr int32_t kCloudLevel = 30;         // clouds show above this level, in the second half of the blend
 
 // One texture coordinate pair, as glTexCoordPointer(2, GL_FLOAT) reads it.
 struct TexCoord {
   float s, t;
 };
+
+// Bytes per triangle in a slot's arrays (three vertices each): the buffer objects are sized and
+// filled by these.
+constexpr uint32_t kTrianglePositionBytes = 3 * sizeof(Vec3);  // positions, and normals alike
+constexpr uint32_t kTriangleColourBytes = 3 * sizeof(Colour);
+constexpr uint32_t kTriangleTexCoordBytes = 3 * sizeof(TexCoord);
 
 // What a finished build holds: 15 32-bit words. Firsts and counts are in triangles; the four groups
 // lie back to back in the order water, clouds, planet, atmosphere.

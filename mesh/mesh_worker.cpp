@@ -17,8 +17,6 @@ namespace {
 constexpr float kSeaRadius = 3375000.0f;         // metres: the sphere the sea and clouds are seen against
 constexpr float kSeaDepthPerRelief = 300.0f;     // the sea sphere sinks this far per unit of relief factor
 constexpr float kCloudHeight = 10000.0f;         // metres above the areoid, times the relief factor
-constexpr int32_t kFirstCloudLevel = 31;         // clouds exist only in the second half of the blend
-constexpr int32_t kLargeTextureSize = 2048;      // the cloud texture needs textures this wide
 // Margins that widen the field of view as the camera nears a layer, so that nothing at the edge
 // of the screen is cut off: degrees per ratio of layer radius to the camera's height above it.
 constexpr float kShellMargin = 5.0f;
@@ -64,7 +62,7 @@ void SetupMeshWork(bool glVersion14) {
   w.ppd = map.ppd;
   w.nodeDensity = map.ppd > 0 ? map.nodeCount / (map.ppd * map.ppd) : 0;
   w.shadowsInUse = settings.Shadows && glVersion14;
-  w.cloudLayer = settings.Clouds && map.maxTextureSize >= kLargeTextureSize;
+  w.cloudLayer = settings.Clouds && map.maxTextureSize >= kCloudTextureSize;
   w.atmosphere = settings.Atmosphere;
 
   ReleaseMeshWork();
@@ -195,8 +193,8 @@ void BuildMeshSlot(uint32_t s) {
   if (level != 0) {
     const float radius = kSeaRadius - kSeaDepthPerRelief * relief;
     const float angle = kShellMargin * radius / (d - radius) + fovy;
-    // The sea rises 100 m per level, to 300 m below the areoid at level 60.
-    const float height = -300.0f - 100.0f * static_cast<float>(kMaxTerraformLevel - level);
+    // The sea rises 100 m per level, to the coast at level 60.
+    const float height = kCoastHeight - 100.0f * static_cast<float>(kMaxTerraformLevel - level);
     TriangleSink sink = SinkAt(slot, 0, kWaterLimit, true);
     water = BuildShell(work, view,
                        LayerSpec{radius, radius, angle, height, level, kWaterLimit, w.extraThinning[kWaterGroup]}, sink);
@@ -204,7 +202,7 @@ void BuildMeshSlot(uint32_t s) {
   }
 
   uint32_t clouds = 0;
-  if (level != 0 && w.cloudLayer && level >= kFirstCloudLevel) {
+  if (level != 0 && w.cloudLayer && level > kCloudLevel) {
     const float radius = kReferenceRadius + kCloudHeight * relief;
     const float margin = shadows ? kShadowedCloudMargin : kShellMargin;
     const float angle = margin * radius / (d - radius) + fovy;

@@ -25,7 +25,7 @@ namespace {
 void UploadSlot(const MeshSlot& slot) {
   const MeshRanges& r = slot.ranges;
   const GLuint* buffers = gGlObjects.buffers;
-  const GLsizeiptr vertexBytes = GLsizeiptr{r.total} * 36;
+  const GLsizeiptr vertexBytes = GLsizeiptr{r.total} * kTrianglePositionBytes;
   glBindBuffer(GL_ARRAY_BUFFER, buffers[kPositionBuffer]);
   if (vertexBytes > 0) glBufferSubData(GL_ARRAY_BUFFER, 0, vertexBytes, slot.positions);
   glVertexPointer(3, GL_FLOAT, 0, nullptr);
@@ -33,16 +33,16 @@ void UploadSlot(const MeshSlot& slot) {
   if (vertexBytes > 0) glBufferSubData(GL_ARRAY_BUFFER, 0, vertexBytes, slot.normals);
   glNormalPointer(GL_FLOAT, 0, nullptr);
 
-  const GLintptr colourOffset = GLintptr{r.planetFirst} * 12;
-  const GLsizeiptr colourBytes = GLsizeiptr{r.total - r.waterCount - r.cloudCount} * 12;
+  const GLintptr colourOffset = GLintptr{r.planetFirst} * kTriangleColourBytes;
+  const GLsizeiptr colourBytes = GLsizeiptr{r.total - r.waterCount - r.cloudCount} * kTriangleColourBytes;
   glBindBuffer(GL_ARRAY_BUFFER, buffers[kColourBuffer]);
   if (colourBytes > 0)
     glBufferSubData(GL_ARRAY_BUFFER, colourOffset, colourBytes,
                     reinterpret_cast<const uint8_t*>(slot.colours) + colourOffset);
   glColorPointer(4, GL_UNSIGNED_BYTE, 0, nullptr);
 
-  const GLintptr texOffset = GLintptr{r.waterFirst} * 24;
-  const GLsizeiptr texBytes = GLsizeiptr{r.waterCount + r.cloudCount} * 24;
+  const GLintptr texOffset = GLintptr{r.waterFirst} * kTriangleTexCoordBytes;
+  const GLsizeiptr texBytes = GLsizeiptr{r.waterCount + r.cloudCount} * kTriangleTexCoordBytes;
   glBindBuffer(GL_ARRAY_BUFFER, buffers[kTexCoordBuffer]);
   if (texBytes > 0)
     glBufferSubData(GL_ARRAY_BUFFER, texOffset, texBytes, reinterpret_cast<const uint8_t*>(slot.texCoords) + texOffset);

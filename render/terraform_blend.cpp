@@ -12,9 +12,9 @@ int32_t AdvanceTerraformLevel(float frameSeconds) {
     // Level 1 at once, so the frame after a switch on already builds a sea.
     if (level == 0.0f) {
       level = 1.0f;
-    } else if (level < kTerraformFull) {
+    } else if (level < kMaxTerraformLevel) {
       level += step;
-      if (level > kTerraformFull) level = kTerraformFull;
+      if (level > kMaxTerraformLevel) level = kMaxTerraformLevel;
     }
   } else {
     if (level <= 1.0f) {
@@ -31,7 +31,7 @@ int32_t AdvanceTerraformLevel(float frameSeconds) {
 float SeaThreshold(int32_t level) { return static_cast<float>(level + 195) * 0.9f / 255.0f; }
 
 float CloudAlpha(int32_t level) {
-  return level > kCloudLevel ? static_cast<float>(2 * level - 2 * kCloudLevel) / kTerraformFull : 0.0f;
+  return level > kCloudLevel ? static_cast<float>(2 * level - 2 * kCloudLevel) / kMaxTerraformLevel : 0.0f;
 }
 
-float ShadowedDiffuse(int32_t level) { return 0.2f + (0.3f - 0.2f) * static_cast<float>(level) / kTerraformFull; }
+float ShadowedDiffuse(int32_t level) { return 0.2f + (0.3f - 0.2f) * static_cast<float>(level) / kMaxTerraformLevel; }

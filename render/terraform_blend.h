@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-constexpr int32_t kTerraformFull = 60;      // level of the full terraformed look
-constexpr float kTerraformRate = 30.0f;     // levels per second: 0 to 60 in about two seconds
-constexpr int32_t kCloudLevel = 30;         // clouds are drawn above this level
+#include "mesh/mesh_slot.h"
+
+constexpr float kTerraformRate = 30.0f;  // levels per second: 0 to 60 in about two seconds
 
 // One record, owned by the window thread (key handler, schedule and frame step all run on it).
 // The mesh worker sees the level only through the whole level stored in each slot.

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both targets and runs every test: natively, then the Windows
-# build under Wine.
+# Installs what is missing, builds both targets and runs every test: natively (also under the
+# sanitizers, with the fuzz targets), then the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset linux
 cmake --build --preset linux
 ctest --preset linux
+# AddressSanitizer and UndefinedBehaviorSanitizer (clang): the native unit tests that need no X
+# server, then each fuzz target for 20 s from its seed corpus.
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
 # The mesh worker's hand-over under ThreadSanitizer: only the mesh tests are built.
 cmake --preset tsan
 cmake --build --preset tsan

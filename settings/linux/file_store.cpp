@@ -69,13 +69,15 @@ const Line* FindKey(const std::vector<Line>& lines, const char* key) {
 std::string ValueOf(const Line& line) { return Trim(line.text.substr(line.text.find('=') + 1)); }
 
 // A decimal number that fits 32 bits; negative numbers down to -2^31 are kept as their
-// two's-complement bits, as the registry holds a -1 typed into it.
+// two's-complement bits, as the registry holds a -1 typed into it. The whole text must be the
+// number: a zero byte in it (a damaged file) ends nothing early.
 bool ParseValue(const std::string& text, uint32_t* value) {
   if (text.empty()) return false;
   errno = 0;
   char* end = nullptr;
   long long parsed = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || *end != '\0' || parsed < -2147483648LL || parsed > 4294967295LL) return false;
+  if (errno != 0 || end != text.c_str() + text.size() || parsed < -2147483648LL || parsed > 4294967295LL)
+    return false;
   *value = static_cast<uint32_t>(parsed);
   return true;
 }
@@ -144,7 +146,8 @@ bool SettingsStoreReadDataPath(char* out, size_t size) {
   const Line* line = FindKey(lines, "DataPath");
   if (!line) return false;
   std::string value = ValueOf(*line);
-  if (value.empty() || value.size() >= size) return false;
+  // A zero byte would cut the path short of what the line says: such a line names no folder.
+  if (value.empty() || value.size() >= size || value.find('\0') != std::string::npos) return false;
   std::memcpy(out, value.c_str(), value.size() + 1);
   return true;
 }
@@ -194,7 +197,10 @@ void SettingsStoreClose(SettingsStore* store) {
     const std::string temp = path + ".tmp";
     if (FILE* file = std::fopen(temp.c_str(), "w")) {
       bool ok = true;
-      for (const Line& line : store->lines) ok = ok && std::fprintf(file, "%s\n", line.text.c_str()) >= 0;
+      // Byte for byte, zero bytes included: a line the store does not own comes back as it was.
+      for (const Line& line : store->lines)
+        ok = ok && std::fwrite(line.text.data(), 1, line.text.size(), file) == line.text.size() &&
+             std::fputc('\n', file) != EOF;
       ok = (std::fclose(file) == 0) && ok;
       if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
     }

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "mapdata/level_scan.h"
+#include "mapdata/map_formats.h"
 #include "settings/saver_settings.h"
 #include "settings/win32/settings_dialog_ids.h"
 #include "shell/win32/scrnsave/saver_host.h"
@@ -17,7 +18,6 @@
 namespace {
 
 const char kHomePage[] = "https://github.com/redsphere-saver/redsphere";
-constexpr GLint kLargeTextureSize = 2048;
 
 // The dialog's own state; dialog thread only, for the one dialog of a configure run.
 struct DialogState {
@@ -32,7 +32,7 @@ void ProbeGraphics() {
   int32_t maxTextureSize = 0;
   bool version14 = false;
   const bool probed = ProbeSaverGl(hMainInstance, &maxTextureSize, &version14);
-  gDialog.largeTextures = probed && maxTextureSize >= kLargeTextureSize;
+  gDialog.largeTextures = probed && maxTextureSize >= kCloudTextureSize;
   gDialog.shadowsSupported = probed && version14;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,6 +14,28 @@ constexpr int32_t kMinSize = 16;     // pixels; smaller windows show nothing use
 constexpr int32_t kMaxSize = 16384;  // the largest viewport Mesa and most drivers allow
 constexpr uint32_t kMaxFrames = 1000000;
 constexpr size_t kHelpColumn = 30;  // where the explanations of --help start
+
+// Text from the command line or the environment, quoted for the one-line error: control bytes
+// (a newline pasted into an argument, an escape sequence) are written as \n, \t or \xNN, so the
+// line stays one line and the terminal shows what was given.
+std::string Quoted(const std::string& text) {
+  std::string out = "'";
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "'";
+}
 
 // A whole decimal number that fits 32 bits (no sign, no spaces).
 bool ParseWhole(const std::string& text, uint32_t* value) {
@@ -169,7 +192,7 @@ bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std:
     } else if (arg == "--window-id") {
       if (!takeValue()) return false;
       if (!ParseWindowId(value, &options.foreignWindow)) {
-        *error = "--window-id needs an X window id (decimal or 0x hex), not '" + value + "'";
+        *error = "--window-id needs an X window id (decimal or 0x hex), not " + Quoted(value);
         return false;
       }
       options.mode = RunMode::ForeignWindow;
@@ -177,7 +200,7 @@ bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std:
     } else if (arg == "--frames") {
       if (!takeValue()) return false;
       if (!ParseWhole(value, &options.frameCount) || options.frameCount == 0 || options.frameCount > kMaxFrames) {
-        *error = "--frames needs a count from 1 to " + std::to_string(kMaxFrames) + ", not '" + value + "'";
+        *error = "--frames needs a count from 1 to " + std::to_string(kMaxFrames) + ", not " + Quoted(value);
         return false;
       }
       options.mode = RunMode::Frames;
@@ -194,7 +217,7 @@ bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std:
       if (!takeValue()) return false;
       if (!ParseSize(value, &options.width, &options.height)) {
         *error = "--size needs WIDTHxHEIGHT, each " + std::to_string(kMinSize) + " to " + std::to_string(kMaxSize) +
-                 " pixels, not '" + value + "'";
+                 " pixels, not " + Quoted(value);
         return false;
       }
     } else if (arg == "--data") {
@@ -207,12 +230,12 @@ bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std:
     } else if (const int setting = FindSetting(arg); setting >= 0) {
       if (!takeValue()) return false;
       if (!ParseWhole(value, &options.settingValue[setting])) {
-        *error = arg + " needs a whole number (" + RangeText(kSettingDefs[setting]) + "), not '" + value + "'";
+        *error = arg + " needs a whole number (" + RangeText(kSettingDefs[setting]) + "), not " + Quoted(value);
         return false;
       }
       options.settingGiven[setting] = true;
     } else {
-      *error = "unknown option '" + std::string(argv[i]) + "'";
+      *error = "unknown option " + Quoted(argv[i]);
       return false;
     }
   }
@@ -235,7 +258,7 @@ bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std:
                                (modes == 0 && !options.help && !options.configure));
   if (useEnvironment) {
     if (!ParseWindowId(xscreensaverWindow, &options.foreignWindow)) {
-      *error = std::string("XSCREENSAVER_WINDOW is not an X window id: '") + xscreensaverWindow + "'";
+      *error = "XSCREENSAVER_WINDOW is not an X window id: " + Quoted(xscreensaverWindow);
       return false;
     }
     options.mode = RunMode::ForeignWindow;

@@ -11,6 +11,7 @@
 #include "gl/gl_setup.h"
 #include "gl/overlays.h"
 #include "mapdata/level_scan.h"
+#include "resources/pictures.h"
 #include "resources/resource_ids.h"
 #include "settings/saver_settings.h"
 #include "shell/failure_report.h"
@@ -19,8 +20,6 @@
 #include "shell/win32/wgl_context.h"
 
 namespace {
-
-constexpr int kPreviewSize = 96;  // the preview picture, pixels
 
 // Window-thread state of the Windows shell besides the portable saver window.
 struct Win32Window {

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 TempFolder& ConfigHome() {
   static TempFolder folder;
   return folder;
@@ -44,7 +46,9 @@ TEST_F(FileStoreTest, UnreadableLinesLeaveTheirFieldsAlone) {
       "Clouds 0\n"                 // no '='
       "TerraformPeriod=3\r\n"      // written on Windows
       "Shadows=0\n"
-      "Shadows=1\n");              // the last line wins
+      "Shadows=1\n"                // the last line wins
+      "Atmosphere=\0\n"           // a damaged file: a zero byte is no number
+      "DataPath=/data/mars\0/x\n"s); // nor part of a path
   SaverSettings settings = DefaultSaverSettings();
   settings.SunPos = 1;
   settings.ReliefExFactor = 6;
@@ -59,10 +63,12 @@ TEST_F(FileStoreTest, UnreadableLinesLeaveTheirFieldsAlone) {
   EXPECT_EQ(settings.TerraformPeriod, 3u);
   EXPECT_FLOAT_EQ(settings.TerraformPeriodSeconds, 60.0f);
   EXPECT_EQ(settings.Shadows, 1);
+  EXPECT_EQ(settings.Atmosphere, 1);
+  EXPECT_STREQ(settings.DataPath, DefaultSaverSettings().DataPath);
 }
 
 TEST_F(FileStoreTest, SavingKeepsEveryLineItDoesNotOwn) {
-  WriteSettingsFile("# my settings\nDataPath=/data/mars\nShadows=1\nFavourite=olympus\nShadows=1\n");
+  WriteSettingsFile("# my settings\nDataPath=/data/mars\nShadows=1\nFavourite=olympus\nShadows=1\nNote=a\0b \n"s);
   SaverSettings settings = DefaultSaverSettings();
   settings.Shadows = 0;
   settings.SunPos = 3;
@@ -71,6 +77,7 @@ TEST_F(FileStoreTest, SavingKeepsEveryLineItDoesNotOwn) {
   EXPECT_NE(text.find("# my settings\n"), std::string::npos);
   EXPECT_NE(text.find("DataPath=/data/mars\n"), std::string::npos);
   EXPECT_NE(text.find("Favourite=olympus\n"), std::string::npos);
+  EXPECT_NE(text.find("Note=a\0b \n"s), std::string::npos);  // byte for byte
   EXPECT_EQ(text.find("Shadows=1"), std::string::npos);  // both old lines replaced by one
   EXPECT_NE(text.find("Shadows=0\n"), std::string::npos);
   EXPECT_NE(text.find("SunPos=3\n"), std::string::npos);
