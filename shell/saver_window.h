@@ -40,6 +40,9 @@ extern SaverWindow gSaverWindow;
 constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows
 constexpr double kDefaultRefreshRate = 60.0;
 constexpr float kMouseGraceSeconds = 1.0f;  // the flyby ignores the mouse this long after the start
+// Mouse movement of up to this many pixels from the start position is jitter, not a user: it does
+// not end a full-screen run (the Windows screensaver host and the Linux full-screen mode).
+constexpr int kMouseJitter = 4;
 
 // The frame's perspective: aspect, vertical field of view (24 degrees, widened for portrait
 // windows) and clipping planes hugging the globe. A zero width or height becomes 1 (stored back).

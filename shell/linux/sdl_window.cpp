@@ -33,7 +33,6 @@ namespace {
 constexpr int32_t kDefaultWindowWidth = 1024, kDefaultWindowHeight = 768;
 constexpr int32_t kDefaultFrameWidth = 1280, kDefaultFrameHeight = 720;
 constexpr int32_t kWheelDelta = 120;    // one wheel notch, as Windows reports it
-constexpr int32_t kMouseJitter = 4;     // pixels of mouse movement that do not end a full-screen run
 constexpr uint32_t kSkippedFrames = 1;  // --frames: the first ready frame draws the mesh slot no build has filled
 constexpr int64_t kNanosecondsPerSecond = 1000000000;
 constexpr int kConnectAttempts = 5;

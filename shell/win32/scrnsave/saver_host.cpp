@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/saver_window.h"
+
 HINSTANCE hMainInstance = nullptr;
 HWND hMainWindow = nullptr;
 BOOL fChildPreview = FALSE;
@@ -15,8 +17,6 @@ namespace {
 const char kClassName[] = "WindowsScreenSaverClass";
 // Only one full-screen saver at a time; the preview in the display settings does not count.
 const char kRunMutexName[] = "Local\\Redsphere.Screensaver.Run";
-// Mouse movement of up to this many pixels is jitter, not a user.
-constexpr int kMouseJitter = 4;
 
 POINT gStartCursor;      // where the cursor was when the run-mode window was made
 bool gClosing = false;   // WM_CLOSE already posted
