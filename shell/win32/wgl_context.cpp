@@ -25,17 +25,23 @@ PIXELFORMATDESCRIPTOR ClassicDescriptor() {
   return pfd;
 }
 
+// A hidden window of its own class (own device context) that a pixel format may be set on; the
+// caller destroys it and unregisters the class. Null on failure.
+HWND CreateHiddenGlWindow(HINSTANCE instance, const char* className) {
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_OWNDC;
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = className;
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, className, "", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
+                         nullptr, instance, nullptr);
+}
+
 // NOTE: wglChoosePixelFormatARB can only be had from a current context, and a window's pixel
 // format can be set only once, so the search runs on a hidden window of its own.
 int FindMultisamplePixelFormat(HINSTANCE instance) {
-  WNDCLASSA probeClass = {};
-  probeClass.style = CS_OWNDC;
-  probeClass.lpfnWndProc = DefWindowProcA;
-  probeClass.hInstance = instance;
-  probeClass.lpszClassName = kProbeClass;
-  RegisterClassA(&probeClass);
-  HWND window = CreateWindowExA(0, kProbeClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, nullptr);
+  HWND window = CreateHiddenGlWindow(instance, kProbeClass);
   int format = 0;
   if (window) {
     HDC dc = GetDC(window);
@@ -97,14 +103,7 @@ void DeleteSaverContext(HGLRC context) {
 }
 
 bool ProbeSaverGl(HINSTANCE instance, int32_t* maxTextureSize, bool* version14) {
-  WNDCLASSA windowClass = {};
-  windowClass.style = CS_OWNDC;
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kCapabilityClass;
-  RegisterClassA(&windowClass);
-  HWND window = CreateWindowExA(0, kCapabilityClass, "", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                0, 0, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateHiddenGlWindow(instance, kCapabilityClass);
   bool probed = false;
   if (window) {
     HDC dc = GetDC(window);

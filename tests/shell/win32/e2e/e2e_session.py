@@ -224,3 +224,22 @@ class WineSession:
         """Saves a picture as a numbered PNG in the grabs folder, for a person to look at."""
         self.grab_count += 1
         picture.save_png(os.path.join(self.grabs, f"{self.grab_count:02d}-{label}.png"))
+
+
+def run_case(cases, args):
+    """Runs cases[args.case] in a Wine session of its own (args.prefix, args.work) and ends the
+    session; keeps the screen grabs when the case fails or args.keep_grabs asks. Returns the exit
+    status."""
+    session = WineSession(args.case, os.path.abspath(args.prefix), os.path.abspath(args.work))
+    passed = False
+    try:
+        cases[args.case](session, args)
+        passed = True
+    except TestFailure as failure:
+        log(f"FAILED: {failure}")
+    finally:
+        session.close(keep_grabs=args.keep_grabs or not passed)
+    if args.keep_grabs or not passed:
+        log(f"screen grabs kept in {session.grabs}, Wine's logs in {session.logs}")
+    log("passed" if passed else "failed")
+    return 0 if passed else 1

@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from e2e_pictures import (Picture, centre_box, difference, drawing_measures, globe_measures,  # noqa: E402
                           globe_shown, help_match, loading_shown, scene_shown, sea_share, surface_shift)
-from e2e_session import TestFailure, WineSession, check, log, poll  # noqa: E402
+from e2e_session import TestFailure, check, log, poll, run_case  # noqa: E402
 
 # The nine per-user values at their defaults.
 DEFAULTS = dict(Shadows=1, Atmosphere=1, Clouds=1, AutoControl=1, MaxPPD=8, ReliefExFactor=10, SunPos=4,
@@ -561,19 +561,7 @@ def main():
     args.scr, args.helper = os.path.abspath(args.scr), os.path.abspath(args.helper)
     os.makedirs(args.out, exist_ok=True)
 
-    session = WineSession(args.case, os.path.abspath(args.prefix), os.path.abspath(args.work))
-    passed = False
-    try:
-        CASES[args.case](session, args)
-        passed = True
-    except TestFailure as failure:
-        log(f"FAILED: {failure}")
-    finally:
-        session.close(keep_grabs=args.keep_grabs or not passed)
-    if args.keep_grabs or not passed:
-        log(f"screen grabs kept in {session.grabs}, Wine's logs in {session.logs}")
-    log("passed" if passed else "failed")
-    return 0 if passed else 1
+    return run_case(CASES, args)
 
 
 if __name__ == "__main__":

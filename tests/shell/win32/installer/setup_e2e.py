@@ -14,7 +14,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 from e2e_pictures import Picture, globe_measures, globe_shown  # noqa: E402
-from e2e_session import WINESERVER, TestFailure, WineSession, check, log, poll  # noqa: E402
+from e2e_session import WINESERVER, TestFailure, check, log, poll, run_case  # noqa: E402
 from saver_e2e import end_with_status, expect, watch  # noqa: E402
 
 SYSTEM_SAVER = "C:\\windows\\system32\\redsphere.scr"
@@ -358,19 +358,7 @@ def main():
         setattr(args, name, os.path.abspath(getattr(args, name)))
     os.makedirs(args.out, exist_ok=True)
 
-    session = WineSession(args.case, os.path.abspath(args.prefix), os.path.abspath(args.work))
-    passed = False
-    try:
-        CASES[args.case](session, args)
-        passed = True
-    except TestFailure as failure:
-        log(f"FAILED: {failure}")
-    finally:
-        session.close(keep_grabs=args.keep_grabs or not passed)
-    if args.keep_grabs or not passed:
-        log(f"screen grabs kept in {session.grabs}, Wine's logs in {session.logs}")
-    log("passed" if passed else "failed")
-    return 0 if passed else 1
+    return run_case(CASES, args)
 
 
 if __name__ == "__main__":
