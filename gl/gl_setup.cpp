@@ -14,7 +14,7 @@
 #include "mesh/mesh_worker.h"
 #include "render/lighting.h"
 #include "settings/saver_settings.h"
-#include "shell/failure_report.h"
+#include "platform/failure_report.h"
 #include "shell/saver_window.h"
 
 GlObjects gGlObjects{};

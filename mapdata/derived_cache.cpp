@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "mapdata/data_paths.h"
+#include "platform/data_paths.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
 #include "settings/saver_settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

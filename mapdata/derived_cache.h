@@ -12,7 +12,7 @@ struct LoadRequest;
 // Length and modification time of one source file, taken from the open file the loader read.
 struct SourceStamp {
   int64_t bytes;
-  int64_t modified;  // the platform's own unit (shell/platform.h)
+  int64_t modified;  // the platform's own unit (platform/platform.h)
 };
 
 // What a cache was derived from: the node, topography and colour files, the level and, for the

@@ -9,12 +9,12 @@
 #include <cstring>
 #include <string>
 
-#include "mapdata/data_paths.h"
+#include "platform/data_paths.h"
 #include "mapdata/derived_cache.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
-#include "shell/failure_report.h"
-#include "shell/platform.h"
+#include "platform/failure_report.h"
+#include "platform/platform.h"
 
 MapData gMapData{};
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/data_paths.h"
+
 // One colour element: bytes R, G, B, A (as a little-endian word, R is the low byte); handed to
 // OpenGL as GL_RGBA / GL_UNSIGNED_BYTE.
 struct Colour {
@@ -28,15 +30,7 @@ constexpr int64_t kSunFileLength = int64_t{kSunImageSize} * kSunImageSize * 4;
 constexpr uint32_t MaxRowCount(uint32_t ppd) { return 360 * ppd; }
 // Rows of a level-L node grid, pole to pole.
 constexpr uint32_t RowCountForLevel(uint32_t ppd) { return 180 * ppd + 1; }
-// Highest level the program loads. A level-L grid at the usual density holds about 41,000 L^2
-// nodes, which past level 322 no longer count in 32 bits; 1024 leaves room for sparse grids and
-// keeps ppd^2, 720 ppd + 1 trig entries and 180 ppd + 1 rows far inside 32 bits.
-constexpr uint32_t kMaxLevel = 1024;
 
-// Per-level names: stem, level in decimal, ".hex" (nodes8.hex). out must hold 32 bytes.
-inline void LevelFileName(char* out, size_t size, const char* stem, long level) {
-  std::snprintf(out, size, "%s%ld%s", stem, level, ".hex");
-}
 // Level-independent names: stem and ".hex" (clouds8.hex, sun.hex).
 inline void SharedFileName(char* out, size_t size, const char* stem) { std::snprintf(out, size, "%s%s", stem, ".hex"); }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
-#include "shell/failure_report.h"
+#include "platform/failure_report.h"
 
 MeshWorkerState gMeshWorker{};
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 const SettingDef kSettingDefs[kSettingCount] = {
     {"Shadows", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Shadows, "draw cast shadows"},

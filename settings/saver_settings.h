@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr size_t kDataPathSize = 260;        // the data folder buffer, terminating zero included
+#include "platform/data_paths.h"  // kDataPathSize
+
 constexpr float kTerraformPeriodStep = 20.0f;  // seconds per step of the terraform period
 
 // One process-wide record. Written by Load on the window thread at window creation (or by the

@@ -16,7 +16,7 @@
 #include "render/frame.h"
 #include "render/terraform_blend.h"
 #include "settings/saver_settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/screenshot.h"
 
 SaverWindow gSaverWindow{1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0, 1, 0, 0,

@@ -1,7 +1,6 @@
 // Settings store of the Linux build: one key=value file, $XDG_CONFIG_HOME/redsphere/settings.conf
 // (~/.config when the variable is unset), holding "DataPath" and the nine values under their
 // registry names. Writing keeps every line it does not own and replaces the file in one rename.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform.h"
+#include "platform/data_paths.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -91,20 +91,11 @@ struct SettingsStore {
 
 namespace {
 
-// A folder holds map data when it has the node file of some level: "nodes", a level without
-// leading zeros, ".hex" (a builder's temporary files and other names do not count).
+// A folder holds map data when the level scan finds a level there, by the one node-file rule the
+// saver loads by.
 bool HoldsMapData(const std::string& folder) {
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return false;
-  bool found = false;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name.size() < 10 || name.compare(0, 5, "nodes") != 0 || name.compare(name.size() - 4, 4, ".hex") != 0) continue;
-    const std::string level = name.substr(5, name.size() - 9);
-    if (level[0] != '0' && level.find_first_not_of("0123456789") == std::string::npos) found = true;
-  }
-  closedir(dir);
-  return found;
+  int32_t level = 0;
+  return ScanLevelsIn(folder.c_str(), &level, 1) > 0;
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 static const char kMachineKey[] = "Software\\Redsphere";
 static const char kUserKey[] = "Software\\Redsphere\\Screensaver";

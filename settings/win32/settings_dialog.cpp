@@ -59,7 +59,7 @@ void InitDialog(HWND dialog) {
   SaverSettings& settings = gSaverSettings;
   LoadSettings(settings);
 
-  gDialog.levelCount = ScanLevels(gDialog.levels, kLevelListCapacity);
+  gDialog.levelCount = ScanLevelsIn(gSaverSettings.DataPath, gDialog.levels, kLevelListCapacity);
   int selected = 0;
   for (int32_t i = 0; i < gDialog.levelCount; ++i) {
     char text[20];

@@ -11,7 +11,7 @@
 #include "settings/saver_settings.h"
 #include "shell/linux/options.h"
 #include "shell/linux/sdl_window.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   if (options.mode == RunMode::ForeignWindow || options.mode == RunMode::Frames) gSaverSettings.AutoControl = 1;
 
   int32_t levels[kLevelListCapacity];
-  const int32_t count = ScanLevels(levels, kLevelListCapacity);
+  const int32_t count = ScanLevelsIn(gSaverSettings.DataPath, levels, kLevelListCapacity);
   if (options.configure) {
     PrintConfiguration(options, levels, count);
     return 0;

@@ -13,7 +13,7 @@
 
 #include "settings/saver_settings.h"
 #include "shell/linux/linux_platform.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/screenshot.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "gl/overlays.h"
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
-#include "shell/failure_report.h"
+#include "platform/failure_report.h"
 #include "shell/linux/foreign_window.h"
 #include "shell/linux/frame_files.h"
 #include "shell/linux/key_map.h"
@@ -25,7 +25,7 @@
 #include "shell/linux/load_progress.h"
 #include "shell/linux/private_display.h"
 #include "shell/linux/run_end.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/saver_window.h"
 
 namespace {

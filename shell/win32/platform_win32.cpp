@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/screenshot.h"
 #include "shell/win32/scrnsave/saver_host.h"
 

@@ -14,7 +14,7 @@
 #include "resources/pictures.h"
 #include "resources/resource_ids.h"
 #include "settings/saver_settings.h"
-#include "shell/failure_report.h"
+#include "platform/failure_report.h"
 #include "shell/saver_window.h"
 #include "shell/win32/scrnsave/saver_host.h"
 #include "shell/win32/wgl_context.h"
@@ -35,7 +35,7 @@ LRESULT CreateSaver(HWND window) {
   SaverWindow& saver = gSaverWindow;
   LoadSettings(gSaverSettings);
   int32_t levels[kLevelListCapacity];
-  const int32_t count = ScanLevels(levels, kLevelListCapacity);
+  const int32_t count = ScanLevelsIn(gSaverSettings.DataPath, levels, kLevelListCapacity);
   gSaverSettings.MaxPPD = ChooseLevel(gSaverSettings.MaxPPD, levels, count);
   SetClassLongPtrA(window, GCL_STYLE, GetClassLongPtrA(window, GCL_STYLE) | CS_OWNDC);
 

@@ -18,7 +18,7 @@ std::vector<int32_t> Scan(const TempFolder& folder, int32_t capacity = kLevelLis
   std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", folder.str().c_str());
   std::vector<int32_t> list(static_cast<size_t>(capacity) + 1, -7);
   const std::filesystem::path before = std::filesystem::current_path();
-  const int32_t count = ScanLevels(list.data(), capacity);
+  const int32_t count = ScanLevelsIn(gSaverSettings.DataPath, list.data(), capacity);
   EXPECT_EQ(std::filesystem::current_path(), before);
   EXPECT_EQ(list[static_cast<size_t>(capacity)], -7) << "wrote past the capacity";
   list.resize(static_cast<size_t>(count));
@@ -71,7 +71,7 @@ TEST(LevelScan, UnreachableFolderGivesNothingAndKeepsTheWorkingDirectory) {
   const std::filesystem::path before = std::filesystem::current_path();
   std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", (folder / "missing").string().c_str());
   int32_t list[4];
-  EXPECT_EQ(ScanLevels(list, 4), 0);
+  EXPECT_EQ(ScanLevelsIn(gSaverSettings.DataPath, list, 4), 0);
   EXPECT_EQ(std::filesystem::current_path(), before);
   EXPECT_TRUE(Scan(folder).empty());  // reachable but empty
 }

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "tests/settings/store_isolation.h"
 
 namespace {

@@ -1,7 +1,7 @@
-// The fake platform's side of shell/platform.h's saver-window calls.
+// The fake platform's side of platform/platform.h's saver-window calls.
 #include "tests/shell/fake_platform.h"
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 FakePlatform gFakePlatform{};
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "settings/saver_settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "tests/settings/store_isolation.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"

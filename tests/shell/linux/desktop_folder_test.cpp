@@ -9,7 +9,7 @@
 #include <string>
 
 #include "settings/saver_settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/failure_report.h"
+#include "platform/failure_report.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
 #include "tests/support/user_folders.h"

@@ -101,7 +101,7 @@ TEST(AtomicFile, KilledBuildersLeftoversAreNoDataAndAreCleared) {
   // The saver finds only the level that is whole.
   std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", folder.str().c_str());
   int32_t levels[kLevelListCapacity];
-  ASSERT_EQ(ScanLevels(levels, kLevelListCapacity), 1);
+  ASSERT_EQ(ScanLevelsIn(gSaverSettings.DataPath, levels, kLevelListCapacity), 1);
   EXPECT_EQ(levels[0], 8);
 
   // The next builder clears the leftover of the file it writes, and only that one.

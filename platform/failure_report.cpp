@@ -1,9 +1,9 @@
 // The platform-neutral half of the failure lines.
-#include "shell/failure_report.h"
+#include "platform/failure_report.h"
 
 #include <cstdio>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

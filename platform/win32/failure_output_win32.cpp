@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/platform.h"
-#include "shell/win32/user_folders.h"
+#include "platform/platform.h"
+#include "platform/win32/user_folders.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // How loading and set-up failures are told: one line, "redsphere: " and what failed (the file or
-// the step, and why), written where the platform keeps such lines (shell/platform.h). The loader
+// the step, and why), written where the platform keeps such lines (platform/platform.h). The loader
 // and the GL set-up then end the process with status 1; the shells end their window instead.
 #pragma once
 

@@ -1,8 +1,9 @@
-// What a platform must provide to the portable code: file and folder queries for the
-// map data, the settings store, and (added as the shells grow) cursor, keys, clock, refresh rate,
-// desktop folder, clipboard and swap. Implemented by shell/win32/ and shell/linux/ (files) and
-// settings/win32/ and settings/linux/ (the settings store); nothing else may include a system header
-// that only one platform has.
+// What a platform must provide to the portable code: file and folder queries for the map data,
+// failure lines, the settings store, and the saver window's cursor, keys, clock, desktop folder
+// and clipboard. Files and failure lines are implemented by platform/win32/ and platform/linux/,
+// the settings store by settings/win32/ and settings/linux/, the saver window's calls by the
+// shells (shell/win32/, shell/linux/); nothing else may include a system header that only one
+// platform has.
 #pragma once
 
 #include <cstddef>
@@ -53,7 +54,7 @@ uint32_t PlatformProcessId();
 
 // ---- Failure lines ------------------------------------------------------------------------------
 
-// Writes one line of ReportFailure (shell/failure_report.h), given without its line end: Linux
+// Writes one line of ReportFailure (platform/failure_report.h), given without its line end: Linux
 // to standard error; Windows to %LOCALAPPDATA%\Redsphere\redsphere.log (started over before it
 // passes 64 KiB), to OutputDebugStringW and to standard error, which a saver seldom has. Any thread.
 void PlatformWriteFailureLine(const char* line);

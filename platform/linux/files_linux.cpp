@@ -1,4 +1,4 @@
-// Linux side of the file and folder queries in shell/platform.h.
+// Linux side of the file and folder queries in platform/platform.h.
 #include <dirent.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

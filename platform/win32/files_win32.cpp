@@ -1,4 +1,4 @@
-// Windows side of the file and folder queries in shell/platform.h.
+// Windows side of the file and folder queries in platform/platform.h.
 #include <windows.h>
 #include <io.h>
 #include <shlobj.h>
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "shell/platform.h"
-#include "shell/win32/user_folders.h"
+#include "platform/platform.h"
+#include "platform/win32/user_folders.h"
 
 std::wstring WideFromAnsi(const char* text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 void PlatformWriteFailureLine(const char* line) {
   std::string text;
