@@ -9,6 +9,7 @@
 
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
+#include "tests/support/test_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
 
@@ -25,8 +26,8 @@ const TempFolder& DataFolder() {
     std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", folder.str().c_str());
     gSaverSettings.MaxPPD = 8;
     gSaverSettings.Clouds = 1;
-    gMapData.maxTextureSize = 16384;
-    LoaderThreadMain();  // writes the caches once
+    gTestLimits.maxTextureSize = 16384;
+    LoaderThreadMain(TestLoadRequest());  // writes the caches once
     FreeMapData();
     return true;
   }();
@@ -42,7 +43,7 @@ void RemoveCaches() {
 void BM_LoadWithCaches(benchmark::State& state) {
   DataFolder();
   for (auto _ : state) {
-    LoaderThreadMain();
+    LoaderThreadMain(TestLoadRequest());
     benchmark::DoNotOptimize(gMapData.terra);
     FreeMapData();
   }
@@ -55,7 +56,7 @@ void BM_LoadDerivingCaches(benchmark::State& state) {
     state.PauseTiming();
     RemoveCaches();
     state.ResumeTiming();
-    LoaderThreadMain();
+    LoaderThreadMain(TestLoadRequest());
     benchmark::DoNotOptimize(gMapData.seaImage);
     FreeMapData();
   }
@@ -64,7 +65,7 @@ void BM_LoadDerivingCaches(benchmark::State& state) {
 // The ceiling for a load with caches: reading the same files with nothing else done.
 void BM_RawReadSameFiles(benchmark::State& state) {
   DataFolder();
-  LoaderThreadMain();  // make sure the caches exist
+  LoaderThreadMain(TestLoadRequest());  // make sure the caches exist
   FreeMapData();
   std::vector<char> buffer(1 << 20);
   for (auto _ : state) {

@@ -19,7 +19,9 @@
 #include "mapdata/map_data.h"
 #include "mesh/mesh_worker.h"
 #include "render/frame.h"
+#include "render/renderer.h"
 #include "settings/saver_settings.h"
+#include "tests/support/test_run.h"
 #include "tests/gl/gl_harness.h"
 #include "tests/mesh/mesh_views.h"
 #include "tests/support/temp_folder.h"
@@ -140,9 +142,11 @@ int main() {
     gSaverSettings.AutoControl = 0;
     gSaverSettings.TerraformMode = 0;
     SetBaseGlState();
-    LoaderThreadMain();
-    SetupGl(kWidth, kHeight);
-    SetupInitialView(kWidth, kHeight);
+    gTestLimits = GlRunLimits();
+    RunConfig config = TestRunConfig();
+    LoaderThreadMain(LoadRequestFor(config));
+    InitRenderer(config, kWidth, kHeight);
+    SetupInitialView(config, kWidth, kHeight);
     for (const Pose& pose : kPoses) {
       PlaceCamera(pose);
       for (int i = 0; i < kWarmFrames; ++i) Frame(nullptr);
@@ -164,7 +168,7 @@ int main() {
                   1e3 * sum.waitSeconds / kTimedFrames, 1e3 * sum.uploadSeconds / kTimedFrames,
                   1e3 * sum.drawSeconds / kTimedFrames, 1e3 * frame, 1e3 * ceiling, frame / ceiling);
     }
-    TeardownGl();
+    ShutdownRenderer();
     glClientActiveTexture(GL_TEXTURE0);
     FreeMapData();
   }

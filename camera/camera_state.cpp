@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "mapdata/map_data.h"
-#include "settings/saver_settings.h"
 
 CameraState gCameraState{};
 
@@ -83,14 +82,13 @@ void RotatePose(CameraPose& pose, const Mat3& rotation) {
   RotateOrientation(pose, rotation);
 }
 
-void SetupInitialView(float width, float height) {
+void SetupInitialView(const RunConfig& config, float width, float height) {
   CameraState& state = gCameraState;
-  const SaverSettings& settings = gSaverSettings;
 
   const float smaller = std::min(width, height), larger = std::max(width, height);
   // A window that was never sized would give 0 / 0, and a distance limit of NaN holds no zoom.
   const float ratio = larger > 0.0f ? smaller / larger : 1.0f;
-  state.topHeight = settings.Atmosphere ? kAtmosphereTopHeight : kGroundTopHeight;
+  state.topHeight = config.atmosphere ? kAtmosphereTopHeight : kGroundTopHeight;
 
   const double ppd = std::max<uint32_t>(gMapData.ppd, 1);
   double margin = kNearMarginFine / ppd;
@@ -112,6 +110,6 @@ void SetupInitialView(float width, float height) {
   state.camera = initial;
 
   // SunPos 0..4 puts the sun at latitude -25, -12.5, 0, 12.5 or 25 degrees: winter to summer.
-  const float sunLatitude = static_cast<float>(settings.SunPos) * 50.0f * 0.25f - 25.0f;
+  const float sunLatitude = static_cast<float>(config.sunPosition) * 50.0f * 0.25f - 25.0f;
   SetSpherical(state.sun, 1.0f, sunLatitude, kSunLongitude);
 }

@@ -3,6 +3,7 @@
 // flyby move these records; the saver window, the renderer and the mesh worker read them.
 #pragma once
 
+#include "mapdata/run_config.h"
 #include "math/vector_math.h"
 
 constexpr float kMaxCameraDistance = 27168000.0f;  // metres from the planet centre; the start distance
@@ -68,6 +69,7 @@ void RotateOrientation(CameraPose& pose, const Mat3& rotation);
 void RotatePose(CameraPose& pose, const Mat3& rotation);
 
 // The distance limit, top height, start pose (camera, heading and initial camera) and sun of a
-// scene that has just become ready; width and height are the client size in pixels. Reads the
-// settings and the ppd of the loaded map data. Window thread, once, on the first ready frame.
-void SetupInitialView(float width, float height);
+// scene that has just become ready; width and height are the client size in pixels. Takes the
+// atmosphere and the sun's season from the run, and the ppd of the loaded map data. Window thread,
+// once, on the first ready frame.
+void SetupInitialView(const RunConfig& config, float width, float height);

@@ -1,8 +1,6 @@
 // ControlStep: requests, relief, roll, yaw, pitch, orbit, zoom and the sun's spin, in that order.
 #include "camera/control_step.h"
 
-#include "settings/saver_settings.h"
-
 InputState gInput{};
 
 namespace {
@@ -50,12 +48,10 @@ float OrbitRate(float distance, bool capsLock, int32_t count) {
 
 }  // namespace
 
-void ControlStep(float dt, bool capsLock, CameraPose& camera, CameraPose& heading, CameraPose& initialCamera,
-                 SpherePoint& sun, float& spinAngle) {
-  InputState& input = gInput;
-  const bool automatic = gSaverSettings.AutoControl != 0;
-  const float fast = capsLock ? 2.0f : 1.0f;
+namespace {
 
+// Home and End (or the mouse buttons): back to the start pose, or undo yaw and pitch.
+void ApplyRequests(InputState& input, CameraPose& camera, CameraPose& heading, const CameraPose& initialCamera) {
   if (input.resetRequest) {
     input.resetRequest = false;
     StopMotion(input);
@@ -67,19 +63,21 @@ void ControlStep(float dt, bool capsLock, CameraPose& camera, CameraPose& headin
     StopMotion(input);
     CopyOrientation(camera, heading);
   }
-  if (input.relief != 0) {
-    const float step = dt * kReliefRate * fast;
-    if (input.relief > 0 && input.reliefTarget < kMaxRelief) {
-      input.reliefTarget = input.reliefTarget + step > kMaxRelief ? kMaxRelief : input.reliefTarget + step;
-    } else if (input.relief < 0 && input.reliefTarget > kMinRelief) {
-      input.reliefTarget = input.reliefTarget - step < kMinRelief ? kMinRelief : input.reliefTarget - step;
-    }
+}
+
+void StepRelief(InputState& input, float dt, float fast) {
+  if (input.relief == 0) return;
+  const float step = dt * kReliefRate * fast;
+  if (input.relief > 0 && input.reliefTarget < kMaxRelief) {
+    input.reliefTarget = input.reliefTarget + step > kMaxRelief ? kMaxRelief : input.reliefTarget + step;
+  } else if (input.relief < 0 && input.reliefTarget > kMinRelief) {
+    input.reliefTarget = input.reliefTarget - step < kMinRelief ? kMinRelief : input.reliefTarget - step;
   }
-  if (automatic) {
-    const Mat3 drift = Rotation(kDriftAxis, kDriftRate * dt);
-    RotateOrientation(heading, drift);
-    RotatePose(camera, drift);
-  }
+}
+
+// Roll about the heading, yaw and pitch of the view alone.
+void StepTurns(const InputState& input, float dt, float fast, bool automatic, CameraPose& camera,
+               CameraPose& heading) {
   if (input.roll != 0) {
     const Vec3 axis = heading.forward;
     float theta = static_cast<float>(input.roll) * kRollRate * dt * fast;
@@ -97,40 +95,50 @@ void ControlStep(float dt, bool capsLock, CameraPose& camera, CameraPose& headin
     const float theta = static_cast<float>(input.pitch) * kTurnRate * dt * fast * CountFactor(input.verticalCount);
     RotateOrientation(camera, Rotation(camera.right, theta));
   }
+}
+
+// Turns camera and heading about `axis` by an angle in degrees (the manual orbit adds the drift
+// of MoveAngle).
+void Orbit(float signedAngle, float dt, const Vec3& axis, bool automatic, CameraPose& camera, CameraPose& heading) {
+  const Mat3 move = Rotation(axis, MoveAngle(signedAngle, dt, axis, automatic));
+  RotateOrientation(heading, move);
+  RotatePose(camera, move);
+}
+
+void StepOrbits(const InputState& input, float dt, bool capsLock, bool automatic, CameraPose& camera,
+                CameraPose& heading) {
   if (input.verticalMove != 0) {
     const float omega = OrbitRate(camera.point.distance, capsLock, input.verticalCount);
     const Vec3 axis = heading.right;
-    const float theta =
-        MoveAngle(-static_cast<float>(input.verticalMove) * kRadToDeg * omega * dt, dt, axis, automatic);
-    const Mat3 move = Rotation(axis, theta);
-    RotateOrientation(heading, move);
-    RotatePose(camera, move);
+    Orbit(-static_cast<float>(input.verticalMove) * kRadToDeg * omega * dt, dt, axis, automatic, camera, heading);
   }
   if (input.horizontalMove != 0) {
     const float omega = OrbitRate(camera.point.distance, capsLock, input.horizontalCount);
     const Vec3 axis = heading.up;
-    const float theta =
-        MoveAngle(static_cast<float>(input.horizontalMove) * kRadToDeg * omega * dt, dt, axis, automatic);
-    const Mat3 move = Rotation(axis, theta);
-    RotateOrientation(heading, move);
-    RotatePose(camera, move);
+    Orbit(static_cast<float>(input.horizontalMove) * kRadToDeg * omega * dt, dt, axis, automatic, camera, heading);
   }
-  if (input.zoom != 0) {
-    const float d = camera.point.distance;
-    float rate = (d - kZoomStopDistance) * kZoomRate * fast;
-    if (input.wheelActive) rate *= 2.0f;
-    if (automatic) rate *= 0.2f;
-    float next = d;
-    if (input.zoom < 0) {
-      next = d - rate * dt;
-      if (next < gCameraState.minDistance) next = gCameraState.minDistance;
-    } else {
-      next = d + rate * dt;
-      if (next > kMaxCameraDistance) next = kMaxCameraDistance;
-    }
-    SetDistance(camera.point, next);
-  }
+}
 
+void StepZoom(const InputState& input, float dt, float fast, bool automatic, CameraPose& camera) {
+  if (input.zoom == 0) return;
+  const float d = camera.point.distance;
+  float rate = (d - kZoomStopDistance) * kZoomRate * fast;
+  if (input.wheelActive) rate *= 2.0f;
+  if (automatic) rate *= 0.2f;
+  float next = d;
+  if (input.zoom < 0) {
+    next = d - rate * dt;
+    if (next < gCameraState.minDistance) next = gCameraState.minDistance;
+  } else {
+    next = d + rate * dt;
+    if (next > kMaxCameraDistance) next = kMaxCameraDistance;
+  }
+  SetDistance(camera.point, next);
+}
+
+// The planet turns under the sun and the stars; in manual control the poses turn with it.
+void StepSpin(float dt, bool automatic, CameraPose& camera, CameraPose& heading, CameraPose& initialCamera,
+              SpherePoint& sun, float& spinAngle) {
   spinAngle = WrapDegrees(spinAngle + kSpinRate * dt);
   const Mat3 spin = Rotation(kPolarAxis, kSpinRate * dt);
   if (!automatic) {
@@ -140,4 +148,23 @@ void ControlStep(float dt, bool capsLock, CameraPose& camera, CameraPose& headin
     RotatePose(camera, spin);
   }
   RotatePosition(sun, spin);
+}
+
+}  // namespace
+
+void ControlStep(float dt, bool capsLock, bool automatic, CameraPose& camera, CameraPose& heading,
+                 CameraPose& initialCamera, SpherePoint& sun, float& spinAngle) {
+  InputState& input = gInput;
+  const float fast = capsLock ? 2.0f : 1.0f;
+  ApplyRequests(input, camera, heading, initialCamera);
+  StepRelief(input, dt, fast);
+  if (automatic) {
+    const Mat3 drift = Rotation(kDriftAxis, kDriftRate * dt);
+    RotateOrientation(heading, drift);
+    RotatePose(camera, drift);
+  }
+  StepTurns(input, dt, fast, automatic, camera, heading);
+  StepOrbits(input, dt, capsLock, automatic, camera, heading);
+  StepZoom(input, dt, fast, automatic, camera);
+  StepSpin(dt, automatic, camera, heading, initialCamera, sun, spinAngle);
 }

@@ -33,7 +33,7 @@ extern InputState gInput;
 constexpr int32_t kMaxMotionCount = 15;
 constexpr float kMinRelief = 1.0f, kMaxRelief = 10.0f;
 
-// Applies the commands for a frame of dt seconds. capsLock doubles most speeds. Reads the
-// automatic control setting; moves the camera, heading, initial camera (manual mode) and sun.
-void ControlStep(float dt, bool capsLock, CameraPose& camera, CameraPose& heading, CameraPose& initialCamera,
-                 SpherePoint& sun, float& spinAngle);
+// Applies the commands for a frame of dt seconds. capsLock doubles most speeds; automatic (the
+// flyby) drifts and slows the motion; moves the camera, heading, initial camera (manual mode) and sun.
+void ControlStep(float dt, bool capsLock, bool automatic, CameraPose& camera, CameraPose& heading,
+                 CameraPose& initialCamera, SpherePoint& sun, float& spinAngle);

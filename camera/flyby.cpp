@@ -3,8 +3,7 @@
 
 #include "camera/camera_state.h"
 #include "camera/control_step.h"
-#include "render/terraform_blend.h"
-#include "settings/saver_settings.h"
+#include "camera/terraform.h"
 
 AutoState gAuto{1.0f, 0.0f, 0};
 
@@ -24,9 +23,9 @@ void FlybyStep(const CameraPose& camera, const SpherePoint& sun) {
   gAuto.previousAlignment = alignment;
 }
 
-void TerraformSchedule(float dt) {
+void TerraformSchedule(const RunConfig& config, float dt) {
   AutoState& state = gAuto;
-  switch (gSaverSettings.TerraformMode) {
+  switch (config.terraformMode) {
     case 1:
       if (state.scheduleTime < kScheduleDelay) {
         state.scheduleTime += dt;
@@ -36,7 +35,7 @@ void TerraformSchedule(float dt) {
       }
       break;
     case 2: {
-      const float period = gSaverSettings.TerraformPeriodSeconds;
+      const float period = config.terraformPeriodSeconds;
       if (state.scheduleTime >= period) {
         state.scheduleTime = 0.0f;
         break;

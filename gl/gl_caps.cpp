@@ -4,12 +4,8 @@
 #include <GL/glew.h>
 
 #include "mapdata/map_formats.h"
-#include "settings/saver_settings.h"
 
 GlCaps gGlCaps{};
-
-namespace {
-}
 
 void ReadGlCaps() {
   GlCaps& caps = gGlCaps;
@@ -26,7 +22,6 @@ void ReadGlCaps() {
   GLint renderbuffer = 0;
   if (HaveFramebuffers()) glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
   caps.maxRenderbufferSize = renderbuffer;
-  caps.shadowTargetIncomplete = false;
 }
 
-bool ShadowsInUse() { return gSaverSettings.Shadows && gGlCaps.version14 && !gGlCaps.shadowTargetIncomplete; }
+RunLimits GlRunLimits() { return RunLimits{gGlCaps.version14, gGlCaps.maxTextureSize}; }

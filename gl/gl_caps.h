@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "mapdata/run_config.h"
+
 // Written by the window thread right after the context is made current (ReadGlCaps); read by the
 // window thread afterwards, and by the mesh worker only through the values handed to it.
 struct GlCaps {
@@ -17,8 +19,6 @@ struct GlCaps {
   int32_t maxTextureSize;  // GL_MAX_TEXTURE_SIZE
   bool largeTextures;      // maxTextureSize >= 2048: the cloud layer can exist
   int32_t maxRenderbufferSize;  // GL_MAX_RENDERBUFFER_SIZE with framebuffer objects, else 0
-  bool shadowTargetIncomplete;  // SetupGl found the shadow framebuffer incomplete: no shadows
-                                // for the rest of the session
 };
 
 extern GlCaps gGlCaps;
@@ -27,8 +27,7 @@ extern GlCaps gGlCaps;
 // context. Window thread.
 void ReadGlCaps();
 
-// Shadows are drawn when the setting asks for them, depth textures exist (OpenGL 1.4) and the
-// shadow framebuffer, where one is made, was complete.
-bool ShadowsInUse();
+// What the run's configuration takes from the capabilities.
+RunLimits GlRunLimits();
 // Framebuffer objects through either entry-point family.
 inline bool HaveFramebuffers() { return gGlCaps.version30 || gGlCaps.extFramebuffer; }

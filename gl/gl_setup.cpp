@@ -1,21 +1,13 @@
-// SetupGl and TeardownGl, in the order the renderer and the worker rely on: the worker starts
-// last, after every array it uses exists, and is stopped first.
+// The GL plumbing of a run: the base state and capabilities when the context is made, and the
+// objects that live from the renderer's set-up to its shutdown (buffer objects, shadow target).
 #include "gl/gl_setup.h"
 
 #include <GL/glew.h>
 
-#include <cstdio>
-
-#include "camera/control_step.h"
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
 #include "gl/textures.h"
-#include "mapdata/map_data.h"
-#include "mesh/mesh_worker.h"
-#include "render/lighting.h"
-#include "settings/saver_settings.h"
-#include "platform/failure_report.h"
-#include "shell/saver_window.h"
+#include "mesh/mesh_slot.h"
 
 GlObjects gGlObjects{};
 
@@ -24,18 +16,6 @@ namespace {
 constexpr GLsizeiptr kPositionBytes = GLsizeiptr{kSlotTriangles} * kTrianglePositionBytes;
 constexpr GLsizeiptr kColourBytes = GLsizeiptr{kSlotTriangles} * kTriangleColourBytes;
 constexpr GLsizeiptr kTexCoordBytes = GLsizeiptr{kSlotTexturedTriangles} * kTriangleTexCoordBytes;
-
-void SetUpLighting() {
-  glEnable(GL_LIGHTING);
-  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
-  const GLfloat black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
-  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
-  PlainLight();
-  glLightfv(GL_LIGHT0, GL_SPECULAR, white);
-  glEnable(GL_LIGHT0);
-  glEnable(GL_COLOR_MATERIAL);
-  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-}
 
 void CreateBuffers() {
   GLuint* buffers = gGlObjects.buffers;
@@ -69,8 +49,8 @@ void DeleteShadowTarget() {
   objects.ShadowDepthTexture = objects.ShadowFramebuffer = 0;
 }
 
-// False when the framebuffer is incomplete; nothing of it is left then.
-bool CreateShadowTarget(int32_t width, int32_t height) {
+// False when the framebuffer is incomplete.
+bool MakeShadowTarget(int32_t width, int32_t height) {
   GlObjects& objects = gGlObjects;
   int32_t size = ShadowMapSize(width, height);
   objects.shadowWidth = objects.shadowHeight = size;
@@ -103,9 +83,7 @@ bool CreateShadowTarget(int32_t width, int32_t height) {
     status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
   }
   BindWindowFramebuffer();
-  if (status == GL_FRAMEBUFFER_COMPLETE) return true;
-  DeleteShadowTarget();
-  return false;
+  return status == GL_FRAMEBUFFER_COMPLETE;
 }
 
 }  // namespace
@@ -138,45 +116,21 @@ void SetBaseGlState() {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  gMapData.maxTextureSize = gGlCaps.maxTextureSize;
 }
 
-void SetupGl(int32_t width, int32_t height) {
-  SetUpLighting();
-  const bool shadows = ShadowsInUse();
-  if (shadows) glClientActiveTexture(GL_TEXTURE1);
-  gInput.reliefTarget = static_cast<float>(gSaverSettings.ReliefExFactor);
-  // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
-  SetupMeshWork(gGlCaps.version14);
-  // The first frame draws slot 0 before any build. Its view is the identity, which is the start
-  // camera's orientation (looking down -z, +y up); with the window's field of view the sky pass
-  // then shows the stars the first scene frame will show, and with the relief factor the shadow
-  // pass gets a valid, if empty, box instead of glOrtho of zero size.
-  MeshSlot& first = gMeshWorker.slots[0];
-  first.aspect = static_cast<float>(width) / static_cast<float>(height);
-  first.fieldOfView = first.aspect >= 1.0f ? kBaseFieldOfView : kBaseFieldOfView / first.aspect;
-  first.reliefFactor = gInput.reliefTarget;
-  BuildSceneTextures();
+void CreateGlObjects() {
   if (gGlCaps.version15) CreateBuffers();
-  // A driver that cannot complete the depth-only framebuffer costs the shadows, not the saver.
-  if (shadows && !CreateShadowTarget(width, height)) {
-    gGlCaps.shadowTargetIncomplete = true;
-    gMeshWorker.shadowsInUse = 0;
-    glClientActiveTexture(GL_TEXTURE0);
-    ReportFailure("shadows are off: the shadow framebuffer is incomplete on this OpenGL");
-  }
-  StartMeshWorker();
 }
 
-void TeardownGl() {
-  StopMeshWorker();
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisableClientState(GL_VERTEX_ARRAY);
-  glDisableClientState(GL_COLOR_ARRAY);
+bool CreateShadowTarget(int32_t width, int32_t height) {
+  if (MakeShadowTarget(width, height)) return true;
+  DeleteShadowTarget();
+  return false;
+}
+
+void DeleteGlObjects() {
   GlObjects& objects = gGlObjects;
   if (gGlCaps.version15 && objects.buffers[0] != 0) glDeleteBuffers(kGlBufferCount, objects.buffers);
-  ReleaseMeshWork();
-  DeleteSceneTextures();
   DeleteShadowTarget();
   objects = GlObjects{};
 }

@@ -1,20 +1,25 @@
-// GL set-up after the map data is loaded, and tear-down at window destruction: lighting, mesh
-// work buffers and slots, textures and star arrays, buffer objects, the shadow target and the
-// mesh worker thread.
+// The GL plumbing of a run: the base state every pass starts from, the capabilities read when the
+// context is made, and the objects that live from the renderer's set-up to its shutdown (buffer
+// objects for the mesh slots and the stars, the shadow render target). The scene itself (mesh
+// work, textures, the worker) is set up by the renderer (render/renderer.h).
 #pragma once
 
 #include <cstdint>
 
 // The GL state every pass starts from, set when the window's context is made; also reads the
-// capabilities (GLEW must be initialised on the current context) and hands the largest texture
-// size to the loader. Window thread, before the loader starts.
+// capabilities (GLEW must be initialised on the current context). Window thread, before the run's
+// configuration is resolved from them.
 void SetBaseGlState();
 
-// Window thread, context current, once the loaded flag has been seen; width and height are the
-// client size (both positive). Any failure ends the process with status 1.
-void SetupGl(int32_t width, int32_t height);
-// Window thread, at destruction, before FreeMapData; also safe when SetupGl never ran.
-void TeardownGl();
+// Buffer objects (OpenGL 1.5): stream storage of one slot's size and the static star arrays, which
+// must already be built (gTextures). Nothing without buffer objects. Window thread.
+void CreateGlObjects();
+// The depth-only shadow target for a window of this size (with framebuffer objects; without them
+// only its size is recorded, for the copy from the window's depth buffer). False, with nothing
+// of it left, when the framebuffer is incomplete.
+bool CreateShadowTarget(int32_t width, int32_t height);
+// Deletes the buffer objects and the shadow target; harmless for what was never made.
+void DeleteGlObjects();
 
 // The shadow map's side for a window: the largest power of two not above twice the larger side.
 int32_t ShadowMapSize(int32_t width, int32_t height);

@@ -9,7 +9,6 @@
 #include "gl/gl_caps.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
-#include "settings/saver_settings.h"
 
 SceneTextures gTextures{};
 
@@ -79,7 +78,7 @@ void StarPosition(const StarRecord& star, float out[3]) {
   out[2] = kSkyRadius * std::cos(a) * std::cos(b);
 }
 
-void BuildSceneTextures() {
+void BuildSceneTextures(bool clouds) {
   MapData& map = gMapData;
   SceneTextures& textures = gTextures;
   textures.SeaTexture = MakeMipmappedTexture(map.seaImage, map.seaWidth, map.seaHeight);
@@ -98,7 +97,7 @@ void BuildSceneTextures() {
   textures.brightCount = map.brightCount;
   textures.dimCount = map.dimCount;
 
-  if (gSaverSettings.Clouds && gGlCaps.largeTextures && map.cloudImage) {
+  if (clouds && map.cloudImage) {
     textures.CloudTexture = MakeMipmappedTexture(map.cloudImage, map.cloudWidth, map.cloudHeight);
     ReleaseImage(map.cloudImage);
   }

@@ -13,7 +13,7 @@
 struct SceneTextures {
   GLuint SeaTexture;
   GLuint SunTexture;
-  GLuint CloudTexture;  // only with the Clouds setting and large textures
+  GLuint CloudTexture;  // only when the run draws the cloud layer
   float* starPositions;       // starCount x (x, y, z) on the sky sphere of radius 10
   Colour* starColours;        // starCount colours
   uint32_t brightCount;       // drawn as 2-pixel points, first
@@ -28,10 +28,10 @@ constexpr float kSkyRadius = 10.0f;
 // standard widths 2048, 4096 and 8192.
 int32_t MaxMipLevel(uint32_t width);
 
-// Sea texture, then sun texture, then star arrays, then (Clouds setting and large textures) the
-// cloud texture; releases each image in gMapData. Ends the process (status 1) when the star
-// arrays cannot be allocated.
-void BuildSceneTextures();
+// Sea texture, then sun texture, then star arrays, then (when the run draws clouds and a cloud
+// image was loaded) the cloud texture; releases each image in gMapData. Ends the process
+// (status 1) when the star arrays cannot be allocated.
+void BuildSceneTextures(bool clouds);
 // Deletes the textures and releases the star arrays; harmless for what was never made.
 void DeleteSceneTextures();
 // Sky-sphere position of a star record (elevation, azimuth in degrees).

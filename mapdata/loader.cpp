@@ -271,15 +271,14 @@ void FailLoad(const char* format, ...) {
   std::_Exit(1);
 }
 
-LoadRequest RequestFromSettings() {
-  const SaverSettings& settings = gSaverSettings;
+LoadRequest LoadRequestFor(const RunConfig& config) {
   LoadRequest request{};
-  static_assert(sizeof request.folder == sizeof settings.DataPath);
-  std::memcpy(request.folder, settings.DataPath, sizeof request.folder);
+  static_assert(sizeof request.folder == sizeof config.dataPath);
+  std::memcpy(request.folder, config.dataPath, sizeof request.folder);
   request.folder[sizeof request.folder - 1] = '\0';
-  request.level = settings.MaxPPD;
-  request.maxTextureSize = gMapData.maxTextureSize;
-  request.clouds = settings.Clouds != 0;
+  request.level = config.level;
+  request.maxTextureSize = config.maxTextureSize;
+  request.clouds = config.clouds;
   return request;
 }
 
@@ -306,16 +305,12 @@ bool LoadMapData(const LoadRequest& request) {
   return LoadStars(request);
 }
 
-bool LoadMapData() { return LoadMapData(RequestFromSettings()); }
-
 int LoaderThreadMain(const LoadRequest& request) {
   // The saver has nothing to show without its map data: it closes, and the line says why.
   if (!LoadMapData(request)) std::_Exit(1);
   gMapData.loaded.store(true, std::memory_order_release);
   return 0;
 }
-
-int LoaderThreadMain() { return LoaderThreadMain(RequestFromSettings()); }
 
 void FreeMapData() {
   MapData& map = gMapData;

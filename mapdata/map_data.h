@@ -6,7 +6,8 @@
 #include <cstdint>
 
 #include "mapdata/map_formats.h"
-#include "settings/saver_settings.h"
+#include "mapdata/run_config.h"
+#include "platform/data_paths.h"
 
 // Nodes at or below this height (metres above the areoid) are water in the terraformed look.
 constexpr float kCoastHeight = -300.0f;
@@ -23,12 +24,10 @@ struct NodeRow {
   const Colour* terra;   // first node of the row in MapData::terra
 };
 
-// One process-wide record. The window thread writes maxTextureSize before it starts the loader;
-// the loader thread writes everything else and then raises `loaded` (release). After the window
+// One process-wide record. The loader thread writes everything and then raises `loaded` (release). After the window
 // thread has seen `loaded` (acquire) the tables are read-only for every thread, except the three
 // images, which the GL set-up releases on the window thread after uploading them.
 struct MapData {
-  int32_t maxTextureSize;     // GL_MAX_TEXTURE_SIZE as the window thread queried it
   uint32_t lastRow;           // N - 1, the north-pole row
   float rowSpacing;           // 180 / (N - 1), degrees of latitude between rows
   uint32_t ppd;               // (N - 1) / 180, samples per degree
@@ -59,25 +58,21 @@ struct LoadRequest {
   char folder[kDataPathSize];  // the data folder
   uint32_t level;              // the level to load (the one the level scan chose)
   int32_t maxTextureSize;      // GL_MAX_TEXTURE_SIZE: the sea width and the cloud image follow it
-  bool clouds;                 // the Clouds setting: a cloud image is loaded when textures are large enough
+  bool clouds;                 // a cloud image is loaded (the cloud layer is drawn)
 };
 
-// The request of a run: DataPath, MaxPPD and Clouds of gSaverSettings, and gMapData.maxTextureSize.
-LoadRequest RequestFromSettings();
+// The request of a run: its data folder, level, texture limit and whether clouds are drawn.
+LoadRequest LoadRequestFor(const RunConfig& config);
 
 // Thread entry of the loader thread: LoadMapData, then raises the loaded flag; when the load fails
 // it ends the process with status 1 (the saver closes, and the failure line says why).
 int LoaderThreadMain(const LoadRequest& request);
-// The same with RequestFromSettings().
-int LoaderThreadMain();
 // Reads every file of the requested level into gMapData. The terraformed colours and the sea
 // image come from caches that match the data (in the data folder, else in the user's cache
 // folder); when there are none they are derived and stored as caches where that can be done,
 // which is never a failure. Any other failure reports one line and returns false with every file
 // closed; the tables already filled stay in gMapData for FreeMapData. Runs on the loader thread.
 bool LoadMapData(const LoadRequest& request);
-// The same with RequestFromSettings().
-bool LoadMapData();
 // Fills the trig tables and the row table from the counts already in gMapData.rows.
 void BuildRowTable(const int16_t* areoid, const int16_t* topo, const Colour* mars, const Colour* terra);
 // Releases every table and image; harmless on tables already released or never loaded.

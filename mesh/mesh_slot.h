@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "camera/terraform.h"  // the terraform levels a slot carries
 #include "mapdata/map_formats.h"
 #include "math/vector_math.h"
 
@@ -20,8 +21,6 @@ constexpr uint32_t kMeshGroups = 4;  // water, clouds, planet, atmosphere
 static_assert(kWaterLimit + kCloudLimit + kPlanetLimit + kAtmosphereLimit == kSlotTriangles);
 static_assert(kWaterLimit + kCloudLimit == kSlotTexturedTriangles);
 
-constexpr int32_t kMaxTerraformLevel = 60;  // the fully terraformed look; 0 is the present one
-constexpr int32_t kCloudLevel = 30;         // clouds show above this level, in the second half of the blend
 
 // One texture coordinate pair, as glTexCoordPointer(2, GL_FLOAT) reads it.
 struct TexCoord {

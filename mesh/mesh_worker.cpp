@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "mapdata/map_data.h"
-#include "settings/saver_settings.h"
 #include "platform/failure_report.h"
 
 MeshWorkerState gMeshWorker{};
@@ -55,15 +54,14 @@ void FollowLimit(uint32_t& extra, const TriangleSink& sink) {
 
 }  // namespace
 
-void SetupMeshWork(bool glVersion14) {
+void SetupMeshWork(const RunConfig& config) {
   MeshWorkerState& w = gMeshWorker;
   const MapData& map = gMapData;
-  const SaverSettings& settings = gSaverSettings;
   w.ppd = map.ppd;
   w.nodeDensity = map.ppd > 0 ? map.nodeCount / (map.ppd * map.ppd) : 0;
-  w.shadowsInUse = settings.Shadows && glVersion14;
-  w.cloudLayer = settings.Clouds && map.maxTextureSize >= kCloudTextureSize;
-  w.atmosphere = settings.Atmosphere;
+  w.shadowsInUse = config.shadows;
+  w.cloudLayer = config.clouds;
+  w.atmosphere = config.atmosphere;
 
   ReleaseMeshWork();
   w.visibleTable = AllocateOrFail<VisibleEntry>(kVisibleEntries);
@@ -157,21 +155,16 @@ BuildWork MeshBuildWork() {
                    &w.light,       w.palette};
 }
 
-void BuildMeshSlot(uint32_t s) {
-  MeshWorkerState& w = gMeshWorker;
-  MeshSlot& slot = w.slots[s & 1];
-  const bool shadows = w.shadowsInUse;
-  if (shadows) {
-    w.light.lightMatrix = slot.lightView;
-    w.light.reset = 1;
-  }
+namespace {
 
+// The build's view from the slot's inputs and the camera copy.
+BuildView SlotView(const MeshSlot& slot, const CameraPose& pose) {
   BuildView view;
   // Row i of the rotation is the start of column i of the (column-major) view matrix: the
   // transpose of the view's rotation, which carries eye directions into the planet frame.
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) view.rotation.m[3 * i + j] = slot.viewMatrix[4 * i + j];
-  const SpherePoint& camera = w.camera.point;
+  const SpherePoint& camera = pose.point;
   float latitude = camera.latitude, longitude = camera.longitude;
   FoldLatLon(latitude, longitude);
   view.distance = camera.distance;
@@ -179,72 +172,83 @@ void BuildMeshSlot(uint32_t s) {
   view.longitude = longitude;
   view.position = Vec3{camera.x, camera.y, camera.z};
   view.aspect = slot.aspect;
-  // The renderer stores the whole part of a level it keeps in 0..60; the clamp guards the palette.
-  const int32_t level = std::clamp(slot.terraformLevel, 0, kMaxTerraformLevel);
-  const float relief = slot.reliefFactor;
-  const float fovy = slot.fieldOfView;
-  w.currentRelief.store(relief);
-  view.relief = relief;
-  const float d = view.distance;
+  view.relief = slot.reliefFactor;
+  return view;
+}
 
-  const BuildWork work = MeshBuildWork();
+// What every layer's build shares: the work memory, the view, the level and the field of view.
+struct LayerBuild {
+  MeshWorkerState& worker;
+  MeshSlot& slot;
+  const BuildWork work;
+  const BuildView& view;
+  int32_t level;
+  float fovy;
+};
 
-  uint32_t water = 0;
-  if (level != 0) {
-    const float radius = kSeaRadius - kSeaDepthPerRelief * relief;
-    const float angle = kShellMargin * radius / (d - radius) + fovy;
-    // The sea rises 100 m per level, to the coast at level 60.
-    const float height = kCoastHeight - 100.0f * static_cast<float>(kMaxTerraformLevel - level);
-    TriangleSink sink = SinkAt(slot, 0, kWaterLimit, true);
-    water = BuildShell(work, view,
-                       LayerSpec{radius, radius, angle, height, level, kWaterLimit, w.extraThinning[kWaterGroup]}, sink);
-    FollowLimit(w.extraThinning[kWaterGroup], sink);
-  }
+using LayerBuilder = uint32_t (*)(const BuildWork&, const BuildView&, const LayerSpec&, TriangleSink&);
 
-  uint32_t clouds = 0;
-  if (level != 0 && w.cloudLayer && level > kCloudLevel) {
-    const float radius = kReferenceRadius + kCloudHeight * relief;
-    const float margin = shadows ? kShadowedCloudMargin : kShellMargin;
-    const float angle = margin * radius / (d - radius) + fovy;
-    TriangleSink sink = SinkAt(slot, water, kCloudLimit, true);
-    clouds = BuildShell(
-        work, view,
-        LayerSpec{kSeaRadius, radius, angle, kCloudHeight, level, kCloudLimit, w.extraThinning[kCloudGroup]}, sink);
-    FollowLimit(w.extraThinning[kCloudGroup], sink);
-  }
+// One group's build into the slot from triangle `first` on, within its limit, at its current
+// thinning (which it then follows); `spec` holds the layer's spheres, angle and height.
+uint32_t BuildGroup(LayerBuild& b, MeshGroup group, LayerBuilder builder, LayerSpec spec, uint32_t first,
+                    bool textured) {
+  uint32_t& extra = b.worker.extraThinning[group];
+  spec.terraformLevel = b.level;
+  spec.extraThinning = extra;
+  TriangleSink sink = SinkAt(b.slot, first, spec.limit, textured);
+  const uint32_t count = builder(b.work, b.view, spec, sink);
+  FollowLimit(extra, sink);
+  return count;
+}
 
-  const float surfaceOuter = kReferenceRadius + kGroundTopHeight * relief;
-  const float surfaceInner = kReferenceRadius - kGroundTopHeight * relief;
-  const float surfaceAngle = kSurfaceMargin * surfaceOuter / (d - surfaceOuter) + fovy;
-  TriangleSink surfaceSink = SinkAt(slot, water + clouds, kPlanetLimit, false);
-  const uint32_t planet = BuildSurface(
-      work, view,
-      LayerSpec{surfaceInner, surfaceOuter, surfaceAngle, 0.0f, level, kPlanetLimit, w.extraThinning[kPlanetGroup]},
-      surfaceSink);
-  FollowLimit(w.extraThinning[kPlanetGroup], surfaceSink);
+// The field of view widened by `margin` degrees per ratio of a layer's radius to the camera's
+// height above it.
+float LayerAngle(const LayerBuild& b, float margin, float radius) {
+  return margin * radius / (b.view.distance - radius) + b.fovy;
+}
 
-  MeshRanges& ranges = slot.ranges;
-  if (shadows) {
-    ranges.lightMinX = w.light.minX;
-    ranges.lightMaxX = w.light.maxX;
-    ranges.lightMinY = w.light.minY;
-    ranges.lightMaxY = w.light.maxY;
-    ranges.lightMinZ = w.light.minZ;
-    ranges.lightMaxZ = w.light.maxZ;
-  }
+uint32_t BuildWater(LayerBuild& b) {
+  if (b.level == 0) return 0;
+  const float radius = kSeaRadius - kSeaDepthPerRelief * b.view.relief;
+  // The sea rises 100 m per level, to the coast at level 60.
+  const float height = kCoastHeight - 100.0f * static_cast<float>(kMaxTerraformLevel - b.level);
+  const LayerSpec spec{radius, radius, LayerAngle(b, kShellMargin, radius), height, 0, kWaterLimit, 0};
+  return BuildGroup(b, kWaterGroup, BuildShell, spec, 0, true);
+}
 
-  uint32_t air = 0;
-  if (w.atmosphere) {
-    const float radius = kReferenceRadius + kAtmosphereTopHeight * relief;
-    const float angle = kShellMargin * radius / (d - radius) + fovy;
-    TriangleSink sink = SinkAt(slot, water + clouds + planet, kAtmosphereLimit, false);
-    air = BuildAtmosphere(work, view,
-                          LayerSpec{radius, radius, angle, kAtmosphereTopHeight, level, kAtmosphereLimit,
-                                    w.extraThinning[kAtmosphereGroup]},
-                          sink);
-    FollowLimit(w.extraThinning[kAtmosphereGroup], sink);
-  }
+uint32_t BuildClouds(LayerBuild& b, uint32_t first) {
+  if (b.level == 0 || !b.worker.cloudLayer || b.level <= kCloudLevel) return 0;
+  const float radius = kReferenceRadius + kCloudHeight * b.view.relief;
+  const float margin = b.worker.shadowsInUse ? kShadowedCloudMargin : kShellMargin;
+  const LayerSpec spec{kSeaRadius, radius, LayerAngle(b, margin, radius), kCloudHeight, 0, kCloudLimit, 0};
+  return BuildGroup(b, kCloudGroup, BuildShell, spec, first, true);
+}
 
+uint32_t BuildPlanet(LayerBuild& b, uint32_t first) {
+  const float outer = kReferenceRadius + kGroundTopHeight * b.view.relief;
+  const float inner = kReferenceRadius - kGroundTopHeight * b.view.relief;
+  const LayerSpec spec{inner, outer, LayerAngle(b, kSurfaceMargin, outer), 0.0f, 0, kPlanetLimit, 0};
+  return BuildGroup(b, kPlanetGroup, BuildSurface, spec, first, false);
+}
+
+uint32_t BuildAir(LayerBuild& b, uint32_t first) {
+  if (!b.worker.atmosphere) return 0;
+  const float radius = kReferenceRadius + kAtmosphereTopHeight * b.view.relief;
+  const LayerSpec spec{radius, radius, LayerAngle(b, kShellMargin, radius), kAtmosphereTopHeight, 0,
+                       kAtmosphereLimit, 0};
+  return BuildGroup(b, kAtmosphereGroup, BuildAtmosphere, spec, first, false);
+}
+
+void CopyLightBox(const LightBox& light, MeshRanges& ranges) {
+  ranges.lightMinX = light.minX;
+  ranges.lightMaxX = light.maxX;
+  ranges.lightMinY = light.minY;
+  ranges.lightMaxY = light.maxY;
+  ranges.lightMinZ = light.minZ;
+  ranges.lightMaxZ = light.maxZ;
+}
+
+void RecordRanges(MeshRanges& ranges, uint32_t water, uint32_t clouds, uint32_t planet, uint32_t air) {
   ranges.total = water + clouds + planet + air;
   ranges.waterFirst = 0;
   ranges.waterCount = water;
@@ -254,4 +258,28 @@ void BuildMeshSlot(uint32_t s) {
   ranges.planetCount = planet;
   ranges.atmosphereFirst = water + clouds + planet;
   ranges.atmosphereCount = air;
+}
+
+}  // namespace
+
+void BuildMeshSlot(uint32_t s) {
+  MeshWorkerState& w = gMeshWorker;
+  MeshSlot& slot = w.slots[s & 1];
+  const bool shadows = w.shadowsInUse;
+  if (shadows) {
+    w.light.lightMatrix = slot.lightView;
+    w.light.reset = 1;
+  }
+  const BuildView view = SlotView(slot, w.camera);
+  w.currentRelief.store(view.relief);
+  // The renderer stores the whole part of a level it keeps in 0..60; the clamp guards the palette.
+  LayerBuild build{w, slot, MeshBuildWork(), view, std::clamp(slot.terraformLevel, 0, kMaxTerraformLevel),
+                   slot.fieldOfView};
+  // The groups lie back to back in the slot: water, clouds, planet, atmosphere.
+  const uint32_t water = BuildWater(build);
+  const uint32_t clouds = BuildClouds(build, water);
+  const uint32_t planet = BuildPlanet(build, water + clouds);
+  if (shadows) CopyLightBox(w.light, slot.ranges);
+  const uint32_t air = BuildAir(build, water + clouds + planet);
+  RecordRanges(slot.ranges, water, clouds, planet, air);
 }

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "camera/camera_state.h"
+#include "mapdata/run_config.h"
 #include "mesh/auto_reset_event.h"
 #include "mesh/builders.h"
 #include "mesh/mesh_slot.h"
@@ -30,9 +31,9 @@ struct MeshWorkerState {
   std::atomic<float> currentRelief;        // relief factor of the build under way; worker writes, window thread reads for its clipping planes
   uint32_t ppd;                            // map rows per degree of the loaded level
   uint32_t nodeDensity;                    // node count / ppd^2
-  uint8_t shadowsInUse;                    // Shadows setting on and OpenGL 1.4 present
-  uint8_t cloudLayer;                      // Clouds setting on and textures of 2048 texels and more
-  uint8_t atmosphere;                      // Atmosphere setting on
+  uint8_t shadowsInUse;                    // the run draws shadows: the worker fills the light box
+  uint8_t cloudLayer;                      // the run draws the cloud layer
+  uint8_t atmosphere;                      // the run draws the atmosphere shell
   LightBox light;                          // shadow camera and the box of the visible surface; worker
   uint32_t extraThinning[kMeshGroups];     // per group, in slot order: 1, doubled after a build of the group
                                            // reached its limit, halved after one far below it; worker
@@ -48,10 +49,10 @@ extern MeshWorkerState gMeshWorker;
 enum MeshGroup : uint32_t { kWaterGroup, kCloudGroup, kPlanetGroup, kAtmosphereGroup };
 
 // Window thread, after the map data is loaded and before StartMeshWorker: takes the level's ppd
-// and node density and the settings, allocates the work buffers and both slots' arrays at full
+// and node density and the run's features, allocates the work buffers and both slots' arrays at full
 // size, fills the palette and empties both slots (slot index 0, all ranges 0, slot 0's matrices
 // identity). A failed allocation ends the process with status 1.
-void SetupMeshWork(bool glVersion14);
+void SetupMeshWork(const RunConfig& config);
 // Window thread, the last step of the GL set-up: MeshReadyEvent set, MeshRequestEvent clear,
 // running 1, then the thread. The first frame's wait therefore passes at once and finds slot 0 empty.
 void StartMeshWorker();

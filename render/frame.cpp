@@ -13,8 +13,7 @@
 #include "render/shadow_pass.h"
 #include "render/sky_pass.h"
 #include "render/surface_pass.h"
-#include "render/terraform_blend.h"
-#include "settings/saver_settings.h"
+#include "camera/terraform.h"
 
 FrameState gFrame{};
 
@@ -62,14 +61,11 @@ double Seconds(std::chrono::steady_clock::time_point from) {
 
 }  // namespace
 
-void DrawTriangles(uint32_t first, uint32_t count) {
-  if (count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(3 * first), static_cast<GLsizei>(3 * count));
-}
-
 void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect, float frameSeconds, float spinAngle,
                  const CameraPose& camera, const SpherePoint& sun) {
   MeshWorkerState& worker = gMeshWorker;
-  const bool shadows = ShadowsInUse();
+  const RunConfig& config = gFrame.config;
+  const bool shadows = config.shadows;
 
   FrameTimings* timings = gFrame.timings;
   auto mark = std::chrono::steady_clock::now();
@@ -128,9 +124,9 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
     mark = std::chrono::steady_clock::now();
   }
 
-  if (shadows) ShadowPass(draw, width, height);
-  else SurfacePass(draw);
-  if (gSaverSettings.Atmosphere) AtmospherePass(draw);
+  if (shadows) ShadowPass(draw, config.clouds, width, height);
+  else SurfacePass(draw, config.clouds);
+  if (config.atmosphere) AtmospherePass(draw);
   if (timings) {
     glFinish();
     timings->drawSeconds = skySeconds + Seconds(mark);

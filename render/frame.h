@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "camera/camera_state.h"
+#include "mapdata/run_config.h"
 #include "mesh/mesh_slot.h"
 
 // Where a frame's time goes, for the benchmark: filled only when FrameState::timings is set, and
@@ -18,6 +19,7 @@ struct FrameTimings {
 
 // Renderer state besides the slots; window thread only.
 struct FrameState {
+  RunConfig config;         // the run's configuration as InitRenderer settled it; the passes get it from here
   SpherePoint sun;          // this frame's sun, copied for the light position and the shadow camera
   FrameTimings* timings;    // null except in the benchmark
 };
@@ -29,6 +31,3 @@ extern FrameState gFrame;
 // caller's matrices restored and GL_PROJECTION current.
 void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect, float frameSeconds, float spinAngle,
                  const CameraPose& camera, const SpherePoint& sun);
-
-// glDrawArrays of one triangle group (first and count in triangles); nothing for an empty group.
-void DrawTriangles(uint32_t first, uint32_t count);

@@ -9,7 +9,7 @@
 #include "gl/gl_objects.h"
 #include "gl/gl_setup.h"
 #include "gl/textures.h"
-#include "render/frame.h"
+#include "render/draw_triangles.h"
 #include "render/lighting.h"
 #include "render/surface_pass.h"
 #include "render/terraform_blend.h"
@@ -40,7 +40,7 @@ void BindFramebuffer(GLuint framebuffer) {
 
 void ActiveUnit(GLenum unit) { glActiveTexture(unit); }
 
-void RenderDepth(const MeshSlot& slot, const Box& box, const GLfloat lightView[16], int32_t level) {
+void RenderDepth(const MeshSlot& slot, const Box& box, const GLfloat lightView[16], int32_t level, bool cloudLayer) {
   const MeshRanges& r = slot.ranges;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -68,7 +68,7 @@ void RenderDepth(const MeshSlot& slot, const Box& box, const GLfloat lightView[1
   glPolygonOffset(10.0f, 1.0f);
   DrawTriangles(r.planetFirst, r.planetCount);
 
-  if (CloudsDrawn(level)) {
+  if (CloudsDrawn(cloudLayer, level)) {
     const GLfloat fade[4] = {1, 1, 1, CloudAlpha(level)};
     glColor4fv(fade);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -145,7 +145,7 @@ void EndSea() {
   glEnableClientState(GL_COLOR_ARRAY);
 }
 
-void DrawLit(const MeshSlot& slot, int32_t level) {
+void DrawLit(const MeshSlot& slot, int32_t level, bool cloudLayer) {
   const MeshRanges& r = slot.ranges;
   ShadowedLight(level);
   if (level == 0) {
@@ -192,7 +192,7 @@ void DrawLit(const MeshSlot& slot, int32_t level) {
   glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SINGLE_COLOR);
   PlainLight();
 
-  if (CloudsDrawn(level)) {
+  if (CloudsDrawn(cloudLayer, level)) {
     const GLfloat fade[4] = {1, 1, 1, CloudAlpha(level)};
     glColor4fv(fade);
     glDisable(GL_ALPHA_TEST);
@@ -224,7 +224,7 @@ void UpdateLightView(MeshSlot& slot, const CameraPose& camera, const SpherePoint
   glPopMatrix();
 }
 
-void ShadowPass(const MeshSlot& slot, int32_t width, int32_t height) {
+void ShadowPass(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t height) {
   const GlObjects& objects = gGlObjects;
   const int32_t level = slot.terraformLevel;
   const Box box = ShadowBox(slot);
@@ -247,7 +247,7 @@ void ShadowPass(const MeshSlot& slot, int32_t width, int32_t height) {
     h = FloorPowerOfTwo(height);
   }
   glViewport(0, 0, w, h);
-  RenderDepth(slot, box, lightView.m, level);
+  RenderDepth(slot, box, lightView.m, level, cloudLayer);
   if (framebuffer) {
     BindFramebuffer(0);
   } else {
@@ -257,7 +257,7 @@ void ShadowPass(const MeshSlot& slot, int32_t width, int32_t height) {
   RestoreAfterDepth(viewport);
 
   SetShadowCoordinates(box, lightView.m);
-  DrawLit(slot, level);
+  DrawLit(slot, level, cloudLayer);
 
   glDisable(GL_TEXTURE_GEN_S);
   glDisable(GL_TEXTURE_GEN_T);

@@ -11,5 +11,5 @@
 // looking at the planet's centre; stored row by row in slot.lightView.
 void UpdateLightView(MeshSlot& slot, const CameraPose& camera, const SpherePoint& sun);
 // Takes the surface pass's place while shadows are in use. width and height are the window's
-// client size (the depth map's size without framebuffer objects).
-void ShadowPass(const MeshSlot& slot, int32_t width, int32_t height);
+// client size (the depth map's size without framebuffer objects); cloudLayer: the run draws clouds.
+void ShadowPass(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t height);

@@ -5,18 +5,17 @@
 
 #include "gl/gl_caps.h"
 #include "gl/textures.h"
-#include "render/frame.h"
+#include "render/draw_triangles.h"
 #include "render/lighting.h"
 #include "render/terraform_blend.h"
-#include "settings/saver_settings.h"
 
 namespace {
 constexpr GLfloat kWhite[4] = {1, 1, 1, 1};
 constexpr float kNearSideDiffuse = 0.9f;
 }  // namespace
 
-bool CloudsDrawn(int32_t level) {
-  return gSaverSettings.Clouds && gGlCaps.largeTextures && gTextures.CloudTexture != 0 && level > kCloudLevel;
+bool CloudsDrawn(bool cloudLayer, int32_t level) {
+  return cloudLayer && gTextures.CloudTexture != 0 && level > kCloudLevel;
 }
 
 void DrawCloudShell(const MeshRanges& r) {
@@ -29,7 +28,7 @@ void DrawCloudShell(const MeshRanges& r) {
   DrawTriangles(r.cloudFirst, r.cloudCount);
 }
 
-void SurfacePass(const MeshSlot& slot) {
+void SurfacePass(const MeshSlot& slot, bool cloudLayer) {
   const MeshRanges& r = slot.ranges;
   const int32_t level = slot.terraformLevel;
   if (level == 0) {
@@ -56,7 +55,7 @@ void SurfacePass(const MeshSlot& slot) {
   glDisable(GL_TEXTURE_2D);
   PlainLight();
 
-  if (CloudsDrawn(level)) {
+  if (CloudsDrawn(cloudLayer, level)) {
     const GLfloat fade[4] = {1, 1, 1, CloudAlpha(level)};
     glColor4fv(fade);
     glBindTexture(GL_TEXTURE_2D, gTextures.CloudTexture);

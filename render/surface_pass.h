@@ -6,11 +6,13 @@
 
 // Called by RenderFrame with the slot's arrays in place, vertex, normal and colour arrays on,
 // texture coordinate array off; returns in the same array state and the resting GL state.
-void SurfacePass(const MeshSlot& slot);
-// The atmosphere shell, after either surface pass, when the Atmosphere setting is on.
+// cloudLayer: the run draws the cloud layer.
+void SurfacePass(const MeshSlot& slot, bool cloudLayer);
+// The atmosphere shell, after either surface pass, when the run draws it.
 void AtmospherePass(const MeshSlot& slot);
 // Both sides of the cloud shell with the cloud texture, fade and blending already set: the far
 // side darker, then the near side; leaves back faces culled and the plain diffuse light.
 void DrawCloudShell(const MeshRanges& ranges);
-// Whether the cloud layer is drawn at a level: setting on, cloud texture made, level above 30.
-bool CloudsDrawn(int32_t level);
+// Whether the cloud layer is drawn at a level: the run draws it (cloudLayer), its texture was
+// made, and the level is above 30.
+bool CloudsDrawn(bool cloudLayer, int32_t level);

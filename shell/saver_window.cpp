@@ -10,16 +10,17 @@
 #include "camera/flyby.h"
 #include "gl/gl_caps.h"
 #include "gl/gl_setup.h"
+#include "mapdata/level_scan.h"
 #include "gl/overlays.h"
 #include "mapdata/map_data.h"
 #include "mesh/mesh_worker.h"
 #include "render/frame.h"
-#include "render/terraform_blend.h"
-#include "settings/saver_settings.h"
+#include "render/renderer.h"
+#include "camera/terraform.h"
 #include "platform/platform.h"
 #include "shell/screenshot.h"
 
-SaverWindow gSaverWindow{1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0, 1, 0, 0,
+SaverWindow gSaverWindow{{}, 1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0, 1, 0, 0,
                          false, false, {}};
 
 namespace {
@@ -29,7 +30,7 @@ constexpr double kPacingSlack = 0.00002;    // seconds: a frame may end this muc
 constexpr float kNearFactor = 0.6f;         // near plane at 60% of the distance to the top of the globe
 constexpr float kFarFactor = 0.5f;          // far plane half a top radius behind the centre
 
-bool Automatic() { return gSaverSettings.AutoControl != 0; }
+bool Automatic() { return gSaverWindow.config.automatic; }
 
 void LoadingFrame() {
   SaverWindow& window = gSaverWindow;
@@ -37,8 +38,8 @@ void LoadingFrame() {
   DrawLoadingText(window.width, window.height);
   SaverTakeScreenshots();
   if (!gMapData.loaded.load(std::memory_order_acquire)) return;
-  SetupGl(window.width, window.height);
-  SetupInitialView(static_cast<float>(window.width), static_cast<float>(window.height));
+  InitRenderer(window.config, window.width, window.height);
+  SetupInitialView(window.config, static_cast<float>(window.width), static_cast<float>(window.height));
   window.counterFrequency = PlatformCounterFrequency();
   window.lastCounter = PlatformCounter();
   if (Automatic()) gInput.horizontalMove = 1;  // the flyby orbits to the right for the whole run
@@ -49,7 +50,7 @@ void SetProjectionAndView() {
   SaverWindow& window = gSaverWindow;
   const CameraPose& camera = gCameraState.camera;
   const FrameProjection projection =
-      ComputeProjection(window.width, window.height, camera.point.distance,
+      ComputeProjection(window.config, window.width, window.height, camera.point.distance,
                         gMeshWorker.currentRelief.load(std::memory_order_relaxed), gCameraState.topHeight);
   window.aspect = projection.aspect;
   window.fieldOfView = projection.fieldOfView;
@@ -90,13 +91,13 @@ void ReadyFrame(bool hasFocus) {
   SaverWindow& window = gSaverWindow;
   CameraState& cameras = gCameraState;
   const float dt = static_cast<float>(window.dt);
-  TerraformSchedule(dt);
+  TerraformSchedule(window.config, dt);
   if (!Automatic()) {
     if (hasFocus) SaverPollMouse();
   } else {
     FlybyStep(cameras.camera, cameras.sun);
   }
-  ControlStep(dt, PlatformCapsLockOn(), cameras.camera, cameras.heading, cameras.initialCamera, cameras.sun,
+  ControlStep(dt, PlatformCapsLockOn(), Automatic(), cameras.camera, cameras.heading, cameras.initialCamera, cameras.sun,
               cameras.spinAngle);
   SetProjectionAndView();
   RenderFrame(window.width, window.height, window.fieldOfView, window.aspect, dt, cameras.spinAngle, cameras.camera,
@@ -111,12 +112,13 @@ void StopCommands(int32_t& a, int32_t& b) { a = b = 0; }
 
 }  // namespace
 
-FrameProjection ComputeProjection(int32_t& width, int32_t& height, float cameraDistance, float relief, float topHeight) {
+FrameProjection ComputeProjection(const RunConfig& config, int32_t& width, int32_t& height, float cameraDistance,
+                                  float relief, float topHeight) {
   if (height == 0) height = 1;
   if (width == 0) width = 1;
   FrameProjection p;
   p.aspect = static_cast<float>(width) / static_cast<float>(height);
-  p.fieldOfView = p.aspect >= 1.0f ? kBaseFieldOfView : kBaseFieldOfView / p.aspect;
+  p.fieldOfView = FieldOfViewFor(config, p.aspect);
   // From just above the highest point of the globe to behind its centre.
   const float top = kReferenceRadius + relief * topHeight;
   p.nearPlane = static_cast<float>((cameraDistance - top) * kNearFactor);
@@ -129,9 +131,15 @@ void SetRefreshRate(double hertz) {
   if (hertz > 1.0) gSaverWindow.refreshRate = hertz;
 }
 
+void SaverConfigure(const SaverSettings& settings) {
+  int32_t levels[kLevelListCapacity];
+  const int32_t count = ScanLevelsIn(settings.DataPath, levels, kLevelListCapacity);
+  gSaverWindow.config = ResolveRunConfig(settings, GlRunLimits(), levels, count);
+}
+
 void StartLoader() {
-  // The request is taken here, on the window thread, from the settings and the texture limit.
-  gSaverWindow.loader = std::thread([request = RequestFromSettings()] { LoaderThreadMain(request); });
+  // The request is taken here, on the window thread; the loader reads nothing else.
+  gSaverWindow.loader = std::thread([request = LoadRequestFor(gSaverWindow.config)] { LoaderThreadMain(request); });
 }
 
 void SaverFrame(bool hasFocus) {
@@ -147,7 +155,7 @@ void SaverStopThreads() {
 
 void SaverDestroy() {
   SaverStopThreads();
-  TeardownGl();
+  ShutdownRenderer();
   FreeMapData();
   FreeOverlayImages();
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <thread>
 
+#include "mapdata/run_config.h"
+
 // Virtual-key codes of the keys the saver knows (Windows' codes; the Linux shell maps to them).
 enum SaverKey : int32_t {
   kKeyCtrl = 17, kKeyEscape = 27, kKeySpace = 32, kKeyPageUp = 33, kKeyPageDown = 34, kKeyEnd = 35,
@@ -18,11 +20,12 @@ enum SaverKey : int32_t {
 
 // One process-wide record owned by the window thread (the loader thread never touches it).
 struct SaverWindow {
+  RunConfig config;         // the run's configuration, resolved once by SaverConfigure at creation
   int32_t width;            // client size in pixels; starts 1, set at creation and on every resize
   int32_t height;
   double refreshRate;       // display refresh in Hz; 60 unless the display reports a real rate
   float aspect;             // width / height, recomputed every ready frame
-  float fieldOfView;        // vertical, degrees: 24, widened for portrait windows
+  float fieldOfView;        // vertical, degrees: the base, widened for portrait windows (FieldOfViewFor)
   bool ready;               // GL resources and the initial view exist; never goes back
   float graceSeconds;       // time since the scene became ready, counted up to 60
   double dt;                // the previous frame's interval in seconds (0 on the first ready frame)
@@ -37,23 +40,26 @@ struct SaverWindow {
 
 extern SaverWindow gSaverWindow;
 
-constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows
 constexpr double kDefaultRefreshRate = 60.0;
 constexpr float kMouseGraceSeconds = 1.0f;  // the flyby ignores the mouse this long after the start
 // Mouse movement of up to this many pixels from the start position is jitter, not a user: it does
 // not end a full-screen run (the Windows screensaver host and the Linux full-screen mode).
 constexpr int kMouseJitter = 4;
 
-// The frame's perspective: aspect, vertical field of view (24 degrees, widened for portrait
-// windows) and clipping planes hugging the globe. A zero width or height becomes 1 (stored back).
+// The frame's perspective: aspect, vertical field of view (the run's rule, FieldOfViewFor) and
+// clipping planes hugging the globe. A zero width or height becomes 1 (stored back).
 struct FrameProjection {
   float aspect, fieldOfView, nearPlane, farPlane;
 };
-FrameProjection ComputeProjection(int32_t& width, int32_t& height, float cameraDistance, float relief, float topHeight);
+FrameProjection ComputeProjection(const RunConfig& config, int32_t& width, int32_t& height, float cameraDistance,
+                                  float relief, float topHeight);
 
 // A refresh rate of 0 or 1 is the display's "hardware default": keep 60 Hz.
 void SetRefreshRate(double hertz);
-// Starts the loader thread. Creation, after "Loading..." is in both buffers.
+// Resolves the run's configuration (gSaverWindow.config) from the settings, the capabilities
+// SetBaseGlState read and the levels of the settings' data folder. Creation, context current.
+void SaverConfigure(const SaverSettings& settings);
+// Starts the loader thread with the run's request. Creation, after "Loading..." is in both buffers.
 void StartLoader();
 // One frame (everything but the swap): the loading frame until the data is loaded, then ready
 // frames, paced to two refresh intervals. hasFocus: the window has the keyboard focus (manual

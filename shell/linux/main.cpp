@@ -76,6 +76,5 @@ int main(int argc, char** argv) {
                  gSaverSettings.DataPath);
     return 1;
   }
-  gSaverSettings.MaxPPD = ChooseLevel(gSaverSettings.MaxPPD, levels, count);
   return RunSaverWindow(options);
 }

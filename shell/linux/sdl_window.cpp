@@ -58,7 +58,7 @@ struct LinuxWindow {
 };
 LinuxWindow gLinux{};
 
-bool Manual() { return gSaverSettings.AutoControl == 0; }
+bool Manual() { return !gSaverWindow.config.automatic; }
 
 void Fail(const std::string& what) { ReportFailure("%s", what.c_str()); }
 
@@ -157,31 +157,31 @@ int EndWithoutDisplay() {
   return 1;
 }
 
-bool CreateSaver(const LinuxOptions& options) {
+// --frames: the picture folder, and a private Xvfb when there is no display to draw on.
+bool PrepareFrames(const LinuxOptions& options) {
   LinuxWindow& shell = gLinux;
-  SaverWindow& saver = gSaverWindow;
-  shell.mode = options.mode;
-  // Before SDL starts: SDL then keeps its own SIGINT and SIGTERM handlers out and hands X errors on.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  WatchRunEnds(EndWithoutDisplay);
-  if (shell.mode == RunMode::Frames) {
-    shell.framesToWrite = options.frameCount;
-    shell.outFolder = std::filesystem::absolute(options.outFolder);
-    std::error_code error;
-    std::filesystem::create_directories(shell.outFolder, error);
-    if (!std::filesystem::is_directory(shell.outFolder)) {
-      Fail("cannot make the folder " + shell.outFolder.string());
-      return false;
-    }
-    const char* display = std::getenv("DISPLAY");
-    std::string why;
-    if ((!display || !display[0]) &&
-        !StartPrivateDisplay(options.width ? options.width : kDefaultFrameWidth,
-                             options.height ? options.height : kDefaultFrameHeight, shell.display, &why)) {
-      Fail("no display to render on: " + why);
-      return false;
-    }
+  shell.framesToWrite = options.frameCount;
+  shell.outFolder = std::filesystem::absolute(options.outFolder);
+  std::error_code error;
+  std::filesystem::create_directories(shell.outFolder, error);
+  if (!std::filesystem::is_directory(shell.outFolder)) {
+    Fail("cannot make the folder " + shell.outFolder.string());
+    return false;
   }
+  const char* display = std::getenv("DISPLAY");
+  std::string why;
+  if ((!display || !display[0]) &&
+      !StartPrivateDisplay(options.width ? options.width : kDefaultFrameWidth,
+                           options.height ? options.height : kDefaultFrameHeight, shell.display, &why)) {
+    Fail("no display to render on: " + why);
+    return false;
+  }
+  return true;
+}
+
+// SDL on X11, and the foreign window when one is named.
+bool OpenDisplay(const LinuxOptions& options) {
+  LinuxWindow& shell = gLinux;
   // NOTE: Debian's GLEW resolves its entry points through GLX, so the program always talks X11
   // (XWayland on a Wayland desktop).
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
@@ -191,35 +191,53 @@ bool CreateSaver(const LinuxOptions& options) {
     Fail(std::string("cannot open the display: ") + SDL_GetError());
     return false;
   }
-  if (shell.mode == RunMode::ForeignWindow) {
-    std::string why;
-    if (!OpenForeignWindow(options.foreignWindow, shell.foreign, &why)) {
-      Fail(why);
-      return false;
-    }
-  }
+  if (shell.mode != RunMode::ForeignWindow) return true;
+  std::string why;
+  if (OpenForeignWindow(options.foreignWindow, shell.foreign, &why)) return true;
+  Fail(why);
+  return false;
+}
+
+// The window, its context with GLEW's entry points, and the pointer display for the cursor calls.
+bool MakeGlWindow(const LinuxOptions& options) {
+  LinuxWindow& shell = gLinux;
   if (!MakeWindowAndContext(options)) return false;
   SDL_SysWMinfo system;
   SDL_VERSION(&system.version);
   if (SDL_GetWindowWMInfo(shell.window, &system) && system.subsystem == SDL_SYSWM_X11)
     UsePointerDisplay(system.info.x11.display);
   glewExperimental = GL_TRUE;
-  if (glewInit() != GLEW_OK) {
-    Fail("the OpenGL context has no usable extensions (glewInit failed)");
-    return false;
-  }
+  if (glewInit() == GLEW_OK) return true;
+  Fail("the OpenGL context has no usable extensions (glewInit failed)");
+  return false;
+}
 
+// Pacing: --frames by its own clock, everything else by the display's refresh rate.
+void SetUpPacing() {
+  LinuxWindow& shell = gLinux;
   // --frames paces by its own clock at the starting 60 Hz: 30 pictures per second of flight.
   if (shell.mode == RunMode::Frames) {
     UseSteppedClock();
     SDL_GL_SetSwapInterval(0);
-  } else {
-    SDL_DisplayMode mode;
-    const int displayIndex = SDL_GetWindowDisplayIndex(shell.window);
-    if (SDL_GetCurrentDisplayMode(displayIndex < 0 ? 0 : displayIndex, &mode) == 0) SetRefreshRate(mode.refresh_rate);
-    // Two vertical retraces per swap: the frame rate the pacing aims at. Not every driver takes 2.
-    if (SDL_GL_SetSwapInterval(2) != 0) SDL_GL_SetSwapInterval(1);
+    return;
   }
+  SDL_DisplayMode mode;
+  const int displayIndex = SDL_GetWindowDisplayIndex(shell.window);
+  if (SDL_GetCurrentDisplayMode(displayIndex < 0 ? 0 : displayIndex, &mode) == 0) SetRefreshRate(mode.refresh_rate);
+  // Two vertical retraces per swap: the frame rate the pacing aims at. Not every driver takes 2.
+  if (SDL_GL_SetSwapInterval(2) != 0) SDL_GL_SetSwapInterval(1);
+}
+
+bool CreateSaver(const LinuxOptions& options) {
+  LinuxWindow& shell = gLinux;
+  SaverWindow& saver = gSaverWindow;
+  shell.mode = options.mode;
+  // Before SDL starts: SDL then keeps its own SIGINT and SIGTERM handlers out and hands X errors on.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  WatchRunEnds(EndWithoutDisplay);
+  if (shell.mode == RunMode::Frames && !PrepareFrames(options)) return false;
+  if (!OpenDisplay(options) || !MakeGlWindow(options)) return false;
+  SetUpPacing();
   if (shell.mode == RunMode::Fullscreen) {
     SDL_ShowCursor(SDL_DISABLE);
     SDL_RaiseWindow(shell.window);
@@ -228,6 +246,7 @@ bool CreateSaver(const LinuxOptions& options) {
   }
 
   SetBaseGlState();
+  SaverConfigure(gSaverSettings);
   if (!CreateOverlayResources(nullptr, nullptr)) {
     Fail("no memory for the overlay pictures");
     return false;
@@ -238,7 +257,7 @@ bool CreateSaver(const LinuxOptions& options) {
     DrawLoadingText(saver.width, saver.height);
     SDL_GL_SwapWindow(shell.window);
   }
-  LoadProgressStart(RequestFromSettings());
+  LoadProgressStart(LoadRequestFor(saver.config));
   StartLoader();
   return true;
 }

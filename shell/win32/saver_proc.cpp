@@ -10,7 +10,6 @@
 #include "camera/control_step.h"
 #include "gl/gl_setup.h"
 #include "gl/overlays.h"
-#include "mapdata/level_scan.h"
 #include "resources/pictures.h"
 #include "resources/resource_ids.h"
 #include "settings/saver_settings.h"
@@ -34,9 +33,6 @@ Win32Window gWin32{};
 LRESULT CreateSaver(HWND window) {
   SaverWindow& saver = gSaverWindow;
   LoadSettings(gSaverSettings);
-  int32_t levels[kLevelListCapacity];
-  const int32_t count = ScanLevelsIn(gSaverSettings.DataPath, levels, kLevelListCapacity);
-  gSaverSettings.MaxPPD = ChooseLevel(gSaverSettings.MaxPPD, levels, count);
   SetClassLongPtrA(window, GCL_STYLE, GetClassLongPtrA(window, GCL_STYLE) | CS_OWNDC);
 
   DEVMODEA mode = {};
@@ -60,6 +56,7 @@ LRESULT CreateSaver(HWND window) {
   // Two vertical retraces per swap: the frame rate the pacing aims at.
   if (WGLEW_EXT_swap_control) wglSwapIntervalEXT(2);
   SetBaseGlState();
+  SaverConfigure(gSaverSettings);
   if (!CreateOverlayResources(hMainInstance, gWin32.deviceContext)) {
     ReportFailure("the font and help picture cannot be made (out of GDI or memory resources)");
     return -1;
@@ -89,7 +86,7 @@ void Resize(HWND window, LPARAM lParam) {
 }
 
 LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const bool manual = gSaverSettings.AutoControl == 0;
+  const bool manual = !gSaverWindow.config.automatic;
   switch (message) {
     case WM_CREATE:
       return CreateSaver(window);

@@ -8,6 +8,7 @@
 
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
+#include "tests/support/test_run.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ TEST(CameraState, InitialViewDistanceLimit) {
   for (const Case& c : cases) {
     gMapData.ppd = c.ppd;
     gSaverSettings.Atmosphere = c.atmosphere;
-    SetupInitialView(c.width, c.height);
+    SetupInitialView(TestRunConfig(), c.width, c.height);
     EXPECT_NEAR(gCameraState.minDistance, c.minDistance, 1.0f) << c.width << "x" << c.height << " ppd " << c.ppd;
     EXPECT_EQ(gCameraState.topHeight, c.topHeight);
   }
@@ -42,7 +43,7 @@ TEST(CameraState, InitialPoseAndSun) {
   for (uint32_t sunPos = 0; sunPos < 5; ++sunPos) {
     gMapData.ppd = 8;
     gSaverSettings.SunPos = sunPos;
-    SetupInitialView(800, 600);
+    SetupInitialView(TestRunConfig(), 800, 600);
     const CameraState& s = gCameraState;
     for (const CameraPose* pose : {&s.camera, &s.heading, &s.initialCamera}) {
       EXPECT_EQ(pose->point.z, kMaxCameraDistance);
@@ -94,7 +95,7 @@ TEST(CameraState, RotationsKeepPositionAnglesAndFrameInStep) {
   };
   for (const Case& c : cases) {
     gMapData.ppd = 8;
-    SetupInitialView(800, 600);
+    SetupInitialView(TestRunConfig(), 800, 600);
     CameraPose pose = gCameraState.camera;
     Mat3 turn;
     Mat3Rotation(turn, c.axis, c.angle);

@@ -10,6 +10,7 @@
 #include "gl/gl_caps.h"
 #include "tests/gl/gl_harness.h"
 #include "tests/mapdata/load_fixture.h"
+#include "tests/support/test_run.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ class TexturesTest : public LoadFixture {
     ASSERT_TRUE(GlHarnessStart(256, 256, &why)) << why;
     saved = gGlCaps;
     WriteSet();
-    gMapData.maxTextureSize = gGlCaps.maxTextureSize;
+    gTestLimits = GlRunLimits();
     Load();
   }
   void TearDown() override {
@@ -47,7 +48,7 @@ class TexturesTest : public LoadFixture {
 };
 
 TEST_F(TexturesTest, SizesLevelsWrapAndReleasedImages) {
-  BuildSceneTextures();
+  BuildSceneTextures(TestRunConfig().clouds);
   const SceneTextures& t = gTextures;
   ASSERT_NE(t.SeaTexture, 0u);
   ASSERT_NE(t.SunTexture, 0u);
@@ -81,7 +82,7 @@ TEST_F(TexturesTest, SizesLevelsWrapAndReleasedImages) {
 TEST_F(TexturesTest, WithoutVersion12NoLevelLimitsAndOldWrapModes) {
   gGlCaps.version12 = false;
   gGlCaps.version14 = false;  // mipmaps from gluBuild2DMipmaps
-  BuildSceneTextures();
+  BuildSceneTextures(TestRunConfig().clouds);
   EXPECT_EQ(Parameter(gTextures.SeaTexture, GL_TEXTURE_WRAP_T), GL_REPEAT);
   EXPECT_EQ(Parameter(gTextures.SeaTexture, GL_TEXTURE_MAX_LEVEL), 1000);  // the default: no limit
   EXPECT_EQ(LevelWidth(gTextures.SeaTexture, 11), 1);                     // the full chain exists
@@ -89,8 +90,7 @@ TEST_F(TexturesTest, WithoutVersion12NoLevelLimitsAndOldWrapModes) {
 }
 
 TEST_F(TexturesTest, CloudsOffMakeNoCloudTextureAndStarsSitOnTheSkySphere) {
-  gSaverSettings.Clouds = 0;
-  BuildSceneTextures();
+  BuildSceneTextures(false);
   EXPECT_EQ(gTextures.CloudTexture, 0u);
   EXPECT_EQ(gTextures.brightCount, 20u);
   EXPECT_EQ(gTextures.dimCount, 20u);

@@ -14,6 +14,7 @@
 #include "mapdata/derived_cache.h"
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
+#include "tests/support/test_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
 #include "tests/support/user_folders.h"
@@ -26,7 +27,7 @@ class LoadFixture : public ::testing::Test {
     UseUserFolders(userFolder.str());
     gSaverSettings.MaxPPD = 8;
     gSaverSettings.Clouds = 1;
-    gMapData.maxTextureSize = 16384;
+    gTestLimits.maxTextureSize = 16384;
   }
   void TearDown() override { FreeMapData(); }
 
@@ -36,7 +37,7 @@ class LoadFixture : public ::testing::Test {
   void WriteSet() { ASSERT_TRUE(WriteTestDataSet(folder.str(), set)); }
   void Load() {
     FreeMapData();
-    LoaderThreadMain();
+    LoaderThreadMain(TestLoadRequest());
     ASSERT_TRUE(gMapData.loaded.load());
   }
   std::string Path(const std::string& name) const { return (folder / name).string(); }

@@ -107,11 +107,11 @@ TEST_F(LoadFixture, CachesAreReadOnlyWhileTheyMatchTheirData) {
       {"terra8.hex without its trailer, as older caches were",
        [&] { truncate("terra8.hex", 4 * set.topo.size()); }, true, false},
       {"sea8.hex derived where textures were limited to 1024", [&] {
-         gMapData.maxTextureSize = 1024;
+         gTestLimits.maxTextureSize = 1024;
          Load();
          ASSERT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 1024 * 512 + kCacheTrailerBytes);
          FreeMapData();
-         gMapData.maxTextureSize = 16384;
+         gTestLimits.maxTextureSize = 16384;
        }, false, true},
   };
   for (const Case& c : cases) {
@@ -125,7 +125,7 @@ TEST_F(LoadFixture, CachesAreReadOnlyWhileTheyMatchTheirData) {
     const std::vector<uint8_t> plantedSea = PlantTable(Path("sea8.hex"), 2);
     c.change();
     // What the Linux program's loading line says before the loader has looked.
-    EXPECT_EQ(DerivedCachesReady(RequestFromSettings()), !c.terraRebuilt && !c.seaRebuilt) << c.what;
+    EXPECT_EQ(DerivedCachesReady(TestLoadRequest()), !c.terraRebuilt && !c.seaRebuilt) << c.what;
     Load();
     const std::vector<uint8_t>& terra = c.terraRebuilt ? goodTerra : plantedTerra;
     const std::vector<uint8_t>& sea = c.seaRebuilt ? goodSea : plantedSea;
@@ -206,7 +206,7 @@ TEST_F(LoadFixture, CloudFileIsOpenedOnlyWhenCloudsCanBeDrawn) {
   Load();
   EXPECT_EQ(gMapData.cloudImage, nullptr);
   gSaverSettings.Clouds = 1;
-  gMapData.maxTextureSize = 1024;  // too small for the cloud texture
+  gTestLimits.maxTextureSize = 1024;  // too small for the cloud texture
   Load();
   EXPECT_EQ(gMapData.cloudImage, nullptr);
 }
@@ -296,9 +296,9 @@ TEST_F(LoadFixture, BrokenDataEndsTheProcessWithAReason) {
     std::filesystem::copy(fresh.path, folder.path);
     gSaverSettings.MaxPPD = 8;
     c.breakIt();
-    EXPECT_EXIT(LoaderThreadMain(), ::testing::ExitedWithCode(1), c.line) << c.what;
+    EXPECT_EXIT(LoaderThreadMain(TestLoadRequest()), ::testing::ExitedWithCode(1), c.line) << c.what;
     // The same load in this process gives up with its tables where FreeMapData finds them.
-    EXPECT_FALSE(LoadMapData()) << c.what;
+    EXPECT_FALSE(LoadMapData(TestLoadRequest())) << c.what;
     EXPECT_FALSE(gMapData.loaded.load()) << c.what;
     FreeMapData();
   }

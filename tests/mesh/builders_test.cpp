@@ -11,6 +11,7 @@
 #include "mesh/mesh_worker.h"
 #include "tests/mesh/mesh_views.h"
 #include "tests/support/mesh_grids.h"
+#include "tests/support/test_run.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ class BuildersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallMeshGrid(grid, kPpd, FullCountRows(kPpd), GridHeights::Relief);
-    SetupMeshWork(false);
+    SetupMeshWork(TestRunConfig(false));
   }
   void TearDown() override {
     ReleaseMeshWork();

@@ -13,11 +13,14 @@
 #include "camera/control_step.h"
 #include "gl/gl_caps.h"
 #include "gl/gl_setup.h"
+#include "render/renderer.h"
 #include "mesh/mesh_worker.h"
 #include "render/frame.h"
+#include "camera/terraform.h"
 #include "render/terraform_blend.h"
 #include "tests/gl/gl_harness.h"
 #include "tests/mapdata/load_fixture.h"
+#include "tests/support/test_run.h"
 
 class FrameFixture : public LoadFixture {
  protected:
@@ -37,7 +40,7 @@ class FrameFixture : public LoadFixture {
   }
   void TearDown() override {
     if (setUp) {
-      TeardownGl();
+      ShutdownRenderer();
       setUp = false;
     }
     LoadFixture::TearDown();
@@ -49,11 +52,12 @@ class FrameFixture : public LoadFixture {
     WriteSet();
     SetBaseGlState();
     if (adjust) adjust();
-    gMapData.maxTextureSize = gGlCaps.maxTextureSize;
+    gTestLimits = GlRunLimits();
     Load();
-    SetupGl(kWidth, kHeight);
+    RunConfig config = TestRunConfig();
+    InitRenderer(config, kWidth, kHeight);
     setUp = true;
-    SetupInitialView(kWidth, kHeight);
+    SetupInitialView(config, kWidth, kHeight);
   }
 
   // The saver's projection and camera view for this frame, then RenderFrame.

@@ -94,14 +94,14 @@ TEST_F(FrameTest, CloudsOnlyAboveLevelThirty) {
   RenderFrames(2, 0.0f);             // hold at 30 until the drawn slot carries it
   ASSERT_EQ(gMeshWorker.slots[1 - gMeshWorker.slotIndex].terraformLevel, 30);
   const std::vector<uint8_t> withSetting = Frame();
-  gSaverSettings.Clouds = 0;
+  gFrame.config.clouds = false;
   RenderFrames(2, 0.0f);
   EXPECT_EQ(Frame(), withSetting) << "no clouds at level 30";
 
-  gSaverSettings.Clouds = 1;
+  gFrame.config.clouds = true;
   RenderFrames(3, 5.0f);
   const std::vector<uint8_t> clouded = Frame();
-  gSaverSettings.Clouds = 0;
+  gFrame.config.clouds = false;
   RenderFrames(2, 0.0f);
   const std::vector<uint8_t> clear = Frame();
   size_t differing = 0;
@@ -178,7 +178,7 @@ TEST_F(FrameTest, EveryPathLeavesTheRestingStateAndTheCallersMatrices) {
         EXPECT_FLOAT_EQ(modelviewAfter[i], modelview[i]);
       }
     }
-    TeardownGl();
+    ShutdownRenderer();
     setUp = false;
     FreeMapData();
   }
@@ -207,7 +207,7 @@ TEST_F(FrameTest, SetupMakesAndTeardownDeletesEveryObject) {
   glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &unit);
   EXPECT_EQ(unit, GL_TEXTURE1);
 
-  TeardownGl();
+  ShutdownRenderer();
   setUp = false;
   for (GLuint buffer : objects.buffers) EXPECT_FALSE(glIsBuffer(buffer)) << buffer;
   for (GLuint texture : {textures.SeaTexture, textures.SunTexture, textures.CloudTexture, objects.ShadowDepthTexture})
@@ -256,7 +256,7 @@ TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
   RenderFrames(3);
   SavePicture("frame_shadows.png");
   const std::vector<uint8_t> shadowed = Frame();
-  gSaverSettings.Shadows = 0;  // the next frames take the plain path on the same mesh
+  gFrame.config.shadows = false;  // the next frames take the plain path on the same mesh
   RenderFrames(3);
   SavePicture("frame_no_shadows.png");
   const std::vector<uint8_t> plain = Frame();
@@ -275,8 +275,7 @@ TEST_F(ShadowTest, AnIncompleteShadowFramebufferTurnsShadowsOffForTheSession) {
   // framebuffer can complete: the saver goes on, drawing the plain surface.
   gSaverSettings.Shadows = 1;
   StartScene([] { gGlCaps.maxRenderbufferSize = 0; });
-  EXPECT_TRUE(gGlCaps.shadowTargetIncomplete);
-  EXPECT_FALSE(ShadowsInUse());
+  EXPECT_FALSE(gFrame.config.shadows);
   EXPECT_EQ(gMeshWorker.shadowsInUse, 0);
   EXPECT_EQ(gGlObjects.ShadowFramebuffer, 0u);
   EXPECT_EQ(gGlObjects.ShadowDepthTexture, 0u);
@@ -285,7 +284,7 @@ TEST_F(ShadowTest, AnIncompleteShadowFramebufferTurnsShadowsOffForTheSession) {
   EXPECT_EQ(unit, GL_TEXTURE0);
   RenderFrames(3);
   const std::vector<uint8_t> fallback = Frame();
-  gSaverSettings.Shadows = 0;
+  gFrame.config.shadows = false;
   RenderFrames(3);
   const std::vector<uint8_t> plain = Frame();
   const double behindFallback = Brightness(At(fallback, -1.0f, 46.0f));
@@ -310,7 +309,7 @@ TEST_F(FrameTest, FallbackPathsDrawTheSameGlobe) {
     StartScene(adjust);
     RenderFrames(3, 0.0f);
     std::vector<uint8_t> pixels = Frame();
-    TeardownGl();
+    ShutdownRenderer();
     setUp = false;
     glClientActiveTexture(GL_TEXTURE0);
     FreeMapData();

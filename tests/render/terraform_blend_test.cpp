@@ -1,5 +1,6 @@
 // The blend level over a sequence of frames: how fast the sea rises and falls, and the drawing
 // values that the level turns into.
+#include "camera/terraform.h"
 #include "render/terraform_blend.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "camera/camera_state.h"
 #include "camera/control_step.h"
 #include "camera/flyby.h"
-#include "render/terraform_blend.h"
+#include "camera/terraform.h"
 #include "settings/saver_settings.h"
 #include "shell/saver_window.h"
 #include "tests/shell/fake_platform.h"
@@ -17,7 +17,8 @@ class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gSaverSettings = DefaultSaverSettings();
-    gSaverSettings.AutoControl = 0;
+    gSaverWindow.config = ResolveRunConfig(gSaverSettings, RunLimits{true, 16384}, nullptr, 0);
+    gSaverWindow.config.automatic = false;
     gInput = InputState{};
     gInput.reliefTarget = 10.0f;
     gTerraform = TerraformState{false, 0.0f};
@@ -38,7 +39,7 @@ class InputTest : public ::testing::Test {
   }
   void Step(float dt) {
     CameraState& c = gCameraState;
-    ControlStep(dt, gFakePlatform.capsLock, c.camera, c.heading, c.initialCamera, c.sun, c.spinAngle);
+    ControlStep(dt, gFakePlatform.capsLock, gSaverWindow.config.automatic, c.camera, c.heading, c.initialCamera, c.sun, c.spinAngle);
   }
   void MoveMouse(int32_t dx, int32_t dy) {
     gFakePlatform.cursorX = gSaverWindow.cursorCentreX + dx;
@@ -59,7 +60,7 @@ TEST_F(InputTest, KeysThatEndTheSaverAndKeysThatDoNot) {
   EXPECT_FALSE(gInput.helpShown);
   EXPECT_FALSE(SaverKeyDown(kKeyEscape));
   // Automatic mode: only Print Screen is the saver's; its key-up copies the frame.
-  gSaverSettings.AutoControl = 1;
+  gSaverWindow.config.automatic = 1;
   for (int32_t key : {17, 32, 37, 112})
     EXPECT_FALSE(SaverKeyDown(key)) << key;
   EXPECT_TRUE(SaverKeyDown(kKeySnapshot));
@@ -70,7 +71,7 @@ TEST_F(InputTest, KeysThatEndTheSaverAndKeysThatDoNot) {
 TEST_F(InputTest, ScreenshotKeysAreTakenByTheNextFrameOnce) {
   for (uint8_t automatic : {0, 1}) {
     SCOPED_TRACE(automatic ? "automatic" : "manual");
-    gSaverSettings.AutoControl = automatic;
+    gSaverWindow.config.automatic = automatic;
     gFakePlatform = FakePlatform{};
     EXPECT_EQ(SaverKeyDown(kKeyF2), automatic == 0);  // in the flyby F2 ends the saver
     EXPECT_TRUE(SaverKeyDown(kKeySnapshot));
@@ -207,7 +208,7 @@ TEST_F(InputTest, SunSpinsHalfADegreePerSecondAndTheStartPoseTurnsWithItInManual
   EXPECT_NEAR(gCameraState.spinAngle, 359.0f, 1e-3f);
   EXPECT_NEAR(gCameraState.sun.longitude, 329.0f, 1e-3f);
   EXPECT_NEAR(gCameraState.initialCamera.point.longitude, 359.0f, 1e-3f);
-  gSaverSettings.AutoControl = 1;
+  gSaverWindow.config.automatic = 1;
   const float before = gCameraState.initialCamera.point.longitude;
   Step(2.0f);
   EXPECT_FLOAT_EQ(gCameraState.initialCamera.point.longitude, before);
@@ -239,14 +240,13 @@ TEST_F(InputTest, TerraformScheduleCycles) {
   } cases[] = {{1, 2.0f, 12.0f}, {10, 2.0f, 102.0f}};
   for (const Case& c : cases) {
     SetUp();
-    gSaverSettings.TerraformMode = 2;
-    gSaverSettings.TerraformPeriod = c.period;
-    gSaverSettings.TerraformPeriodSeconds = 20.0f * c.period;
+    gSaverWindow.config.terraformMode = 2;
+    gSaverWindow.config.terraformPeriodSeconds = 20.0f * c.period;
     const float dt = 0.25f;
     std::vector<float> switches;
     bool target = false;
-    for (float t = dt; t <= 2.0f * gSaverSettings.TerraformPeriodSeconds + 1.0f; t += dt) {
-      TerraformSchedule(dt);
+    for (float t = dt; t <= 2.0f * gSaverWindow.config.terraformPeriodSeconds + 1.0f; t += dt) {
+      TerraformSchedule(gSaverWindow.config, dt);
       if (gTerraform.TerraformTarget != target) {
         target = gTerraform.TerraformTarget;
         switches.push_back(t);
@@ -256,43 +256,43 @@ TEST_F(InputTest, TerraformScheduleCycles) {
     EXPECT_NEAR(switches[0], c.on + dt, dt) << c.period;
     EXPECT_NEAR(switches[1], c.off + dt, dt) << c.period;
     // The next cycle starts after one frame at the period's end.
-    EXPECT_NEAR(switches[2] - switches[0], gSaverSettings.TerraformPeriodSeconds + dt, dt) << c.period;
+    EXPECT_NEAR(switches[2] - switches[0], gSaverWindow.config.terraformPeriodSeconds + dt, dt) << c.period;
   }
 }
 
 TEST_F(InputTest, SpaceInvertsThePeriodicLookAndEndsTheOnceLook) {
-  gSaverSettings.TerraformMode = 2;
-  gSaverSettings.TerraformPeriodSeconds = 20.0f;
-  for (int i = 0; i < 20; ++i) TerraformSchedule(0.25f);  // 5 s: on
+  gSaverWindow.config.terraformMode = 2;
+  gSaverWindow.config.terraformPeriodSeconds = 20.0f;
+  for (int i = 0; i < 20; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);  // 5 s: on
   ASSERT_TRUE(gTerraform.TerraformTarget);
   SaverKeyDown(kKeySpace);
   EXPECT_FALSE(gTerraform.TerraformTarget);
-  for (int i = 0; i < 32; ++i) TerraformSchedule(0.25f);  // 13 s: the schedule's switch turns it on
+  for (int i = 0; i < 32; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);  // 13 s: the schedule's switch turns it on
   EXPECT_TRUE(gTerraform.TerraformTarget);
 
   SetUp();
-  gSaverSettings.TerraformMode = 1;
-  for (int i = 0; i < 12; ++i) TerraformSchedule(0.25f);
+  gSaverWindow.config.terraformMode = 1;
+  for (int i = 0; i < 12; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);
   EXPECT_TRUE(gTerraform.TerraformTarget);
   SaverKeyDown(kKeySpace);
-  for (int i = 0; i < 400; ++i) TerraformSchedule(0.25f);
+  for (int i = 0; i < 400; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);
   EXPECT_FALSE(gTerraform.TerraformTarget) << "the once schedule never acts again";
 }
 
 TEST_F(InputTest, ProjectionOfTheFrame) {
   int32_t width = 800, height = 0;
-  FrameProjection p = ComputeProjection(width, height, 27168000.0f, 10.0f, 45000.0f);
+  FrameProjection p = ComputeProjection(gSaverWindow.config, width, height, 27168000.0f, 10.0f, 45000.0f);
   EXPECT_EQ(height, 1);
   EXPECT_FLOAT_EQ(p.aspect, 800.0f);
   EXPECT_FLOAT_EQ(p.fieldOfView, 24.0f);
   width = 600;
   height = 800;
-  p = ComputeProjection(width, height, 27168000.0f, 10.0f, 45000.0f);
+  p = ComputeProjection(gSaverWindow.config, width, height, 27168000.0f, 10.0f, 45000.0f);
   EXPECT_FLOAT_EQ(p.fieldOfView, 32.0f);  // portrait: 24 / 0.75
   EXPECT_NEAR(p.nearPlane, (27168000.0f - 3846000.0f) * 0.6f, 2.0f);
   EXPECT_NEAR(p.farPlane, 27168000.0f + 1923000.0f, 2.0f);
   width = height = 0;
-  p = ComputeProjection(width, height, 3400000.0f, 10.0f, 45000.0f);
+  p = ComputeProjection(gSaverWindow.config, width, height, 3400000.0f, 10.0f, 45000.0f);
   EXPECT_EQ(width, 1);
   EXPECT_FLOAT_EQ(p.fieldOfView, 24.0f);
   EXPECT_FLOAT_EQ(p.nearPlane, 1.0f) << "inside the top of the globe the near plane stays at 1";

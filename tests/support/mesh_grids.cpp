@@ -4,6 +4,7 @@
 #include "camera/camera_state.h"
 #include "mesh/mesh_worker.h"
 #include "settings/saver_settings.h"
+#include "tests/support/test_run.h"
 
 #include <cmath>
 
@@ -74,8 +75,8 @@ void InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>&
   gSaverSettings.Shadows = 1;
   gSaverSettings.Clouds = 1;
   gSaverSettings.Atmosphere = 1;
-  gMapData.maxTextureSize = 16384;
+  gTestLimits.maxTextureSize = 16384;
   InstallMeshGrid(grid, ppd, counts, heights);
-  SetupInitialView(1024, 768);
-  SetupMeshWork(true);
+  SetupInitialView(TestRunConfig(), 1024, 768);
+  SetupMeshWork(TestRunConfig(true));
 }

@@ -14,6 +14,7 @@
 
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
+#include "tests/support/test_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
 #include "tests/tools/mkdata/mkdata_sources.h"
@@ -39,8 +40,8 @@ class MkdataTest : public ::testing::Test {
     std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", options.outputFolder.c_str());
     gSaverSettings.MaxPPD = static_cast<int>(level);
     gSaverSettings.Clouds = 1;
-    gMapData.maxTextureSize = 16384;
-    LoaderThreadMain();
+    gTestLimits.maxTextureSize = 16384;
+    LoaderThreadMain(TestLoadRequest());
     return gMapData;
   }
   TempFolder imports, output;

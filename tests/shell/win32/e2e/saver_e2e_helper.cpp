@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/win32/settings_dialog_ids.h"
+#include "shell/win32/settings_dialog_ids.h"
 #include "tests/support/test_data.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <cstdio>
 
 #include "mapdata/level_scan.h"
-#include "mapdata/map_formats.h"
+#include "mapdata/run_config.h"
 #include "settings/saver_settings.h"
-#include "settings/win32/settings_dialog_ids.h"
+#include "shell/win32/settings_dialog_ids.h"
 #include "shell/win32/scrnsave/saver_host.h"
 #include "shell/win32/wgl_context.h"
 
@@ -32,8 +32,9 @@ void ProbeGraphics() {
   int32_t maxTextureSize = 0;
   bool version14 = false;
   const bool probed = ProbeSaverGl(hMainInstance, &maxTextureSize, &version14);
-  gDialog.largeTextures = probed && maxTextureSize >= kCloudTextureSize;
-  gDialog.shadowsSupported = probed && version14;
+  const RunLimits limits = probed ? RunLimits{version14, maxTextureSize} : RunLimits{false, 0};
+  gDialog.largeTextures = CloudsPossible(limits);
+  gDialog.shadowsSupported = ShadowsPossible(limits);
 }
 
 void SetCheck(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
@@ -59,7 +60,7 @@ void InitDialog(HWND dialog) {
   SaverSettings& settings = gSaverSettings;
   LoadSettings(settings);
 
-  gDialog.levelCount = ScanLevelsIn(gSaverSettings.DataPath, gDialog.levels, kLevelListCapacity);
+  gDialog.levelCount = ScanLevelsIn(settings.DataPath, gDialog.levels, kLevelListCapacity);
   int selected = 0;
   for (int32_t i = 0; i < gDialog.levelCount; ++i) {
     char text[20];

@@ -1,0 +1,23 @@
+// The terraformed look's state: the on/off target the space bar and the schedule switch, and the
+// blend level from 0 (present) to 60 (full sea and clouds) that each frame advances towards it.
+// The mesh worker and the passes see the level only as the whole level stored in each slot.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t kMaxTerraformLevel = 60;  // the fully terraformed look; 0 is the present one
+constexpr int32_t kCloudLevel = 30;         // clouds show above this level, in the second half of the blend
+constexpr float kTerraformRate = 30.0f;     // levels per second: 0 to 60 in about two seconds
+
+// One record, owned by the window thread (key handler, schedule and frame step all run on it).
+struct TerraformState {
+  bool TerraformTarget;   // wanted look: on = terraformed; starts off
+  float TerraformLevel;   // blend level in [0, 60]; starts at 0
+};
+
+extern TerraformState gTerraform;
+
+void ToggleTerraformTarget();
+// Moves the level towards the target by frameSeconds and returns its whole part for the slot
+// being filled. Leaving 0 and reaching 0 each take one frame, whatever the frame time.
+int32_t AdvanceTerraformLevel(float frameSeconds);

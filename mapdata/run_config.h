@@ -1,0 +1,59 @@
+// The configuration of one run, resolved once on the window thread from the stored settings, the
+// OpenGL implementation's limits and the levels the data folder holds, and then handed down: to
+// the loader (its LoadRequest), the mesh worker, the renderer's set-up and passes, and the camera.
+// Nothing below the shells reads the settings record; every decision that combines a setting with
+// what the platform offers is made here, once, by a function a test can drive through each fallback.
+// It lives beside the map data because the level and the texture sizes it settles are the map data's.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/data_paths.h"
+#include "settings/saver_settings.h"
+
+// What the OpenGL implementation offers that the configuration depends on; read from the
+// capabilities record after the context is made.
+struct RunLimits {
+  bool depthTextures;      // OpenGL 1.4: shadows can be drawn
+  int32_t maxTextureSize;  // GL_MAX_TEXTURE_SIZE: the cloud layer and the sea image follow it
+};
+
+// One run's configuration. Written by the window thread before the loader starts; the renderer,
+// the mesh worker and the camera keep copies (the mesh worker's is read on its thread only after
+// the hand-over starts). Only `shadows` may change afterwards: off for good when the shadow target
+// cannot be made.
+struct RunConfig {
+  char dataPath[kDataPathSize];  // the data folder
+  uint32_t level;                // the level loaded: the stored one when the folder has it, else the nearest
+  int32_t maxTextureSize;        // GL_MAX_TEXTURE_SIZE: sea width and cloud image follow it
+  bool shadows;                  // cast shadows: the setting, and depth textures (OpenGL 1.4)
+  bool clouds;                   // the cloud layer: the setting, and textures of kCloudTextureSize texels
+  bool atmosphere;               // the atmosphere shell: the setting
+  bool automatic;                // the automatic flyby (else manual control)
+  float reliefFactor;            // starting relief exaggeration, 1..10
+  uint32_t sunPosition;          // season of the sun, 0 (winter) .. 4 (summer)
+  uint32_t terraformMode;        // 0 none, 1 once, 2 periodic
+  float terraformPeriodSeconds;  // the periodic cycle
+  float baseFieldOfView;         // vertical, degrees, for landscape views (FieldOfViewFor widens it)
+};
+
+constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows
+
+// Whether the implementation can draw shadows (depth textures) and the cloud layer (the narrowest
+// cloud image fits a texture); the settings dialog offers only what it can.
+bool ShadowsPossible(const RunLimits& limits);
+bool CloudsPossible(const RunLimits& limits);
+// Shadows and the cloud layer are drawn when the setting asks for them and they are possible.
+bool ShadowsWanted(const SaverSettings& settings, const RunLimits& limits);
+bool CloudsWanted(const SaverSettings& settings, const RunLimits& limits);
+
+// The whole configuration: the level by ChooseLevel from the folder's levels (list ascending,
+// count of them), the features by the rules above, the rest as stored.
+RunConfig ResolveRunConfig(const SaverSettings& settings, const RunLimits& limits, const int32_t* levels,
+                           int32_t count);
+
+// The vertical field of view for a view of this aspect (width / height): the base for landscape
+// views, widened for portrait ones so the globe keeps its width.
+inline float FieldOfViewFor(const RunConfig& config, float aspect) {
+  return aspect >= 1.0f ? config.baseFieldOfView : config.baseFieldOfView / aspect;
+}

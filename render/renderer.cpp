@@ -1,0 +1,69 @@
+// InitRenderer and ShutdownRenderer, in the order the passes and the worker rely on.
+#include "render/renderer.h"
+
+#include <GL/glew.h>
+
+#include "camera/control_step.h"
+#include "gl/gl_setup.h"
+#include "gl/textures.h"
+#include "mesh/mesh_worker.h"
+#include "platform/failure_report.h"
+#include "render/frame.h"
+#include "render/lighting.h"
+
+namespace {
+
+void SetUpLighting() {
+  glEnable(GL_LIGHTING);
+  glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, 1);
+  const GLfloat black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
+  PlainLight();
+  glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_COLOR_MATERIAL);
+  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+}
+
+// The first frame draws slot 0 before any build. Its view is the identity, which is the start
+// camera's orientation (looking down -z, +y up); with the window's field of view the sky pass
+// then shows the stars the first scene frame will show, and with the relief factor the shadow
+// pass gets a valid, if empty, box instead of glOrtho of zero size.
+void PrepareFirstSlot(const RunConfig& config, int32_t width, int32_t height) {
+  MeshSlot& first = gMeshWorker.slots[0];
+  first.aspect = static_cast<float>(width) / static_cast<float>(height);
+  first.fieldOfView = FieldOfViewFor(config, first.aspect);
+  first.reliefFactor = gInput.reliefTarget;
+}
+
+}  // namespace
+
+void InitRenderer(RunConfig& config, int32_t width, int32_t height) {
+  SetUpLighting();
+  if (config.shadows) glClientActiveTexture(GL_TEXTURE1);
+  gInput.reliefTarget = config.reliefFactor;
+  // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
+  SetupMeshWork(config);
+  PrepareFirstSlot(config, width, height);
+  BuildSceneTextures(config.clouds);
+  CreateGlObjects();
+  // A driver that cannot complete the depth-only framebuffer costs the shadows, not the saver.
+  if (config.shadows && !CreateShadowTarget(width, height)) {
+    config.shadows = false;
+    gMeshWorker.shadowsInUse = 0;
+    glClientActiveTexture(GL_TEXTURE0);
+    ReportFailure("shadows are off: the shadow framebuffer is incomplete on this OpenGL");
+  }
+  gFrame.config = config;
+  StartMeshWorker();
+}
+
+void ShutdownRenderer() {
+  StopMeshWorker();
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+  DeleteGlObjects();
+  ReleaseMeshWork();
+  DeleteSceneTextures();
+}
