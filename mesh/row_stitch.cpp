@@ -130,9 +130,10 @@ REDSPHERE_INLINE float SOf(const RowVertices& row, uint32_t index) {
     return 0.0f;
 }
 
+// The zipper merge of the two rows by longitude, up to the last vertex of each. Candidates spanning
+// more than three spacings of the coarser row bridge a hole in the view and are left out.
 template <StitchVariant V>
-void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
-  Writer<V> out{sink.positions, sink.normals, sink.colours, sink.texCoords, sink.count, sink.limit, sink.full};
+REDSPHERE_INLINE void MergeRows(const RowVertices& p, const RowVertices& r, Writer<V>& out) {
   const Vec3* pPos = p.positions;
   const Vec3* rPos = r.positions;
   const float* pLon = p.longitudes;
@@ -141,7 +142,6 @@ void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
   const AttributeArray<V> rAttr = AttributesOf<V>(r);
   const bool pPole = p.count == 1, rPole = r.count == 1;
 
-  // Candidates spanning more than three spacings of the coarser row bridge a hole in the view.
   const float gap = std::max(3.0f * p.spacing, 3.0f * r.spacing);
   const uint32_t lastP = p.count - 1, lastR = r.count - 1;
   uint32_t i = 0, j = 0;
@@ -183,8 +183,15 @@ void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
   }
   while (i < lastP) advanceSouth();
   while (j < lastR) advanceNorth();
+}
 
-  // Both rows are at their last vertex; close across the seam where both reach round to it.
+// With both rows at their last vertex, the triangles that close the strip across the seam where
+// both rows reach round to it.
+template <StitchVariant V>
+REDSPHERE_INLINE void CloseAtSeam(const RowVertices& p, const RowVertices& r, Writer<V>& out) {
+  const Vec3* pPos = p.positions;
+  const Vec3* rPos = r.positions;
+  const uint32_t i = p.count - 1, j = r.count - 1;
   if (j != 0 && i == 0) {
     if (!OpenAtSeam(r)) {
       const float poleS = SOf<V>(r, j);
@@ -197,7 +204,7 @@ void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
       out.Put(rPos[0], pPos[i], pPos[0], ClosingAttribute<V>(r, 0, poleS), ClosingAttribute<V>(p, i, 0.0f),
               ClosingAttribute<V>(p, 0, 0.0f));
     }
-  } else if (pLon[i] > rLon[j]) {
+  } else if (p.longitudes[i] > r.longitudes[j]) {
     if (!OpenAtSeam(r)) {
       out.Put(rPos[j], pPos[i], rPos[0], ClosingAttribute<V>(r, j, 0.0f), ClosingAttribute<V>(p, i, 0.0f),
               ClosingAttribute<V>(r, 0, 0.0f));
@@ -214,6 +221,14 @@ void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
                 ClosingAttribute<V>(r, 0, 0.0f));
     }
   }
+}
+
+// The strip between the southern row p and the northern row r, written into the sink.
+template <StitchVariant V>
+void Stitch(const RowVertices& p, const RowVertices& r, TriangleSink& sink) {
+  Writer<V> out{sink.positions, sink.normals, sink.colours, sink.texCoords, sink.count, sink.limit, sink.full};
+  MergeRows<V>(p, r, out);
+  CloseAtSeam<V>(p, r, out);
   sink.count = out.count;
   sink.full = out.full;
 }

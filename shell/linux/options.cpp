@@ -90,6 +90,176 @@ std::string RangeText(const SettingDef& def) {
   return std::to_string(def.minValue) + ".." + std::to_string(def.maxValue);
 }
 
+// The command line as the option loop walks it.
+struct ArgumentWalk {
+  int argc;
+  const char* const* argv;
+  int index;           // the argument being read
+  std::string option;  // its option name: an inline value cut off, XScreenSaver's spellings mapped
+  std::string value;   // the inline value, or the next argument once TakeValue took it
+  bool hasInlineValue;
+};
+
+// What the options read so far have chosen.
+struct OptionState {
+  LinuxOptions* options;
+  int modes;  // mode options given: more than one is an error
+  bool outGiven;
+};
+
+// Reads argument walk.index into the option's name and its inline value ("--size=640x480").
+void ReadArgument(ArgumentWalk& walk) {
+  walk.option = walk.argv[walk.index];
+  walk.value.clear();
+  walk.hasInlineValue = false;
+  const size_t eq = walk.option.find('=');
+  if (walk.option.rfind("--", 0) == 0 && eq != std::string::npos) {
+    walk.value = walk.option.substr(eq + 1);
+    walk.option = walk.option.substr(0, eq);
+    walk.hasInlineValue = true;
+  }
+  // XScreenSaver passes its hacks single-dash options.
+  if (walk.option == "-root") walk.option = "--root";
+  if (walk.option == "-window-id") walk.option = "--window-id";
+}
+
+// The option's value, inline or the next argument (which the walk then steps over); false with
+// the error set when the command line ends first.
+bool TakeValue(ArgumentWalk& walk, std::string* error) {
+  if (walk.hasInlineValue) return true;
+  if (walk.index + 1 >= walk.argc) {
+    *error = walk.option + " needs a value";
+    return false;
+  }
+  walk.value = walk.argv[++walk.index];
+  return true;
+}
+
+// False with the error set when an option that takes no value was given one.
+bool NoValue(const ArgumentWalk& walk, std::string* error) {
+  if (!walk.hasInlineValue) return true;
+  *error = walk.option + " takes no value";
+  return false;
+}
+
+// Reads --help, --configure or a mode option; handled tells whether the option was one of them.
+bool ParseModeOption(ArgumentWalk& walk, OptionState& state, std::string* error, bool& handled) {
+  const std::string& arg = walk.option;
+  LinuxOptions& options = *state.options;
+  handled = true;
+  if (arg == "--help" || arg == "-h") {
+    if (!NoValue(walk, error)) return false;
+    options.help = true;
+  } else if (arg == "--configure") {
+    if (!NoValue(walk, error)) return false;
+    options.configure = true;
+  } else if (arg == "--fullscreen") {
+    if (!NoValue(walk, error)) return false;
+    options.mode = RunMode::Fullscreen;
+    ++state.modes;
+  } else if (arg == "--root") {
+    if (!NoValue(walk, error)) return false;
+    options.mode = RunMode::ForeignWindow;
+    options.rootWindow = true;
+    ++state.modes;
+  } else if (arg == "--window-id") {
+    if (!TakeValue(walk, error)) return false;
+    if (!ParseWindowId(walk.value, &options.foreignWindow)) {
+      *error = "--window-id needs an X window id (decimal or 0x hex), not " + Quoted(walk.value);
+      return false;
+    }
+    options.mode = RunMode::ForeignWindow;
+    ++state.modes;
+  } else if (arg == "--frames") {
+    if (!TakeValue(walk, error)) return false;
+    if (!ParseWhole(walk.value, &options.frameCount) || options.frameCount == 0 || options.frameCount > kMaxFrames) {
+      *error = "--frames needs a count from 1 to " + std::to_string(kMaxFrames) + ", not " + Quoted(walk.value);
+      return false;
+    }
+    options.mode = RunMode::Frames;
+    ++state.modes;
+  } else {
+    handled = false;
+  }
+  return true;
+}
+
+// Reads --out, --size, --data or a setting's option; any other option is an error.
+bool ParseValueOption(ArgumentWalk& walk, OptionState& state, std::string* error) {
+  const std::string& arg = walk.option;
+  LinuxOptions& options = *state.options;
+  if (arg == "--out") {
+    if (!TakeValue(walk, error)) return false;
+    if (walk.value.empty()) {
+      *error = "--out needs a folder";
+      return false;
+    }
+    options.outFolder = walk.value;
+    state.outGiven = true;
+  } else if (arg == "--size") {
+    if (!TakeValue(walk, error)) return false;
+    if (!ParseSize(walk.value, &options.width, &options.height)) {
+      *error = "--size needs WIDTHxHEIGHT, each " + std::to_string(kMinSize) + " to " + std::to_string(kMaxSize) +
+               " pixels, not " + Quoted(walk.value);
+      return false;
+    }
+  } else if (arg == "--data") {
+    if (!TakeValue(walk, error)) return false;
+    if (walk.value.empty() || walk.value.size() >= kDataPathSize) {
+      *error = "--data needs a folder name of 1 to " + std::to_string(kDataPathSize - 1) + " bytes";
+      return false;
+    }
+    options.dataPath = walk.value;
+  } else if (const int setting = FindSetting(arg); setting >= 0) {
+    if (!TakeValue(walk, error)) return false;
+    if (!ParseWhole(walk.value, &options.settingValue[setting])) {
+      *error = arg + " needs a whole number (" + RangeText(kSettingDefs[setting]) + "), not " + Quoted(walk.value);
+      return false;
+    }
+    options.settingGiven[setting] = true;
+  } else {
+    *error = "unknown option " + Quoted(walk.argv[walk.index]);
+    return false;
+  }
+  return true;
+}
+
+// False with the error set when the modes chosen do not go together.
+bool CheckModes(const OptionState& state, std::string* error) {
+  const LinuxOptions& options = *state.options;
+  if (state.modes > 1) {
+    *error = "choose one of --fullscreen, --window-id, --root and --frames";
+    return false;
+  }
+  if (options.mode == RunMode::Frames && !state.outGiven) {
+    *error = "--frames needs --out DIR";
+    return false;
+  }
+  if (state.outGiven && options.mode != RunMode::Frames) {
+    *error = "--out goes with --frames";
+    return false;
+  }
+  return true;
+}
+
+// XScreenSaver names the window to draw into in XSCREENSAVER_WINDOW: --root draws there, and so
+// does a run given no mode, unless it only prints the help or the settings.
+bool UseScreensaverWindow(OptionState& state, std::string* error) {
+  LinuxOptions& options = *state.options;
+  const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
+  const bool useEnvironment = xscreensaverWindow && xscreensaverWindow[0] &&
+                              ((options.mode == RunMode::ForeignWindow && options.rootWindow) ||
+                               (state.modes == 0 && !options.help && !options.configure));
+  if (useEnvironment) {
+    if (!ParseWindowId(xscreensaverWindow, &options.foreignWindow)) {
+      *error = "XSCREENSAVER_WINDOW is not an X window id: " + Quoted(xscreensaverWindow);
+      return false;
+    }
+    options.mode = RunMode::ForeignWindow;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string SettingOptionName(const char* settingName) {
@@ -145,125 +315,15 @@ std::string UsageText() {
 bool ParseOptions(int argc, const char* const* argv, LinuxOptions& options, std::string* error) {
   options = LinuxOptions{};
   options.mode = RunMode::Window;
-  int modes = 0;
-  bool outGiven = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i], value;
-    bool hasInlineValue = false;
-    const size_t eq = arg.find('=');
-    if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      hasInlineValue = true;
-    }
-    // XScreenSaver passes its hacks single-dash options.
-    if (arg == "-root") arg = "--root";
-    if (arg == "-window-id") arg = "--window-id";
-    auto takeValue = [&]() -> bool {
-      if (hasInlineValue) return true;
-      if (i + 1 >= argc) {
-        *error = arg + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-      return true;
-    };
-    auto noValue = [&]() -> bool {
-      if (!hasInlineValue) return true;
-      *error = arg + " takes no value";
-      return false;
-    };
-
-    if (arg == "--help" || arg == "-h") {
-      if (!noValue()) return false;
-      options.help = true;
-    } else if (arg == "--configure") {
-      if (!noValue()) return false;
-      options.configure = true;
-    } else if (arg == "--fullscreen") {
-      if (!noValue()) return false;
-      options.mode = RunMode::Fullscreen;
-      ++modes;
-    } else if (arg == "--root") {
-      if (!noValue()) return false;
-      options.mode = RunMode::ForeignWindow;
-      options.rootWindow = true;
-      ++modes;
-    } else if (arg == "--window-id") {
-      if (!takeValue()) return false;
-      if (!ParseWindowId(value, &options.foreignWindow)) {
-        *error = "--window-id needs an X window id (decimal or 0x hex), not " + Quoted(value);
-        return false;
-      }
-      options.mode = RunMode::ForeignWindow;
-      ++modes;
-    } else if (arg == "--frames") {
-      if (!takeValue()) return false;
-      if (!ParseWhole(value, &options.frameCount) || options.frameCount == 0 || options.frameCount > kMaxFrames) {
-        *error = "--frames needs a count from 1 to " + std::to_string(kMaxFrames) + ", not " + Quoted(value);
-        return false;
-      }
-      options.mode = RunMode::Frames;
-      ++modes;
-    } else if (arg == "--out") {
-      if (!takeValue()) return false;
-      if (value.empty()) {
-        *error = "--out needs a folder";
-        return false;
-      }
-      options.outFolder = value;
-      outGiven = true;
-    } else if (arg == "--size") {
-      if (!takeValue()) return false;
-      if (!ParseSize(value, &options.width, &options.height)) {
-        *error = "--size needs WIDTHxHEIGHT, each " + std::to_string(kMinSize) + " to " + std::to_string(kMaxSize) +
-                 " pixels, not " + Quoted(value);
-        return false;
-      }
-    } else if (arg == "--data") {
-      if (!takeValue()) return false;
-      if (value.empty() || value.size() >= kDataPathSize) {
-        *error = "--data needs a folder name of 1 to " + std::to_string(kDataPathSize - 1) + " bytes";
-        return false;
-      }
-      options.dataPath = value;
-    } else if (const int setting = FindSetting(arg); setting >= 0) {
-      if (!takeValue()) return false;
-      if (!ParseWhole(value, &options.settingValue[setting])) {
-        *error = arg + " needs a whole number (" + RangeText(kSettingDefs[setting]) + "), not " + Quoted(value);
-        return false;
-      }
-      options.settingGiven[setting] = true;
-    } else {
-      *error = "unknown option " + Quoted(argv[i]);
-      return false;
-    }
+  OptionState state{&options, 0, false};
+  ArgumentWalk walk{argc, argv, 1, {}, {}, false};
+  for (; walk.index < argc; ++walk.index) {
+    ReadArgument(walk);
+    bool handled = false;
+    if (!ParseModeOption(walk, state, error, handled)) return false;
+    if (!handled && !ParseValueOption(walk, state, error)) return false;
   }
-
-  if (modes > 1) {
-    *error = "choose one of --fullscreen, --window-id, --root and --frames";
-    return false;
-  }
-  if (options.mode == RunMode::Frames && !outGiven) {
-    *error = "--frames needs --out DIR";
-    return false;
-  }
-  if (outGiven && options.mode != RunMode::Frames) {
-    *error = "--out goes with --frames";
-    return false;
-  }
-  const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
-  const bool useEnvironment = xscreensaverWindow && xscreensaverWindow[0] &&
-                              ((options.mode == RunMode::ForeignWindow && options.rootWindow) ||
-                               (modes == 0 && !options.help && !options.configure));
-  if (useEnvironment) {
-    if (!ParseWindowId(xscreensaverWindow, &options.foreignWindow)) {
-      *error = "XSCREENSAVER_WINDOW is not an X window id: " + Quoted(xscreensaverWindow);
-      return false;
-    }
-    options.mode = RunMode::ForeignWindow;
-  }
-  return true;
+  return CheckModes(state, error) && UseScreensaverWindow(state, error);
 }
 
 void ApplySettingOptions(const LinuxOptions& options, SaverSettings& settings) {

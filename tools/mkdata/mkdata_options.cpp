@@ -47,6 +47,78 @@ bool SetSynthetic(const std::string& list, MkdataOptions& options, std::string& 
   }
 }
 
+bool SetSeed(const std::string& value, MkdataOptions& options, std::string& error) {
+  uint64_t number = 0;
+  if (!ParseWhole(value, UINT32_MAX, number)) {
+    error = "seed '" + value + "' is not a whole number from 0 to 4294967295";
+    return false;
+  }
+  options.seed = static_cast<uint32_t>(number);
+  return true;
+}
+
+bool SetColourGrade(const std::string& value, MkdataOptions& options, std::string& error) {
+  if (value != "mars" && value != "none") {
+    error = "colour grade '" + value + "' is not mars or none";
+    return false;
+  }
+  options.gradeColours = value == "mars";
+  return true;
+}
+
+bool SetThreads(const std::string& value, MkdataOptions& options, std::string& error) {
+  uint64_t number = 0;
+  if (!ParseWhole(value, 256, number) || number == 0) {
+    error = "thread count '" + value + "' is not a whole number from 1 to 256";
+    return false;
+  }
+  options.threads = static_cast<unsigned>(number);
+  return true;
+}
+
+// The options that name a file or a folder, and the field each one sets.
+struct PathOption {
+  const char* name;
+  std::string MkdataOptions::*field;
+};
+constexpr PathOption kPathOptions[] = {
+    {"--colour-map", &MkdataOptions::colourMap},   {"--cloud-map", &MkdataOptions::cloudMap},
+    {"--stars", &MkdataOptions::starList},         {"--mola-topo", &MkdataOptions::molaTopo},
+    {"--mola-areoid", &MkdataOptions::molaAreoid}, {"--preview", &MkdataOptions::previewFolder},
+    {"--sources", &MkdataOptions::sourcesFolder},
+};
+
+// One option that takes a value; false with error set when the value does not suit the option or
+// there is no such option.
+bool ApplyValueOption(const std::string& arg, const std::string& value, MkdataOptions& options, std::string& error) {
+  for (const PathOption& option : kPathOptions)
+    if (arg == option.name) {
+      options.*option.field = value;
+      return true;
+    }
+  if (arg == "--level") return AddLevels(value, options, error);
+  if (arg == "--seed") return SetSeed(value, options, error);
+  if (arg == "--synthetic") return SetSynthetic(value, options, error);
+  if (arg == "--colour-grade") return SetColourGrade(value, options, error);
+  if (arg == "--threads") return SetThreads(value, options, error);
+  error = "unknown option " + arg + " (see --help)";
+  return false;
+}
+
+// The one output folder, and the levels in ascending order without repeats (the lowest level when
+// none was asked for).
+bool FinishOptions(const std::vector<std::string>& positional, MkdataOptions& options, std::string& error) {
+  if (positional.size() != 1) {
+    error = positional.empty() ? "no output folder given (see --help)" : "more than one output folder given (see --help)";
+    return false;
+  }
+  options.outputFolder = positional[0];
+  if (options.levels.empty()) options.levels.push_back(kLowestLevel);
+  std::sort(options.levels.begin(), options.levels.end());
+  options.levels.erase(std::unique(options.levels.begin(), options.levels.end()), options.levels.end());
+  return true;
+}
+
 }  // namespace
 
 const char* MkdataUsage() {
@@ -93,14 +165,6 @@ const char* MkdataUsage() {
 }
 
 bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& options, std::string& error) {
-  struct ValueOption {
-    const char* name;
-    std::string* target;
-  };
-  const ValueOption paths[] = {{"--colour-map", &options.colourMap}, {"--cloud-map", &options.cloudMap},
-                               {"--stars", &options.starList},       {"--mola-topo", &options.molaTopo},
-                               {"--mola-areoid", &options.molaAreoid}, {"--preview", &options.previewFolder},
-                               {"--sources", &options.sourcesFolder}};
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i], value;
@@ -127,54 +191,8 @@ bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& opti
       error = "option " + arg + " needs a value (see --help)";
       return false;
     }
-    bool known = false;
-    for (const ValueOption& option : paths)
-      if (arg == option.name) {
-        *option.target = value;
-        known = true;
-      }
-    uint64_t number = 0;
-    if (arg == "--level") {
-      if (!AddLevels(value, options, error)) return false;
-      known = true;
-    } else if (arg == "--seed") {
-      if (!ParseWhole(value, UINT32_MAX, number)) {
-        error = "seed '" + value + "' is not a whole number from 0 to 4294967295";
-        return false;
-      }
-      options.seed = static_cast<uint32_t>(number);
-      known = true;
-    } else if (arg == "--synthetic") {
-      if (!SetSynthetic(value, options, error)) return false;
-      known = true;
-    } else if (arg == "--colour-grade") {
-      if (value != "mars" && value != "none") {
-        error = "colour grade '" + value + "' is not mars or none";
-        return false;
-      }
-      options.gradeColours = value == "mars";
-      known = true;
-    } else if (arg == "--threads") {
-      if (!ParseWhole(value, 256, number) || number == 0) {
-        error = "thread count '" + value + "' is not a whole number from 1 to 256";
-        return false;
-      }
-      options.threads = static_cast<unsigned>(number);
-      known = true;
-    }
-    if (!known) {
-      error = "unknown option " + arg + " (see --help)";
-      return false;
-    }
+    if (!ApplyValueOption(arg, value, options, error)) return false;
     if (!inlineValue) ++i;
   }
-  if (positional.size() != 1) {
-    error = positional.empty() ? "no output folder given (see --help)" : "more than one output folder given (see --help)";
-    return false;
-  }
-  options.outputFolder = positional[0];
-  if (options.levels.empty()) options.levels.push_back(kLowestLevel);
-  std::sort(options.levels.begin(), options.levels.end());
-  options.levels.erase(std::unique(options.levels.begin(), options.levels.end()), options.levels.end());
-  return true;
+  return FinishOptions(positional, options, error);
 }

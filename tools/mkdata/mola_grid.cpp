@@ -146,12 +146,10 @@ std::string FindBeside(const std::filesystem::path& folder, const std::string& n
   return (folder / name).string();
 }
 
-}  // namespace
-
-bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
-  const std::filesystem::path given(path);
+// The label's path and the image's for a path given as either. The image's is left empty when the
+// label was given: its ^IMAGE pointer names the image.
+void GridPaths(const std::filesystem::path& given, std::string& labelPath, std::string& imagePath) {
   const std::string extension = Upper(given.extension().string());
-  std::string labelPath = path, imagePath = path;
   if (extension == ".LBL") {
     imagePath.clear();
   } else {
@@ -159,57 +157,90 @@ bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
     label.replace_extension(".lbl");
     labelPath = FindBeside(given.parent_path(), label.filename().string());
   }
-  std::map<std::string, std::string> keys;
-  if (!ReadLabel(labelPath, keys, error)) return false;
+}
 
-  auto bad = [&](const std::string& what) {
-    error = labelPath + ": " + what;
+// What the label says of the grid's layout and of its numbers.
+struct GridLabel {
+  double lines = 0, samples = 0, ppd = 0, maxLat = 0, minLat = 0, west = 0, east = 0;
+  double offsetMetres = 0.0, scale = 1.0;
+  bool bigEndian = false;
+  bool westPositive = false;
+};
+
+// The grid's size and sample format; false with the reason in problem unless the grid holds
+// signed 16-bit samples and is no larger than this reader accepts.
+bool ReadSampleLayout(std::map<std::string, std::string>& keys, GridLabel& label, std::string& problem) {
+  double bits = 0;
+  if (!NumberIn(keys, "LINES", 2.0, kMaxLines, true, label.lines, problem) ||
+      !NumberIn(keys, "LINE_SAMPLES", 2.0, kMaxSamples, true, label.samples, problem)) {
+    problem = "no valid LINES and LINE_SAMPLES (" + problem + "; at most 128 samples per degree)";
     return false;
-  };
-  double lines = 0, samples = 0, bits = 0, ppd = 0, maxLat = 0, minLat = 0, west = 0, east = 0;
-  std::string problem;
-  if (!NumberIn(keys, "LINES", 2.0, kMaxLines, true, lines, problem) ||
-      !NumberIn(keys, "LINE_SAMPLES", 2.0, kMaxSamples, true, samples, problem))
-    return bad("no valid LINES and LINE_SAMPLES (" + problem + "; at most 128 samples per degree)");
-  if (!Number(keys, "SAMPLE_BITS", bits) || bits != 16) return bad("only 16-bit samples are supported");
+  }
+  if (!Number(keys, "SAMPLE_BITS", bits) || bits != 16) {
+    problem = "only 16-bit samples are supported";
+    return false;
+  }
   const std::string type = Upper(keys["SAMPLE_TYPE"]);
-  const bool bigEndian = type.find("MSB") != std::string::npos || type.find("SUN") != std::string::npos;
-  if (type.find("INTEGER") == std::string::npos || type.find("UNSIGNED") != std::string::npos)
-    return bad("SAMPLE_TYPE " + type + " is not a signed 16-bit integer");
+  label.bigEndian = type.find("MSB") != std::string::npos || type.find("SUN") != std::string::npos;
+  if (type.find("INTEGER") == std::string::npos || type.find("UNSIGNED") != std::string::npos) {
+    problem = "SAMPLE_TYPE " + type + " is not a signed 16-bit integer";
+    return false;
+  }
+  return true;
+}
+
+// The map projection; false with the reason in problem unless the grid covers the whole planet.
+bool ReadProjection(std::map<std::string, std::string>& keys, GridLabel& label, std::string& problem) {
   for (const char* key : {"MAP_RESOLUTION", "MAXIMUM_LATITUDE", "MINIMUM_LATITUDE", "WESTERNMOST_LONGITUDE",
                           "EASTERNMOST_LONGITUDE"})
-    if (!keys.count(key)) return bad("no map projection (MAP_RESOLUTION, latitude and longitude limits)");
-  if (!NumberIn(keys, "MAP_RESOLUTION", 0.01, kMaxSamplesPerDegree, false, ppd, problem) ||
-      !NumberIn(keys, "MAXIMUM_LATITUDE", -90.0, 90.0, false, maxLat, problem) ||
-      !NumberIn(keys, "MINIMUM_LATITUDE", -90.0, 90.0, false, minLat, problem) ||
-      !NumberIn(keys, "WESTERNMOST_LONGITUDE", -360.0, 360.0, false, west, problem) ||
-      !NumberIn(keys, "EASTERNMOST_LONGITUDE", -360.0, 360.0, false, east, problem))
-    return bad(problem);
-  const bool westPositive = Upper(keys["POSITIVE_LONGITUDE_DIRECTION"]).find("WEST") != std::string::npos;
-  const double span = std::fabs(east - west);
-  if (maxLat < 89.99 || minLat > -89.99 || std::fabs(span - 360.0) > 1e-6 ||
-      std::fabs(lines - 180.0 * ppd) > 0.5 || std::fabs(samples - 360.0 * ppd) > 0.5)
-    return bad("the grid does not cover the whole planet (use a global MEGDR grid)");
-  double offsetMetres = 0.0, scale = 1.0;
-  if (!OptionalNumber(keys, "OFFSET", kMaxOffset, offsetMetres, problem) ||
-      !OptionalNumber(keys, "SCALING_FACTOR", kMaxScale, scale, problem))
-    return bad(problem);
-  if (scale == 0.0) return bad("SCALING_FACTOR is 0");
+    if (!keys.count(key)) {
+      problem = "no map projection (MAP_RESOLUTION, latitude and longitude limits)";
+      return false;
+    }
+  if (!NumberIn(keys, "MAP_RESOLUTION", 0.01, kMaxSamplesPerDegree, false, label.ppd, problem) ||
+      !NumberIn(keys, "MAXIMUM_LATITUDE", -90.0, 90.0, false, label.maxLat, problem) ||
+      !NumberIn(keys, "MINIMUM_LATITUDE", -90.0, 90.0, false, label.minLat, problem) ||
+      !NumberIn(keys, "WESTERNMOST_LONGITUDE", -360.0, 360.0, false, label.west, problem) ||
+      !NumberIn(keys, "EASTERNMOST_LONGITUDE", -360.0, 360.0, false, label.east, problem))
+    return false;
+  label.westPositive = Upper(keys["POSITIVE_LONGITUDE_DIRECTION"]).find("WEST") != std::string::npos;
+  const double span = std::fabs(label.east - label.west);
+  if (label.maxLat < 89.99 || label.minLat > -89.99 || std::fabs(span - 360.0) > 1e-6 ||
+      std::fabs(label.lines - 180.0 * label.ppd) > 0.5 || std::fabs(label.samples - 360.0 * label.ppd) > 0.5) {
+    problem = "the grid does not cover the whole planet (use a global MEGDR grid)";
+    return false;
+  }
+  return true;
+}
 
-  grid.lines = static_cast<uint32_t>(lines);
-  grid.samples = static_cast<uint32_t>(samples);
-  grid.ppd = ppd;
+// The offset and the scale from counts to metres, both optional; false with the reason in problem
+// when either is out of range or the scale is 0.
+bool ReadScaling(const std::map<std::string, std::string>& keys, GridLabel& label, std::string& problem) {
+  if (!OptionalNumber(keys, "OFFSET", kMaxOffset, label.offsetMetres, problem) ||
+      !OptionalNumber(keys, "SCALING_FACTOR", kMaxScale, label.scale, problem))
+    return false;
+  if (label.scale == 0.0) {
+    problem = "SCALING_FACTOR is 0";
+    return false;
+  }
+  return true;
+}
+
+void SetGridHeader(const GridLabel& label, MolaGrid& grid) {
+  grid.lines = static_cast<uint32_t>(label.lines);
+  grid.samples = static_cast<uint32_t>(label.samples);
+  grid.ppd = label.ppd;
   // Columns run eastward in both conventions (west is on the left of every PDS map); only the
   // numbers differ: a west-positive grid's western edge at W west lies at -W east.
-  grid.westLonDeg = westPositive ? WrapLongitude(-west) : WrapLongitude(west);
-  grid.offset = offsetMetres;
-  grid.scale = scale;
+  grid.westLonDeg = label.westPositive ? WrapLongitude(-label.west) : WrapLongitude(label.west);
+  grid.offset = label.offsetMetres;
+  grid.scale = label.scale;
   grid.radius = grid.offset >= kRadiusOffsetThreshold;
+}
 
-  std::string imageName;
-  uint64_t offset = 0;
-  if (!ImagePointer(keys, imageName, offset, problem)) return bad(problem);
-  if (imagePath.empty()) imagePath = imageName.empty() ? labelPath : FindBeside(given.parent_path(), imageName);
+// The grid's lines x samples 16-bit samples from byte offset of the image file, in the file's
+// byte order.
+bool ReadSamples(const std::string& imagePath, uint64_t offset, MolaGrid& grid, std::string& error) {
   FILE* file = std::fopen(imagePath.c_str(), "rb");
   if (!file) {
     error = "cannot open the MOLA grid " + imagePath + ": " + std::strerror(errno);
@@ -235,13 +266,46 @@ bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
     error = shortImage;
     return false;
   }
+  return true;
+}
+
+// Samples stored in the byte order other than the host's are swapped.
+void SwapToHostOrder(std::vector<int16_t>& values, bool bigEndian) {
   const uint16_t probe = 1;
   const bool hostLittle = *reinterpret_cast<const uint8_t*>(&probe) == 1;
   if (bigEndian == hostLittle)
-    for (int16_t& v : grid.values) {
+    for (int16_t& v : values) {
       const uint16_t u = static_cast<uint16_t>(v);
       v = static_cast<int16_t>(static_cast<uint16_t>((u >> 8) | (u << 8)));
     }
+}
+
+}  // namespace
+
+bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
+  const std::filesystem::path given(path);
+  std::string labelPath = path, imagePath = path;
+  GridPaths(given, labelPath, imagePath);
+  std::map<std::string, std::string> keys;
+  if (!ReadLabel(labelPath, keys, error)) return false;
+
+  auto bad = [&](const std::string& what) {
+    error = labelPath + ": " + what;
+    return false;
+  };
+  GridLabel label;
+  std::string problem;
+  if (!ReadSampleLayout(keys, label, problem) || !ReadProjection(keys, label, problem) ||
+      !ReadScaling(keys, label, problem))
+    return bad(problem);
+  SetGridHeader(label, grid);
+
+  std::string imageName;
+  uint64_t offset = 0;
+  if (!ImagePointer(keys, imageName, offset, problem)) return bad(problem);
+  if (imagePath.empty()) imagePath = imageName.empty() ? labelPath : FindBeside(given.parent_path(), imageName);
+  if (!ReadSamples(imagePath, offset, grid, error)) return false;
+  SwapToHostOrder(grid.values, label.bigEndian);
   return true;
 }
 
