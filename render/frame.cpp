@@ -59,6 +59,29 @@ double Seconds(std::chrono::steady_clock::time_point from) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
 }
 
+// The caller's matrices and this frame's sun, kept with the slot the worker builds next.
+void RecordMatrices(MeshSlot& next, const CameraPose& camera, const SpherePoint& sun, bool shadows) {
+  glGetFloatv(GL_MODELVIEW_MATRIX, next.viewMatrix);
+  glGetFloatv(GL_PROJECTION_MATRIX, next.projectionMatrix);
+  next.lightPosition[0] = sun.x;
+  next.lightPosition[1] = sun.y;
+  next.lightPosition[2] = sun.z;
+  next.lightPosition[3] = 0.0f;
+  if (shadows) UpdateLightView(next, camera, sun);
+}
+
+// The drawn slot's matrices in place of the caller's (pushed, restored at the frame's end).
+void LoadSlotMatrices(const MeshSlot& draw) {
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadMatrixf(draw.viewMatrix);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadMatrixf(draw.projectionMatrix);
+  // The light position goes through the modelview matrix: the drawn slot's view places it.
+  glLightfv(GL_LIGHT0, GL_POSITION, draw.lightPosition);
+}
+
 }  // namespace
 
 void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect, float frameSeconds, float spinAngle,
@@ -82,23 +105,8 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
   worker.camera = camera;
   gFrame.sun = sun;
   next.terraformLevel = AdvanceTerraformLevel(frameSeconds);
-
-  glGetFloatv(GL_MODELVIEW_MATRIX, next.viewMatrix);
-  glGetFloatv(GL_PROJECTION_MATRIX, next.projectionMatrix);
-  next.lightPosition[0] = sun.x;
-  next.lightPosition[1] = sun.y;
-  next.lightPosition[2] = sun.z;
-  next.lightPosition[3] = 0.0f;
-  if (shadows) UpdateLightView(next, camera, sun);
-
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadMatrixf(draw.viewMatrix);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadMatrixf(draw.projectionMatrix);
-  // The light position goes through the modelview matrix: the drawn slot's view places it.
-  glLightfv(GL_LIGHT0, GL_POSITION, draw.lightPosition);
+  RecordMatrices(next, camera, sun, shadows);
+  LoadSlotMatrices(draw);
 
   // From here the worker builds the other slot; this frame reads only the drawn one.
   RequestMeshBuild(filled);
