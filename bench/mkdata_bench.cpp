@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "tests/support/temp_folder.h"
 #include "tools/mkdata/albedo_model.h"
-#include "tools/mkdata/atomic_file.h"
 #include "tools/mkdata/cloud_cover.h"
 #include "tools/mkdata/level_writer.h"
 #include "tools/mkdata/mkdata.h"
@@ -63,18 +63,19 @@ void BM_WriteLevelAllCores(benchmark::State& state) { WriteOneLevel(state, Defau
 void BM_WriteLevelOneCore(benchmark::State& state) { WriteOneLevel(state, 1); }
 
 // Ceiling: the level's 10 bytes per node (areoid, topo, colour) streamed in the writer's block
-// size through PendingFile, synced and renamed, with nothing computed.
+// size through AtomicFile, synced and renamed, with nothing computed.
 void BM_WriteSameBytes(benchmark::State& state) {
   const uint64_t bytes = NodeTotal(static_cast<uint32_t>(state.range(0))) * 10;
   const std::vector<uint8_t> block(size_t{1} << 20, 0x5A);
   TempFolder folder;
   for (auto _ : state) {
-    PendingFile file;
+    AtomicFile file;
     std::string error;
-    bool ok = BeginFile(folder.str() + "/same.hex", file, error);
+    bool ok = BeginAtomicFile(folder.str() + "/same.hex", AtomicWrite::Durable, file, error);
     for (uint64_t done = 0; ok && done < bytes; done += block.size())
-      ok = AppendFile(file, block.data(), static_cast<size_t>(std::min<uint64_t>(block.size(), bytes - done)), error);
-    if (!ok || !FinishFile(file, error) || !CommitFile(file, error)) state.SkipWithError(error.c_str());
+      ok = AppendAtomicFile(file, block.data(), static_cast<size_t>(std::min<uint64_t>(block.size(), bytes - done)),
+                            error);
+    if (!ok || !FinishAtomicFile(file, error) || !CommitAtomicFile(file, error)) state.SkipWithError(error.c_str());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
 }

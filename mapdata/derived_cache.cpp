@@ -1,10 +1,10 @@
 // Reading and storing the derived tables' caches, with the trailer that stamps each one.
 #include "mapdata/derived_cache.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/atomic_file.h"
 #include "platform/data_paths.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
@@ -100,22 +100,17 @@ bool StampFile(const char* folder, const char* name, SourceStamp* stamp) {
   return known;
 }
 
+// Written under a temporary name of this process and call (platform/atomic_file.h): two savers
+// (or two threads) deriving at once never write into one file, and the last to finish simply
+// replaces the other's equal cache. Not flushed to the disk: a cache cut off by a power failure
+// fails its trailer check and is derived again.
 bool StoreIn(const std::string& folder, const char* name, const void* table, uint64_t bytes, const Trailer& trailer) {
-  static std::atomic<uint32_t> serial{0};
-  char tempName[96];
-  // Process and call in the name: two savers (or two threads) deriving at once never write into
-  // one file, and the last to finish simply replaces the other's equal cache.
-  std::snprintf(tempName, sizeof tempName, "%s.%u-%u.tmp", name, PlatformProcessId(), serial++);
-  const std::string temp = JoinPath(folder, tempName), path = JoinPath(folder, name);
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) return false;
-  const bool written = std::fwrite(table, 1, static_cast<size_t>(bytes), file) == bytes &&
-                       std::fwrite(trailer.bytes, 1, sizeof trailer.bytes, file) == sizeof trailer.bytes;
-  if (std::fclose(file) != 0 || !written || !PlatformReplaceFile(temp.c_str(), path.c_str())) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
+  AtomicFile file;
+  std::string error;  // unused: a cache that cannot be stored is no failure
+  return BeginAtomicFile(JoinPath(folder, name), AtomicWrite::Quick, file, error) &&
+         AppendAtomicFile(file, table, static_cast<size_t>(bytes), error) &&
+         AppendAtomicFile(file, trailer.bytes, sizeof trailer.bytes, error) && FinishAtomicFile(file, error) &&
+         CommitAtomicFile(file, error);
 }
 
 }  // namespace

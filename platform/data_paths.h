@@ -31,7 +31,7 @@ inline void LevelFileName(char* out, size_t size, const char* stem, long level) 
 
 // The level of a name that is exactly "nodes" L ".hex" (L in decimal without leading zeros, 1 to
 // kMaxLevel), letter case aside as the Windows file search ignores it; 0 for any other name
-// (nodes8.hex.tmp, nodes08.hex, .nodes8.hex.123.tmp).
+// (nodes8.hex.tmp, nodes08.hex, .nodes8.hex.123-0.tmp).
 uint32_t NodeFileLevel(const char* name);
 
 // Writes up to capacity levels of folder into list, ascending and each once, and returns their

@@ -1,9 +1,9 @@
-// What a platform must provide to the portable code: file and folder queries for the map data,
-// failure lines, the settings store, and the saver window's cursor, keys, clock, desktop folder
-// and clipboard. Files and failure lines are implemented by platform/win32/ and platform/linux/,
-// the settings store by settings/win32/ and settings/linux/, the saver window's calls by the
-// shells (shell/win32/, shell/linux/); nothing else may include a system header that only one
-// platform has.
+// What a platform must provide to the portable code: file and folder calls for the map data and
+// for files written whole (platform/atomic_file.h), failure lines, the settings store, and the
+// saver window's cursor, keys, clock, desktop folder and clipboard. Files and failure lines are
+// implemented by platform/win32/ and platform/linux/, the settings store by settings/win32/ and
+// settings/linux/, the saver window's calls by the shells (shell/win32/, shell/linux/); nothing
+// else may include a system header that only one platform has.
 #pragma once
 
 #include <cstddef>
@@ -39,10 +39,16 @@ bool PlatformAbsolutePath(const char* path, char* out, size_t size);
 const void* PlatformMapFile(FILE* file, uint64_t bytes);
 void PlatformUnmapFile(const void* view, uint64_t bytes);
 
-// Puts the file `from` in the place of `to` in one step, replacing what was there: rename(2) on
-// Linux, MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows. A reader opening `to` meanwhile
-// gets the old file or the new one whole. Both must lie in one folder.
-bool PlatformReplaceFile(const char* from, const char* to);
+// Flushes an open file's buffered bytes and asks the system to put them on the disk (fsync(2) on
+// Linux, _commit, which is FlushFileBuffers, on Windows); false with errno set on failure.
+bool PlatformFlushToDisk(FILE* file);
+// Puts the closed file `from` in the place of `to` in one step, replacing what was there:
+// rename(2) on Linux, MoveFileExW with MOVEFILE_REPLACE_EXISTING on Windows (whose rename refuses
+// an existing target). A reader opening `to` meanwhile gets the old file or the new one whole.
+// Both must lie in one folder. writeThrough makes Windows return only once the new directory
+// entry is on the disk (MOVEFILE_WRITE_THROUGH); Linux has no such choice for a rename. False
+// with the system's reason on one line in reason, cut to reasonSize bytes.
+bool PlatformReplaceFile(const char* from, const char* to, bool writeThrough, char* reason, size_t reasonSize);
 // Makes a folder and the folders above it that are missing; true when it exists afterwards.
 bool PlatformMakeFolders(const char* path);
 // The per-user folder for files that can be made again: %LOCALAPPDATA%\Redsphere\cache on
@@ -51,6 +57,9 @@ bool PlatformMakeFolders(const char* path);
 bool PlatformUserCacheFolder(char* out, size_t size);
 // This process's id: names of temporary files that other processes must not share.
 uint32_t PlatformProcessId();
+// Whether a process with this id runs now, anyone's (ids are reused, so a true may be a stranger);
+// false for 0.
+bool PlatformProcessRunning(uint32_t id);
 
 // ---- Failure lines ------------------------------------------------------------------------------
 

@@ -1,10 +1,12 @@
 // Linux side of the file and folder queries in platform/platform.h.
 #include <dirent.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -73,7 +75,13 @@ const void* PlatformMapFile(FILE* file, uint64_t bytes) {
 
 void PlatformUnmapFile(const void* view, uint64_t bytes) { munmap(const_cast<void*>(view), bytes); }
 
-bool PlatformReplaceFile(const char* from, const char* to) { return rename(from, to) == 0; }
+bool PlatformFlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+
+bool PlatformReplaceFile(const char* from, const char* to, bool, char* reason, size_t reasonSize) {
+  if (rename(from, to) == 0) return true;
+  std::snprintf(reason, reasonSize, "%s", std::strerror(errno));
+  return false;
+}
 
 bool PlatformMakeFolders(const char* path) {
   std::string partial = path;
@@ -96,3 +104,10 @@ bool PlatformUserCacheFolder(char* out, size_t size) {
 }
 
 uint32_t PlatformProcessId() { return static_cast<uint32_t>(getpid()); }
+
+bool PlatformProcessRunning(uint32_t id) {
+  // NOTE: kill() takes 0 and negative ids as process groups, so they never reach it.
+  if (id == 0 || id > static_cast<uint32_t>(INT_MAX)) return false;
+  // EPERM: the process exists but belongs to another user.
+  return kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}

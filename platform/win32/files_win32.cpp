@@ -10,6 +10,13 @@
 #include "platform/platform.h"
 #include "platform/win32/user_folders.h"
 
+std::string AnsiFromWide(const wchar_t* text, int length) {
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), bytes, nullptr, nullptr);
+  return narrow;
+}
+
 std::wstring WideFromAnsi(const char* text) {
   const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   if (length <= 0) return std::wstring();
@@ -31,6 +38,22 @@ bool Narrow(const std::wstring& wide, char* out, size_t size) {
 HANDLE OsHandle(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The system's text for an error code, on one line without the closing full stop.
+std::string SystemMessage(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length ? AnsiFromWide(text, static_cast<int>(length)) : std::string();
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
+                              message.back() == '.'))
+    message.pop_back();
+  for (char& c : message)
+    if (c == '\r' || c == '\n') c = ' ';
+  return message.empty() ? "system error " + std::to_string(code) : message;
+}
 
 }  // namespace
 
@@ -105,10 +128,15 @@ const void* PlatformMapFile(FILE* file, uint64_t bytes) {
 
 void PlatformUnmapFile(const void* view, uint64_t) { UnmapViewOfFile(view); }
 
+bool PlatformFlushToDisk(FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
+
 // NOTE: the replacement fails while another process has `to` open without FILE_SHARE_DELETE or
 // mapped (the C runtime's fopen shares no deletion); callers treat that as any other failure.
-bool PlatformReplaceFile(const char* from, const char* to) {
-  return MoveFileExW(WideFromAnsi(from).c_str(), WideFromAnsi(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+bool PlatformReplaceFile(const char* from, const char* to, bool writeThrough, char* reason, size_t reasonSize) {
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
+  if (MoveFileExW(WideFromAnsi(from).c_str(), WideFromAnsi(to).c_str(), flags)) return true;
+  std::snprintf(reason, reasonSize, "%s", SystemMessage(GetLastError()).c_str());
+  return false;
 }
 
 bool PlatformMakeFolders(const char* path) {
@@ -129,3 +157,15 @@ bool PlatformUserCacheFolder(char* out, size_t size) {
 }
 
 uint32_t PlatformProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
+
+bool PlatformProcessRunning(uint32_t id) {
+  if (id == 0) return false;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
+  // Access denied: it exists but belongs to someone this user may not look at.
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+  // An ended process stays openable while anyone holds a handle to it; waiting tells, where
+  // GetExitCodeProcess cannot tell a running process from one that returned STILL_ACTIVE (259).
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}

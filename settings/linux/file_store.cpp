@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/data_paths.h"
 #include "platform/platform.h"
 
@@ -183,18 +184,17 @@ void SettingsStoreWriteValue(SettingsStore* store, const char* name, uint32_t va
 
 void SettingsStoreClose(SettingsStore* store) {
   if (store->writing) {
-    // Write beside the file, then rename: a crash mid-write never leaves half a settings file.
-    const std::string path = ConfigFile();
-    const std::string temp = path + ".tmp";
-    if (FILE* file = std::fopen(temp.c_str(), "w")) {
-      bool ok = true;
-      // Byte for byte, zero bytes included: a line the store does not own comes back as it was.
-      for (const Line& line : store->lines)
-        ok = ok && std::fwrite(line.text.data(), 1, line.text.size(), file) == line.text.size() &&
-             std::fputc('\n', file) != EOF;
-      ok = (std::fclose(file) == 0) && ok;
-      if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
+    // Byte for byte, zero bytes included: a line the store does not own comes back as it was.
+    std::string text;
+    for (const Line& line : store->lines) {
+      text += line.text;
+      text += '\n';
     }
+    // Written beside the file under a name of this process and save, then renamed over it: a
+    // crash mid-write never leaves half a settings file, and two saves at once each put a whole
+    // one in place. A save that fails leaves the old file; a screensaver has nowhere to say so.
+    std::string error;
+    WriteAtomicFile(ConfigFile(), AtomicWrite::Quick, text.data(), text.size(), error);
   }
   delete store;
 }

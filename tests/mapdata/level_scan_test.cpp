@@ -38,7 +38,7 @@ TEST(LevelScan, NamesToLevels) {
       {{"nodes8.hex", "nodes32.hex"}, {8, 32}},
       {{"nodes32.hex", "nodes8.hex"}, {8, 32}},
       {{"nodes8.hex", "nodes8.bak"}, {8}},
-      {{"nodes16.hex.tmp", "nodes8.hex.1234.tmp", "nodes8.hex"}, {8}},
+      {{"nodes16.hex.tmp", "nodes8.hex.1234.tmp", ".nodes16.hex.1234-0.tmp", "nodes8.hex"}, {8}},
       {{"nodes16.hex.tmp"}, {}},
       {{"nodes08.hex", "nodes0.hex", "nodes.hex", "areoid16.hex", "xnodes4.hex", "nodes_v2_16.hex"}, {}},
       {{"nodes16.hex", "nodes16.old", "nodes8.hex", "topo32.hex"}, {8, 16}},

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "tools/mkdata/areoid_model.h"
-#include "tools/mkdata/atomic_file.h"
 #include "tools/mkdata/node_grid.h"
 #include "tools/mkdata/parallel.h"
 #include "tools/mkdata/progress.h"
@@ -103,15 +103,15 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
   for (uint32_t count : counts) total += count;
 
   const char* stems[4] = {"areoid", "topo", "mars", "nodes"};
-  PendingFile files[4];
+  AtomicFile files[4];
   auto discardAll = [&] {
-    for (PendingFile& file : files) DiscardFile(file);
+    for (AtomicFile& file : files) DiscardAtomicFile(file);
     return false;
   };
   for (int k = 0; k < 4; ++k) {
     char name[32];
     LevelFileName(name, sizeof name, stems[k], ppd);
-    if (!BeginFile(folder + "/" + name, files[k], error)) return discardAll();
+    if (!BeginAtomicFile(folder + "/" + name, AtomicWrite::Durable, files[k], error)) return discardAll();
   }
 
   Progress progress = StartProgress("level " + std::to_string(ppd), sources.progressLines);
@@ -142,9 +142,9 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
     if (preview)
       for (uint32_t k = 0; k < end - first; ++k)
         AddNodeRowToPreview(*preview, first + k, counts[first + k], &topo[rowStart[k]], &mars[rowStart[k]]);
-    if (!AppendFile(files[0], areoid.data(), nodes * sizeof(int16_t), error) ||
-        !AppendFile(files[1], topo.data(), nodes * sizeof(int16_t), error) ||
-        !AppendFile(files[2], mars.data(), nodes * sizeof(Colour), error))
+    if (!AppendAtomicFile(files[0], areoid.data(), nodes * sizeof(int16_t), error) ||
+        !AppendAtomicFile(files[1], topo.data(), nodes * sizeof(int16_t), error) ||
+        !AppendAtomicFile(files[2], mars.data(), nodes * sizeof(Colour), error))
       return discardAll();
     done += nodes;
     ShowProgress(progress, done, total);
@@ -152,14 +152,14 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
   }
   EndProgress(progress);
 
-  if (!AppendFile(files[3], counts.data(), counts.size() * sizeof(uint32_t), error)) return discardAll();
-  for (PendingFile& file : files)
-    if (!FinishFile(file, error)) return discardAll();
+  if (!AppendAtomicFile(files[3], counts.data(), counts.size() * sizeof(uint32_t), error)) return discardAll();
+  for (AtomicFile& file : files)
+    if (!FinishAtomicFile(file, error)) return discardAll();
   if (!RemoveStaleCache(folder, "terra", ppd, error) || !RemoveStaleCache(folder, "sea", ppd, error))
     return discardAll();
   // The node file last: the level scan lists a level by its node file, so a level shows up only
   // when its other files are in place.
-  for (PendingFile& file : files)
-    if (!CommitFile(file, error)) return discardAll();
+  for (AtomicFile& file : files)
+    if (!CommitAtomicFile(file, error)) return discardAll();
   return true;
 }

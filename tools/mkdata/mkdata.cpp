@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "mapdata/map_formats.h"
+#include "platform/atomic_file.h"
 #include "tools/mkdata/albedo_model.h"
-#include "tools/mkdata/atomic_file.h"
 #include "tools/mkdata/cloud_cover.h"
 #include "tools/mkdata/cloud_image.h"
 #include "tools/mkdata/colour_grade.h"
@@ -112,19 +112,19 @@ bool WriteCloudFile(const std::string& folder, const char* stem, uint32_t width,
                     uint32_t seed, unsigned threads, bool progressLines, std::string& error) {
   char name[32];
   SharedFileName(name, sizeof name, stem);
-  PendingFile file;
-  if (!BeginFile(folder + "/" + name, file, error)) return false;
+  AtomicFile file;
+  if (!BeginAtomicFile(folder + "/" + name, AtomicWrite::Durable, file, error)) return false;
   const uint32_t height = width / 2;
   std::vector<Colour> block(size_t{width} * kCloudBlockRows);
   Progress progress = StartProgress(stem, progressLines);
   for (uint32_t first = 0; first < height; first += kCloudBlockRows) {
     const uint32_t rows = std::min(kCloudBlockRows, height - first);
     ParallelFor(threads, rows, [&](uint32_t k) { CloudTexelRow(source, seed, width, first + k, &block[size_t{k} * width]); });
-    if (!AppendFile(file, block.data(), size_t{width} * rows * sizeof(Colour), error)) return false;
+    if (!AppendAtomicFile(file, block.data(), size_t{width} * rows * sizeof(Colour), error)) return false;
     ShowProgress(progress, first + rows, height);
   }
   EndProgress(progress);
-  return FinishFile(file, error) && CommitFile(file, error);
+  return FinishAtomicFile(file, error) && CommitAtomicFile(file, error);
 }
 
 bool WriteSharedFiles(const MkdataOptions& options, const std::vector<CatalogueStar>& stars, const CloudSource& clouds,
@@ -133,9 +133,10 @@ bool WriteSharedFiles(const MkdataOptions& options, const std::vector<CatalogueS
   const std::vector<Colour> sun = MakeSunImage();
   std::vector<StarRecord> bright, dim;
   MakeStarRecords(stars, bright, dim);
-  if (!WriteWholeFile(folder + "/sun.hex", sun.data(), sun.size() * sizeof(Colour), error) ||
-      !WriteWholeFile(folder + "/starsbr.hex", bright.data(), bright.size() * sizeof(StarRecord), error) ||
-      !WriteWholeFile(folder + "/starsdim.hex", dim.data(), dim.size() * sizeof(StarRecord), error))
+  constexpr AtomicWrite kDurable = AtomicWrite::Durable;
+  if (!WriteAtomicFile(folder + "/sun.hex", kDurable, sun.data(), sun.size() * sizeof(Colour), error) ||
+      !WriteAtomicFile(folder + "/starsbr.hex", kDurable, bright.data(), bright.size() * sizeof(StarRecord), error) ||
+      !WriteAtomicFile(folder + "/starsdim.hex", kDurable, dim.data(), dim.size() * sizeof(StarRecord), error))
     return false;
   std::printf("sun.hex; starsbr.hex: %zu stars to magnitude %.1f; starsdim.hex: %zu stars\n", bright.size(),
               kBrightStarLimit, dim.size());
@@ -187,7 +188,8 @@ bool WriteDescription(const MkdataOptions& options, std::string& error) {
                                                 : std::string("XHIP (Anderson & Francis 2012) as packaged by d3-celestial (BSD 3-clause), to magnitude 6.5")) + "\n";
   text += "areoid: " + (options.molaAreoid.empty() ? std::string("model") : "MOLA grid " + options.molaAreoid) + "\n";
   text += "clouds: " + (options.cloudMap.empty() ? "synthesized" + seed : "imported from " + options.cloudMap) + "\n";
-  return WriteWholeFile(options.outputFolder + "/" + kDataDescriptionName, text.data(), text.size(), error);
+  return WriteAtomicFile(options.outputFolder + "/" + kDataDescriptionName, AtomicWrite::Durable, text.data(),
+                         text.size(), error);
 }
 
 }  // namespace

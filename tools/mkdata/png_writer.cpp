@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "tools/mkdata/atomic_file.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -50,5 +50,5 @@ bool WritePngFile(const std::string& path, uint32_t width, uint32_t height, cons
   PutChunk(png, "IHDR", header);
   PutChunk(png, "IDAT", packed);
   PutChunk(png, "IEND", {});
-  return WriteWholeFile(path, png.data(), png.size(), error);
+  return WriteAtomicFile(path, AtomicWrite::Durable, png.data(), png.size(), error);
 }

@@ -1,8 +1,10 @@
 // The settings file: what a hand-edited file may hold, and what saving must keep.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "settings/saver_settings.h"
 #include "platform/platform.h"
@@ -29,6 +31,14 @@ void WriteSettingsFile(const std::string& text) {
 std::string ReadSettingsFile() {
   const std::vector<uint8_t> bytes = ReadFileBytes(SettingsFile());
   return std::string(bytes.begin(), bytes.end());
+}
+
+// What a save may leave beside the settings file: nothing once it has returned.
+std::vector<std::string> LeftoverTemporaryFiles() {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(ConfigHome() / "redsphere"))
+    if (entry.path().extension() == ".tmp") found.push_back(entry.path().filename().string());
+  return found;
 }
 
 class FileStoreTest : public ::testing::Test {
@@ -81,13 +91,45 @@ TEST_F(FileStoreTest, SavingKeepsEveryLineItDoesNotOwn) {
   EXPECT_EQ(text.find("Shadows=1"), std::string::npos);  // both old lines replaced by one
   EXPECT_NE(text.find("Shadows=0\n"), std::string::npos);
   EXPECT_NE(text.find("SunPos=3\n"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(SettingsFile() + ".tmp"));
+  EXPECT_EQ(LeftoverTemporaryFiles(), std::vector<std::string>{});
 
   SaverSettings loaded = DefaultSaverSettings();
   LoadSettings(loaded);
   EXPECT_STREQ(loaded.DataPath, "/data/mars");
   EXPECT_EQ(loaded.Shadows, 0);
   EXPECT_EQ(loaded.SunPos, 3u);
+}
+
+// Two saves at once (two processes, or two threads of one) each write a file of their own and
+// put it in place whole: the file is always one save's text, never a mixture of both.
+TEST_F(FileStoreTest, SavesAtOnceLeaveOneSavesWholeFile) {
+  const uint32_t values[2] = {1, 4000000000u};  // lines of different lengths, so a mixture shows
+  auto save = [](uint32_t value) {
+    SettingsStore* store = SettingsStoreOpenWrite();
+    ASSERT_NE(store, nullptr);
+    SettingsStoreWriteValue(store, "TerraformPeriod", value);
+    SettingsStoreClose(store);
+  };
+  std::string whole[2];
+  for (int k = 0; k < 2; ++k) {
+    save(values[k]);
+    whole[k] = ReadSettingsFile();
+  }
+  for (int round = 0; round < 300; ++round) {
+    std::atomic<int> ready{0};
+    std::thread savers[2];
+    for (int k = 0; k < 2; ++k)
+      savers[k] = std::thread([&, k] {
+        ready.fetch_add(1);
+        while (ready.load() < 2) {
+        }
+        save(values[k]);
+      });
+    for (std::thread& saver : savers) saver.join();
+    const std::string text = ReadSettingsFile();
+    ASSERT_TRUE(text == whole[0] || text == whole[1]) << "round " << round << ": " << text;
+  }
+  EXPECT_EQ(LeftoverTemporaryFiles(), std::vector<std::string>{});
 }
 
 TEST_F(FileStoreTest, SavingCreatesTheConfigFolder) {
@@ -111,6 +153,7 @@ TEST_F(FileStoreTest, DefaultDataFolderIsTheFirstThatHoldsALevel) {
   auto defaultPath = [] { return std::string(DefaultSaverSettings().DataPath); };
 
   EXPECT_EQ(defaultPath(), user + "/redsphere") << "nothing anywhere";
+  put(first + "/redsphere/data", ".nodes16.hex.1234-0.tmp");
   put(first + "/redsphere/data", "nodes16.hex.1234.tmp");
   put(first + "/redsphere/data", "nodes08.hex");
   put(second + "/redsphere/data", "nodes8.hex");

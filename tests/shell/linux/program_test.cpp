@@ -231,12 +231,12 @@ TEST_F(LinuxProgram, WindowShowsLoadingThenTheGlobe) {
   fs::create_directories(full);
   const TestDataSet fullSet = MakeTestDataSet(8, true);
   ASSERT_TRUE(WriteTestDataSet(full.string(), fullSet));
-  // The loader writes its first derived cache under terra8.hex.<pid>-0.tmp before putting it in
+  // The loader writes its first derived cache under .terra8.hex.<pid>-0.tmp before putting it in
   // place. A FIFO there, made while the program is still starting, holds the loader at its open
   // until the test reads from it: "Loading..." stays on the screen exactly as long as the test needs.
   Program program;
   Start(program, WindowArgs({"--data", full.string()}));
-  const fs::path fifo = full / ("terra8.hex." + std::to_string(program.pid) + "-0.tmp");
+  const fs::path fifo = full / (".terra8.hex." + std::to_string(program.pid) + "-0.tmp");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   WindowPlace place;
   Picture loading;

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "mapdata/map_data.h"
+#include "platform/atomic_file.h"
 #include "settings/saver_settings.h"
 #include "tests/support/test_run.h"
 #include "tests/support/temp_folder.h"
@@ -258,19 +259,31 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
   for (const Cut& c : cuts) {
     SCOPED_TRACE(c.when);
     const std::string cut = (*folder / ("cut-" + std::string(c.growing))).string();
-    // The builder's temporary name carries its process id: ".topo8.hex.1234.tmp".
+    const std::string target = cut + "/" + c.growing;
+    // The builder's temporary name carries its process id and a serial: ".topo8.hex.1234-2.tmp".
     const std::string prefix = std::string(".") + c.growing + ".";
+    fs::path growing;
+    bool keptWhileLive = false;
     const ProgramRun killed = RunMkdataProgramUntil(Arguments(cut), [&] {
       std::error_code code;
       for (fs::directory_iterator entry(cut, code), end; !code && entry != end; entry.increment(code)) {
         const std::string name = entry->path().filename().string();
-        if (name.rfind(prefix, 0) == 0 && entry->path().extension() == ".tmp" &&
-            fs::file_size(entry->path(), code) >= c.bytes && !code)
-          return true;
+        if (name.rfind(prefix, 0) != 0 || entry->path().extension() != ".tmp" ||
+            fs::file_size(entry->path(), code) < c.bytes || code)
+          continue;
+        // Another writer of the same name sweeps only what ended writers left: the running
+        // builder's file stays (unless the builder itself has just moved it into place).
+        growing = entry->path();
+        AtomicFile other;
+        std::string error;
+        if (BeginAtomicFile(target, AtomicWrite::Quick, other, error)) DiscardAtomicFile(other);
+        keptWhileLive = fs::exists(growing) || fs::exists(target);
+        return true;
       }
       return false;
     });
     EXPECT_EQ(killed.status, -1) << "the run ended before it was killed";
+    EXPECT_TRUE(keptWhileLive) << "a live builder's file was swept: " << growing;
     // Every data file under its final name is the complete file of an uninterrupted run.
     for (const auto& [name, bytes] : HexFiles(cut)) {
       bool matches = false;
@@ -278,6 +291,10 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
         if (name == referenceName) matches = bytes == referenceBytes;
       EXPECT_TRUE(matches) << name << " is not the whole file";
     }
+    // The killed builder's file goes with the next write of its name.
+    std::string error;
+    ASSERT_TRUE(WriteAtomicFile(target, AtomicWrite::Quick, "x", 1, error)) << error;
+    EXPECT_FALSE(fs::exists(growing)) << growing;
   }
 }
 

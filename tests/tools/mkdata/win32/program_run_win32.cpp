@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/win32/user_folders.h"
 #include "tests/tools/mkdata/mkdata_sources.h"
-#include "tools/mkdata/win32/wide_path.h"
 
 namespace {
 
@@ -33,8 +33,8 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 
 HANDLE InheritableFile(const std::string& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return CreateFileW(WidenPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(WideFromAnsi(path.c_str()).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -59,8 +59,8 @@ ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, cons
                              std::to_string(serial++)))
                                .string();
   const std::string outPath = stem + ".out", errPath = stem + ".err";
-  std::wstring commandLine = QuoteArgument(WidenPath(REDSPHERE_MKDATA_PROGRAM));
-  for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(WidenPath(argument));
+  std::wstring commandLine = QuoteArgument(WideFromAnsi(REDSPHERE_MKDATA_PROGRAM));
+  for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(WideFromAnsi(argument.c_str()));
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
