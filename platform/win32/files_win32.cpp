@@ -35,6 +35,9 @@ bool Narrow(const std::wstring& wide, char* out, size_t size) {
   return true;
 }
 
+constexpr int kReplaceAttempts = 40;            // with the pause below, a hold of up to 0.2 s
+constexpr DWORD kReplaceRetryMilliseconds = 5;
+
 HANDLE OsHandle(FILE* file) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))); }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -134,9 +137,20 @@ bool PlatformFlushToDisk(FILE* file) { return std::fflush(file) == 0 && _commit(
 // mapped (the C runtime's fopen shares no deletion); callers treat that as any other failure.
 bool PlatformReplaceFile(const char* from, const char* to, bool writeThrough, char* reason, size_t reasonSize) {
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
-  if (MoveFileExW(WideFromAnsi(from).c_str(), WideFromAnsi(to).c_str(), flags)) return true;
-  std::snprintf(reason, reasonSize, "%s", SystemMessage(GetLastError()).c_str());
-  return false;
+  const std::wstring source = WideFromAnsi(from), target = WideFromAnsi(to);
+  // NOTE: Windows refuses to replace a file that someone has open or mapped, as a saver has a
+  // cache while it checks and reads it (virus scanners do the same to new files). Such holds are
+  // mostly short, so the move is tried again for a moment before the refusal is given back.
+  for (int attempt = 1;; ++attempt) {
+    if (MoveFileExW(source.c_str(), target.c_str(), flags)) return true;
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    if (!held || attempt == kReplaceAttempts) {
+      std::snprintf(reason, reasonSize, "%s", SystemMessage(error).c_str());
+      return false;
+    }
+    Sleep(kReplaceRetryMilliseconds);
+  }
 }
 
 bool PlatformMakeFolders(const char* path) {
