@@ -7,19 +7,11 @@
 
 #include "platform/platform.h"
 #include "platform/win32/user_folders.h"
+#include "platform/win32/wide_text.h"
 
 namespace {
 
 constexpr LONGLONG kLogLimit = 64 * 1024;  // bytes; past this the log starts over
-
-std::string Utf8(const std::wstring& wide) {
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
-  text.resize(static_cast<size_t>(length - 1));
-  return text;
-}
 
 // Appends one entry to redsphere.log, or writes it into a fresh log when the entry would take
 // the log past its limit. Failures are silent: there is nowhere left to tell.
@@ -34,7 +26,7 @@ void AppendToLog(const std::wstring& line) {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
                 now.wMinute, now.wSecond);
-  const std::string entry = stamp + Utf8(line) + "\r\n";
+  const std::string entry = stamp + Utf8FromWide(line) + "\r\n";
 
   // Other savers (one per monitor's preview, a run beside the dialog) may append at the same time.
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -55,7 +47,7 @@ void AppendToLog(const std::wstring& line) {
 }  // namespace
 
 void PlatformWriteFailureLine(const char* line) {
-  const std::wstring wide = WideFromAnsi(line);
+  const std::wstring wide = WideFromNarrow(line);
   AppendToLog(wide);
   OutputDebugStringW((wide + L"\n").c_str());
   // Seen only when the saver was started with its standard error redirected (tests, scripts).

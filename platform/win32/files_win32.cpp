@@ -9,29 +9,14 @@
 
 #include "platform/platform.h"
 #include "platform/win32/user_folders.h"
-
-std::string AnsiFromWide(const wchar_t* text, int length) {
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-  if (bytes > 0) WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(), bytes, nullptr, nullptr);
-  return narrow;
-}
-
-std::wstring WideFromAnsi(const char* text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
-}
+#include "platform/win32/wide_text.h"
 
 namespace {
 
 bool Narrow(const std::wstring& wide, char* out, size_t size) {
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0 || static_cast<size_t>(length) > size) return false;
-  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out, length, nullptr, nullptr);
+  const std::string narrow = NarrowFromWide(wide.c_str());
+  if (narrow.empty() || narrow.size() >= size) return false;
+  std::memcpy(out, narrow.c_str(), narrow.size() + 1);
   return true;
 }
 
@@ -48,7 +33,7 @@ std::string SystemMessage(DWORD code) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
       reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = length ? AnsiFromWide(text, static_cast<int>(length)) : std::string();
+  std::string message = length ? NarrowFromWide(text, static_cast<int>(length)) : std::string();
   if (text) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
                               message.back() == '.'))
@@ -71,7 +56,7 @@ std::wstring RedsphereAppDataFolder() {
 }
 
 PathKind PlatformPathKind(const char* path) {
-  const DWORD attributes = GetFileAttributesW(WideFromAnsi(path).c_str());
+  const DWORD attributes = GetFileAttributesW(WideFromNarrow(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
   if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
@@ -110,7 +95,7 @@ bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)
 }
 
 bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
-  const std::wstring wide = WideFromAnsi(path);
+  const std::wstring wide = WideFromNarrow(path);
   const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (length == 0) return false;
   std::wstring full(length, L'\0');
@@ -137,7 +122,7 @@ bool PlatformFlushToDisk(FILE* file) { return std::fflush(file) == 0 && _commit(
 // mapped (the C runtime's fopen shares no deletion); callers treat that as any other failure.
 bool PlatformReplaceFile(const char* from, const char* to, bool writeThrough, char* reason, size_t reasonSize) {
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | (writeThrough ? MOVEFILE_WRITE_THROUGH : 0);
-  const std::wstring source = WideFromAnsi(from), target = WideFromAnsi(to);
+  const std::wstring source = WideFromNarrow(from), target = WideFromNarrow(to);
   // NOTE: Windows refuses to replace a file that someone has open or mapped, as a saver has a
   // cache while it checks and reads it (virus scanners do the same to new files). Such holds are
   // mostly short, so the move is tried again for a moment before the refusal is given back.
@@ -154,7 +139,7 @@ bool PlatformReplaceFile(const char* from, const char* to, bool writeThrough, ch
 }
 
 bool PlatformMakeFolders(const char* path) {
-  const std::wstring wide = WideFromAnsi(path);
+  const std::wstring wide = WideFromNarrow(path);
   // Every parent first; "C:" and the "\\server\share" head of a UNC path simply fail to be made.
   for (size_t i = 1; i < wide.size(); ++i) {
     if (!IsSeparator(wide[i]) || IsSeparator(wide[i - 1])) continue;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/win32/user_folders.h"
+#include "platform/win32/wide_text.h"
 #include "tools/mkdata/tool_platform.h"
 
 bool StreamIsTerminal(FILE* stream) {
@@ -22,7 +22,7 @@ std::string ProgramFolder() {
     const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return std::string();
     if (length < path.size()) {
-      std::string folder = AnsiFromWide(path.data(), static_cast<int>(length));
+      std::string folder = NarrowFromWide(path.data(), static_cast<int>(length));
       const size_t separator = folder.find_last_of("\\/");
       return separator == std::string::npos ? std::string() : folder.substr(0, separator);
     }

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/win32/user_folders.h"
+#include "platform/win32/wide_text.h"
 #include "tests/tools/mkdata/mkdata_sources.h"
 
 namespace {
@@ -33,7 +33,7 @@ std::wstring QuoteArgument(const std::wstring& argument) {
 
 HANDLE InheritableFile(const std::string& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return CreateFileW(WideFromAnsi(path.c_str()).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  return CreateFileW(WideFromNarrow(path.c_str()).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                      &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -59,8 +59,8 @@ ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, cons
                              std::to_string(serial++)))
                                .string();
   const std::string outPath = stem + ".out", errPath = stem + ".err";
-  std::wstring commandLine = QuoteArgument(WideFromAnsi(REDSPHERE_MKDATA_PROGRAM));
-  for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(WideFromAnsi(argument.c_str()));
+  std::wstring commandLine = QuoteArgument(WideFromNarrow(REDSPHERE_MKDATA_PROGRAM));
+  for (const std::string& argument : arguments) commandLine += L" " + QuoteArgument(WideFromNarrow(argument.c_str()));
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
