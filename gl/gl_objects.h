@@ -16,8 +16,8 @@ enum GlBuffer : int {
   kGlBufferCount
 };
 
-// Written by the window thread in SetupGl and TeardownGl; read by the passes on the same thread.
-// Names are 0 until made (and stay 0 where the implementation lacks the feature).
+// Written by the window thread in InitRenderer and ShutdownRenderer; read by the passes on the same
+// thread. Names are 0 until made (and stay 0 where the implementation lacks the feature).
 struct GlObjects {
   GLuint buffers[kGlBufferCount];  // with OpenGL 1.5 only
   GLuint ShadowDepthTexture;       // with shadows in use and framebuffer objects

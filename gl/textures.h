@@ -8,8 +8,9 @@
 
 #include "mapdata/map_formats.h"
 
-// Textures and star arrays; written by the window thread in SetupGl and TeardownGl, read by the
-// sky, surface and shadow passes on the same thread. Names and pointers are 0 until made.
+// Textures and star arrays; written by the window thread in InitRenderer and ShutdownRenderer,
+// read by the sky, surface and shadow passes on the same thread. Names and pointers are 0 until
+// made.
 struct SceneTextures {
   GLuint SeaTexture;
   GLuint SunTexture;
