@@ -2,6 +2,8 @@
 // settings/win32/ (registry) and settings/linux/ (key=value file).
 #include "settings/saver_settings.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -51,6 +53,19 @@ void SetSettingValue(SaverSettings& settings, const SettingDef& def, uint32_t va
   if (value < def.minValue) value = def.minValue;
   if (value > def.maxValue) value = def.maxValue;
   settings.*def.number = value;
+}
+
+bool ParseStoredNumber(const std::string& text, uint32_t* value) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return false;
+  const std::string number = text.substr(first, text.find_last_not_of(" \t") + 1 - first);
+  errno = 0;
+  char* end = nullptr;
+  const long long parsed = std::strtoll(number.c_str(), &end, 10);
+  if (errno != 0 || end != number.c_str() + number.size() || parsed < -2147483648LL || parsed > 4294967295LL)
+    return false;
+  *value = static_cast<uint32_t>(parsed);
+  return true;
 }
 
 void LoadSettings(SaverSettings& settings) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/data_paths.h"  // kDataPathSize
 
@@ -55,6 +56,12 @@ SaverSettings DefaultSaverSettings();
 void LoadSettings(SaverSettings& settings);
 // Writes the nine values (not the data folder, which belongs to the installer).
 void SaveSettings(const SaverSettings& settings);
+
+// A stored number written as text (a line of the Linux settings file, a REG_SZ value): spaces and
+// tabs around it aside, the whole text is a decimal number that fits 32 bits; negative numbers
+// down to -2^31 are kept as their two's-complement bits, as the registry holds a -1 typed into it.
+// A zero byte inside (a damaged file) ends nothing early. False for anything else.
+bool ParseStoredNumber(const std::string& text, uint32_t* value);
 
 // Reads or writes one table entry of a record as a 32-bit value (flags as 0 or 1).
 uint32_t SettingValue(const SaverSettings& settings, const SettingDef& def);

@@ -14,6 +14,7 @@
 #include "platform/atomic_file.h"
 #include "platform/data_paths.h"
 #include "platform/platform.h"
+#include "settings/saver_settings.h"
 
 namespace {
 
@@ -68,20 +69,6 @@ const Line* FindKey(const std::vector<Line>& lines, const char* key) {
 }
 
 std::string ValueOf(const Line& line) { return Trim(line.text.substr(line.text.find('=') + 1)); }
-
-// A decimal number that fits 32 bits; negative numbers down to -2^31 are kept as their
-// two's-complement bits, as the registry holds a -1 typed into it. The whole text must be the
-// number: a zero byte in it (a damaged file) ends nothing early.
-bool ParseValue(const std::string& text, uint32_t* value) {
-  if (text.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  long long parsed = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || end != text.c_str() + text.size() || parsed < -2147483648LL || parsed > 4294967295LL)
-    return false;
-  *value = static_cast<uint32_t>(parsed);
-  return true;
-}
 
 }  // namespace
 
@@ -155,7 +142,7 @@ SettingsStore* SettingsStoreOpenRead() {
 
 bool SettingsStoreReadValue(SettingsStore* store, const char* name, uint32_t* value) {
   const Line* line = FindKey(store->lines, name);
-  return line && ParseValue(ValueOf(*line), value);
+  return line && ParseStoredNumber(ValueOf(*line), value);
 }
 
 SettingsStore* SettingsStoreOpenWrite() {

@@ -5,10 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <vector>
 
 #include "settings/saver_settings.h"
 #include "tests/settings/store_isolation.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_data.h"
+#include "tests/support/user_folders.h"
 
 namespace {
 
@@ -38,6 +43,62 @@ TEST_F(RegistryStoreTest, ValuesOfOtherTypesCountByTheirSize) {
   LoadSettings(settings);
   EXPECT_EQ(settings.ReliefExFactor, 5u);  // 4 bytes of another type: taken as they are
   EXPECT_EQ(settings.SunPos, 2u);          // longer than 4 bytes: cannot be read, field unchanged
+}
+
+TEST_F(RegistryStoreTest, NumbersTypedAsTextAreTakenAnythingElseIsTheDefault) {
+  struct Case {
+    const char* what;
+    DWORD type;
+    const wchar_t* text;
+    uint32_t relief;  // ReliefExFactor after loading over the default 10
+  } cases[] = {
+      {"a number as REG_SZ", REG_SZ, L"7", 7},
+      {"spaces around it", REG_SZ, L" 3 ", 3},
+      {"REG_EXPAND_SZ alike", REG_EXPAND_SZ, L"2", 2},
+      {"-1 clamps to the maximum as a DWORD of -1 does", REG_SZ, L"-1", 10},
+      {"0 clamps to the minimum", REG_SZ, L"0", 1},
+      {"words are not a number", REG_SZ, L"five", 10},
+      {"a number with words after it", REG_SZ, L"4 times", 10},
+      {"empty", REG_SZ, L"", 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    IsolateSettingsStore();
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Redsphere\\Screensaver", 0, nullptr, 0, KEY_WRITE,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD bytes = static_cast<DWORD>((std::wcslen(c.text) + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetValueExW(key, L"ReliefExFactor", 0, c.type, reinterpret_cast<const BYTE*>(c.text), bytes),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    SaverSettings settings = DefaultSaverSettings();
+    LoadSettings(settings);
+    EXPECT_EQ(settings.ReliefExFactor, c.relief);
+  }
+}
+
+TEST_F(RegistryStoreTest, DataPathAsExpandableStringAndTooLong) {
+  TempFolder local;
+  UseUserFolders(local.str());
+  // As deployments write it: expanded from the environment.
+  const char expandable[] = "%SystemDrive%\\Mars";
+  SetRaw(HKEY_LOCAL_MACHINE, kMachineKey, "DataPath", REG_EXPAND_SZ, expandable, sizeof expandable);
+  SaverSettings settings = DefaultSaverSettings();
+  LoadSettings(settings);
+  char drive[16] = {};
+  ASSERT_GT(GetEnvironmentVariableA("SystemDrive", drive, sizeof drive), 0u);
+  EXPECT_EQ(std::string(settings.DataPath), std::string(drive) + "\\Mars");
+
+  // A folder too long for the saver is not taken in silence: the log says why the default is used.
+  const std::string longPath = "C:\\" + std::string(300, 'm');
+  StoreDataPath(longPath);
+  settings = DefaultSaverSettings();
+  LoadSettings(settings);
+  EXPECT_STREQ(settings.DataPath, DefaultSaverSettings().DataPath);
+  const std::vector<uint8_t> log = ReadFileBytes((local / "Redsphere" / "redsphere.log").string());
+  const std::string text(log.begin(), log.end());
+  EXPECT_NE(text.find("\"DataPath\" is too long (303 characters, at most 259)"), std::string::npos) << text;
 }
 
 TEST_F(RegistryStoreTest, SaveWritesNineDwords) {
