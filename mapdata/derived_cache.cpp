@@ -131,6 +131,10 @@ CacheFolders CacheFoldersFor(const char* dataFolder) {
 void* ReadDerivedCache(const CacheFolders& folders, const char* name, uint64_t bytes, const CacheStamp& stamp) {
   if (!stamp.complete) return nullptr;
   const Trailer expected = MakeTrailer(bytes, stamp);
+  // A saver killed while it stored this cache left its temporary copy (up to 128 MiB at level 32);
+  // a valid cache is never stored again, so its reader sweeps them.
+  for (const std::string& folder : {folders.data, folders.user})
+    if (!folder.empty()) SweepAtomicLeftovers(JoinPath(folder, name));
   if (void* table = ReadFrom(folders.data, name, bytes, expected)) return table;
   return ReadFrom(folders.user, name, bytes, expected);
 }

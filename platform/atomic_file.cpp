@@ -56,10 +56,12 @@ bool CollectName(const char* name, void* names) {
   return true;
 }
 
+}  // namespace
+
 // Removes the temporary files of path whose writer has ended. A live writer's file stays, this
 // process's own included, and so does one whose id a new process has taken: a later write of the
 // same name removes it. Nothing is reported: a leftover that stays harms no reader.
-void RemoveAbandonedFiles(const std::string& path) {
+void SweepAtomicLeftovers(const std::string& path) {
   const size_t nameStart = NameStart(path);
   const std::string folder = path.substr(0, nameStart);
   std::string prefix(1, '.');  // built in steps: GCC 12 warns wrongly (-Wrestrict) on "." + string
@@ -76,8 +78,6 @@ void RemoveAbandonedFiles(const std::string& path) {
   }
 }
 
-}  // namespace
-
 std::string AtomicTempName(const std::string& path, uint32_t processId, uint32_t serial) {
   const size_t nameStart = NameStart(path);
   return path.substr(0, nameStart) + "." + path.substr(nameStart) + "." + std::to_string(processId) + "-" +
@@ -85,7 +85,7 @@ std::string AtomicTempName(const std::string& path, uint32_t processId, uint32_t
 }
 
 bool BeginAtomicFile(const std::string& path, AtomicWrite mode, AtomicFile& pending, std::string& error) {
-  RemoveAbandonedFiles(path);
+  SweepAtomicLeftovers(path);
   pending.path = path;
   pending.mode = mode;
   pending.tempPath = AtomicTempName(path, PlatformProcessId(), gSerial.fetch_add(1));

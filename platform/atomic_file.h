@@ -25,6 +25,11 @@ struct AtomicFile {
 // it out of the loader's name scans ("nodes" L ".hex").
 std::string AtomicTempName(const std::string& path, uint32_t processId, uint32_t serial);
 
+// Removes the temporary files of path whose writer no longer runs, and nothing else; readers of a
+// file that is seldom written (a cache) call it too, so a killed writer's copy does not wait for
+// the next write. Silent: a leftover that stays harms no reader.
+void SweepAtomicLeftovers(const std::string& path);
+
 // Each returns false with a one-line message in error ("cannot write PATH: reason", "cannot
 // replace PATH: reason"); on failure the temporary file is removed. BeginAtomicFile first removes
 // the temporary files of the same name whose writer no longer runs, and nothing else.

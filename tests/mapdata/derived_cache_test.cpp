@@ -10,7 +10,11 @@
 #include <vector>
 
 #include "mapdata/table_memory.h"
+#include "platform/atomic_file.h"
+#include "platform/data_paths.h"
+#include "platform/platform.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_data.h"
 
 namespace {
 
@@ -72,6 +76,30 @@ TEST(DerivedCache, WritersAtOnceNeverShowAPartOfACache) {
   }
   for (const auto& entry : std::filesystem::recursive_directory_iterator(data.path))
     EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+}
+
+// A saver killed while storing a cache leaves its temporary copy; a valid cache is never stored
+// again, so the next reader must sweep it, in both folders, and leave a live writer's alone.
+TEST(DerivedCache, ReadingSweepsWhatKilledWritersLeft) {
+  TempFolder data, user;
+  const CacheFolders folders{data.str(), (user / "cache").string()};
+  const CacheStamp stamp{{5764, 11}, {5000, 12}, {10000, 13}, 8, 0, true};
+  const std::vector<uint8_t> table(4096, 0x11);
+  ASSERT_TRUE(StoreDerivedCache(folders, "terra8.hex", table.data(), table.size(), stamp));
+  constexpr uint32_t kEndedProcess = 2147483647;
+  ASSERT_TRUE(std::filesystem::create_directories(folders.user) || std::filesystem::is_directory(folders.user));
+  const std::string killed[2] = {JoinPath(folders.data, ".terra8.hex.2147483647-0.tmp"),
+                                 JoinPath(folders.user, ".terra8.hex.2147483647-5.tmp")};
+  const std::string live = AtomicTempName(JoinPath(folders.data, "terra8.hex"), PlatformProcessId(), 99);
+  for (const std::string& path : {killed[0], killed[1], live}) ASSERT_TRUE(WriteFileBytes(path, "x", 1));
+  ASSERT_EQ(AtomicTempName(JoinPath(folders.data, "terra8.hex"), kEndedProcess, 0), killed[0]);
+
+  void* read = ReadDerivedCache(folders, "terra8.hex", table.size(), stamp);
+  ASSERT_NE(read, nullptr);
+  TableRelease(read);
+  EXPECT_FALSE(std::filesystem::exists(killed[0]));
+  EXPECT_FALSE(std::filesystem::exists(killed[1]));
+  EXPECT_TRUE(std::filesystem::exists(live)) << "a live writer's file stays";
 }
 
 }  // namespace
