@@ -58,7 +58,7 @@ uint64_t PathHash(const char* path) {
 FILE* OpenMatching(const std::string& folder, const char* name, uint64_t bytes, const Trailer& expected) {
   const std::string path = JoinPath(folder, name);
   if (folder.empty() || PlatformPathKind(path.c_str()) != PathKind::File) return nullptr;
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = PlatformOpenFile(path.c_str(), "rb");
   if (!file) return nullptr;
   Trailer found{};
   if (PlatformFileLength(file) == static_cast<int64_t>(bytes + kCacheTrailerBytes) &&
@@ -92,7 +92,7 @@ bool Matches(const CacheFolders& folders, const char* name, uint64_t bytes, cons
 
 // Length and modification time of a data file, as the loader will stamp it.
 bool StampFile(const char* folder, const char* name, SourceStamp* stamp) {
-  FILE* file = std::fopen(JoinPath(folder, name).c_str(), "rb");
+  FILE* file = PlatformOpenFile(JoinPath(folder, name).c_str(), "rb");
   if (!file) return false;
   stamp->bytes = PlatformFileLength(file);
   const bool known = stamp->bytes >= 0 && PlatformFileModified(file, &stamp->modified);

@@ -49,7 +49,7 @@ bool Open(const LoadRequest& request, const char* name, DataFile* data) {
   // NOTE: Linux opens a folder for reading as if it were a file; its length would mislead.
   if (PlatformPathKind(path.c_str()) == PathKind::Folder)
     return Failed("%s in %s: it is a folder", name, request.folder);
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = PlatformOpenFile(path.c_str(), "rb");
   if (!file) return Failed("%s in %s: cannot open it (%s)", name, request.folder, std::strerror(errno));
   const int64_t length = PlatformFileLength(file);
   if (length < 0) {

@@ -74,7 +74,7 @@ void SweepAtomicLeftovers(const std::string& path) {
   for (const std::string& name : names) {
     uint32_t writer = 0;
     if (!WriterOf(name, prefix, &writer) || writer == self || PlatformProcessRunning(writer)) continue;
-    std::remove((folder + name).c_str());
+    PlatformRemoveFile((folder + name).c_str());
   }
 }
 
@@ -89,7 +89,7 @@ bool BeginAtomicFile(const std::string& path, AtomicWrite mode, AtomicFile& pend
   pending.path = path;
   pending.mode = mode;
   pending.tempPath = AtomicTempName(path, PlatformProcessId(), gSerial.fetch_add(1));
-  pending.file = std::fopen(pending.tempPath.c_str(), "wb");
+  pending.file = PlatformOpenFile(pending.tempPath.c_str(), "wb");
   if (!pending.file) {
     error = "cannot write " + path + ": " + std::strerror(errno);
     pending.tempPath.clear();
@@ -125,7 +125,7 @@ bool CommitAtomicFile(AtomicFile& pending, std::string& error) {
 void DiscardAtomicFile(AtomicFile& pending) {
   if (pending.file) std::fclose(pending.file);
   pending.file = nullptr;
-  if (!pending.tempPath.empty()) std::remove(pending.tempPath.c_str());
+  if (!pending.tempPath.empty()) PlatformRemoveFile(pending.tempPath.c_str());
   pending.tempPath.clear();
 }
 

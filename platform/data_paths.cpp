@@ -30,7 +30,7 @@ bool NodeFileOpens(const char* folder, uint32_t level) {
   LevelFileName(name, sizeof name, kNodeStem, level);
   const std::string path = JoinPath(folder, name);
   if (PlatformPathKind(path.c_str()) != PathKind::File) return false;
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = PlatformOpenFile(path.c_str(), "rb");
   if (!file) return false;
   std::fclose(file);
   return true;

@@ -17,6 +17,10 @@
 enum class PathKind { Missing, File, Folder, Other };
 // What a path names now.
 PathKind PlatformPathKind(const char* path);
+// fopen and remove for the portable code's paths: the C library's own on Linux, their wide forms
+// on Windows (_wfopen, _wremove), so a path crosses to the system by the one text conversion.
+FILE* PlatformOpenFile(const char* path, const char* mode);
+bool PlatformRemoveFile(const char* path);
 // Length of an open file in bytes (64-bit, so files over 2 GiB measure right), or -1.
 int64_t PlatformFileLength(FILE* file);
 // Last modification time of an open file in the platform's own unit (nanoseconds on Linux,

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace {
 
 // Run-wide counter of the numbered files; window thread only.
@@ -54,7 +56,7 @@ bool SaveScreenshotFile(const char* path, int32_t width, int32_t height) {
   const uint32_t imageSize = BmpImageSize(width, height);
   uint8_t* pixels = static_cast<uint8_t*>(std::malloc(imageSize));
   if (!pixels) return false;
-  FILE* file = std::fopen(path, "wb");
+  FILE* file = PlatformOpenFile(path, "wb");
   if (!file) {
     std::free(pixels);
     return false;

@@ -23,6 +23,10 @@ bool CopyOut(const std::string& text, char* out, size_t size) {
 
 }  // namespace
 
+FILE* PlatformOpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+
+bool PlatformRemoveFile(const char* path) { return std::remove(path) == 0; }
+
 PathKind PlatformPathKind(const char* path) {
   struct stat info;
   if (stat(path, &info) != 0) return PathKind::Missing;

@@ -55,6 +55,12 @@ std::wstring RedsphereAppDataFolder() {
   return std::wstring(folder) + L"\\Redsphere";
 }
 
+FILE* PlatformOpenFile(const char* path, const char* mode) {
+  return _wfopen(WideFromNarrow(path).c_str(), WideFromNarrow(mode).c_str());
+}
+
+bool PlatformRemoveFile(const char* path) { return _wremove(WideFromNarrow(path).c_str()) == 0; }
+
 PathKind PlatformPathKind(const char* path) {
   const DWORD attributes = GetFileAttributesW(WideFromNarrow(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
