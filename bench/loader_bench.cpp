@@ -9,9 +9,9 @@
 
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
-#include "tests/support/test_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
+#include "tests/support/test_run.h"
 
 namespace {
 

@@ -21,11 +21,11 @@
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "settings/saver_settings.h"
-#include "tests/support/test_run.h"
 #include "tests/gl/gl_harness.h"
 #include "tests/mesh/mesh_views.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"
+#include "tests/support/test_run.h"
 
 namespace {
 

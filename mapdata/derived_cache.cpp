@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/atomic_file.h"
-#include "platform/data_paths.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
-#include "settings/saver_settings.h"
+#include "platform/atomic_file.h"
+#include "platform/data_paths.h"
 #include "platform/platform.h"
+#include "settings/saver_settings.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/data_paths.h"
 #include "mapdata/map_formats.h"
+#include "platform/data_paths.h"
 #include "platform/platform.h"
 
 uint32_t ChooseLevel(uint32_t maxPPD, const int32_t* list, int32_t count) {

@@ -9,10 +9,10 @@
 #include <cstring>
 #include <string>
 
-#include "platform/data_paths.h"
 #include "mapdata/derived_cache.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
+#include "platform/data_paths.h"
 #include "platform/failure_report.h"
 #include "platform/platform.h"
 

@@ -6,14 +6,14 @@
 #include <chrono>
 #include <cstring>
 
+#include "camera/control_step.h"
+#include "camera/terraform.h"
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
 #include "mesh/mesh_worker.h"
-#include "camera/control_step.h"
 #include "render/shadow_pass.h"
 #include "render/sky_pass.h"
 #include "render/surface_pass.h"
-#include "camera/terraform.h"
 
 FrameState gFrame{};
 

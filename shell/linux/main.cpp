@@ -8,10 +8,10 @@
 #include <string>
 
 #include "mapdata/level_scan.h"
+#include "platform/platform.h"
 #include "settings/saver_settings.h"
 #include "shell/linux/options.h"
 #include "shell/linux/sdl_window.h"
-#include "platform/platform.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <ctime>
 #include <string>
 
+#include "platform/platform.h"
 #include "settings/saver_settings.h"
 #include "shell/linux/linux_platform.h"
-#include "platform/platform.h"
 #include "shell/screenshot.h"
 
 namespace {

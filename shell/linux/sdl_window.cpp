@@ -16,8 +16,9 @@
 #include "gl/gl_setup.h"
 #include "gl/overlays.h"
 #include "mapdata/map_data.h"
-#include "settings/saver_settings.h"
 #include "platform/failure_report.h"
+#include "platform/platform.h"
+#include "settings/saver_settings.h"
 #include "shell/linux/foreign_window.h"
 #include "shell/linux/frame_files.h"
 #include "shell/linux/key_map.h"
@@ -25,7 +26,6 @@
 #include "shell/linux/load_progress.h"
 #include "shell/linux/private_display.h"
 #include "shell/linux/run_end.h"
-#include "platform/platform.h"
 #include "shell/saver_window.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "mapdata/level_scan.h"
 #include "mapdata/run_config.h"
 #include "settings/saver_settings.h"
-#include "shell/win32/settings_dialog_ids.h"
 #include "shell/win32/scrnsave/saver_host.h"
+#include "shell/win32/settings_dialog_ids.h"
 #include "shell/win32/wgl_context.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
-#include "tests/support/test_run.h"
 #include "tests/mesh/mesh_views.h"
 #include "tests/support/mesh_grids.h"
+#include "tests/support/test_run.h"
 
 namespace {
 

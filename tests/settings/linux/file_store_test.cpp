@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "settings/saver_settings.h"
 #include "platform/platform.h"
+#include "settings/saver_settings.h"
 #include "tests/settings/store_isolation.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"

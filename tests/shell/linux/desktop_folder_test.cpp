@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "settings/saver_settings.h"
 #include "platform/platform.h"
+#include "settings/saver_settings.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
