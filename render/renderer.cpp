@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 
 #include "camera/control_step.h"
+#include "gl/gl_caps.h"
 #include "gl/gl_setup.h"
 #include "gl/textures.h"
 #include "mesh/mesh_worker.h"
@@ -40,21 +41,20 @@ void PrepareFirstSlot(const RunConfig& config, int32_t width, int32_t height) {
 
 void InitRenderer(RunConfig& config, int32_t width, int32_t height) {
   SetUpLighting();
+  // First, so the configuration is final before the worker and the passes get their copies: a
+  // driver that cannot complete the depth-only framebuffer costs the shadows, not the saver.
+  if (config.shadows && !CreateShadowTarget(width, height)) {
+    config.shadows = false;
+    ReportFailure("shadows are off: the shadow framebuffer is incomplete on this OpenGL");
+  }
   if (config.shadows) glClientActiveTexture(GL_TEXTURE1);
+  gFrame.config = config;
   gInput.reliefTarget = config.reliefFactor;
   // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
   SetupMeshWork(config);
   PrepareFirstSlot(config, width, height);
   BuildSceneTextures(config.clouds);
   CreateGlObjects();
-  // A driver that cannot complete the depth-only framebuffer costs the shadows, not the saver.
-  if (config.shadows && !CreateShadowTarget(width, height)) {
-    config.shadows = false;
-    gMeshWorker.shadowsInUse = 0;
-    glClientActiveTexture(GL_TEXTURE0);
-    ReportFailure("shadows are off: the shadow framebuffer is incomplete on this OpenGL");
-  }
-  gFrame.config = config;
   StartMeshWorker();
 }
 
@@ -63,6 +63,9 @@ void ShutdownRenderer() {
   glDisableClientState(GL_NORMAL_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
+  // Back to the resting unit, which InitRenderer moved for the shadow pass's coordinates.
+  if (gGlCaps.version13) glClientActiveTexture(GL_TEXTURE0);
+  gFrame.config = RunConfig{};
   DeleteGlObjects();
   ReleaseMeshWork();
   DeleteSceneTextures();
