@@ -11,8 +11,9 @@
 #include <cstdio>
 
 // ---- Files and folders -------------------------------------------------------------------------
-// Paths are the platform's narrow strings (the ANSI code page on Windows, bytes on Linux); the
-// portable code joins them with '/', which Windows takes as well as a backslash.
+// Paths are narrow strings: UTF-8 on Windows (platform/win32/wide_text.h turns them into the wide
+// calls' text), the file system's bytes on Linux. The portable code joins them with '/', which
+// Windows takes as well as a backslash.
 
 enum class PathKind { Missing, File, Folder, Other };
 // What a path names now.

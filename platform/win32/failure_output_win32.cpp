@@ -15,7 +15,7 @@ constexpr LONGLONG kLogLimit = 64 * 1024;  // bytes; past this the log starts ov
 
 // Appends one entry to redsphere.log, or writes it into a fresh log when the entry would take
 // the log past its limit. Failures are silent: there is nowhere left to tell.
-void AppendToLog(const std::wstring& line) {
+void AppendToLog(const char* line) {
   const std::wstring folder = RedsphereAppDataFolder();
   if (folder.empty()) return;
   CreateDirectoryW(folder.c_str(), nullptr);
@@ -26,7 +26,7 @@ void AppendToLog(const std::wstring& line) {
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay, now.wHour,
                 now.wMinute, now.wSecond);
-  const std::string entry = stamp + Utf8FromWide(line) + "\r\n";
+  const std::string entry = stamp + std::string(line) + "\r\n";  // UTF-8, as Notepad reads it
 
   // Other savers (one per monitor's preview, a run beside the dialog) may append at the same time.
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -47,9 +47,8 @@ void AppendToLog(const std::wstring& line) {
 }  // namespace
 
 void PlatformWriteFailureLine(const char* line) {
-  const std::wstring wide = WideFromNarrow(line);
-  AppendToLog(wide);
-  OutputDebugStringW((wide + L"\n").c_str());
+  AppendToLog(line);
+  OutputDebugStringW((WideFromNarrow(line) + L"\n").c_str());
   // Seen only when the saver was started with its standard error redirected (tests, scripts).
   const std::string text = std::string(line) + "\n";
   std::fwrite(text.data(), 1, text.size(), stderr);

@@ -13,13 +13,6 @@
 
 namespace {
 
-bool Narrow(const std::wstring& wide, char* out, size_t size) {
-  const std::string narrow = NarrowFromWide(wide.c_str());
-  if (narrow.empty() || narrow.size() >= size) return false;
-  std::memcpy(out, narrow.c_str(), narrow.size() + 1);
-  return true;
-}
-
 constexpr int kReplaceAttempts = 40;            // with the pause below, a hold of up to 0.2 s
 constexpr DWORD kReplaceRetryMilliseconds = 5;
 
@@ -82,20 +75,20 @@ bool PlatformSeek(FILE* file, int64_t offset) { return _fseeki64(file, offset, S
 
 bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)(const char* name, void* user),
                            void* user) {
-  // FindFirstFileA matches the pattern without regard to letter case.
+  // FindFirstFileW matches the pattern without regard to letter case.
   std::string pattern = folder;
   if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
   pattern += std::string(prefix) + "*";
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WideFromNarrow(pattern.c_str()).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     // An empty match is a folder that could be listed; a missing folder or a refusal is not.
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES;
   }
   do {
-    if (!visit(found.cFileName, user)) break;
-  } while (FindNextFileA(search, &found));
+    if (!visit(NarrowFromWide(found.cFileName).c_str(), user)) break;
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return true;
 }
@@ -108,11 +101,11 @@ bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
   const DWORD written = GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
   if (written == 0 || written >= length) return false;
   full.resize(written);
-  return Narrow(full, out, size);
+  return NarrowInto(full.c_str(), out, size);
 }
 
 const void* PlatformMapFile(FILE* file, uint64_t bytes) {
-  HANDLE mapping = CreateFileMappingA(OsHandle(file), nullptr, PAGE_READONLY, 0, 0, nullptr);
+  HANDLE mapping = CreateFileMappingW(OsHandle(file), nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
   // The view keeps the mapping object (and the file) alive after both handles are closed.
   const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(bytes));
@@ -158,7 +151,7 @@ bool PlatformMakeFolders(const char* path) {
 bool PlatformUserCacheFolder(char* out, size_t size) {
   const std::wstring base = RedsphereAppDataFolder();
   if (base.empty()) return false;
-  return Narrow(base + L"\\cache", out, size);
+  return NarrowInto((base + L"\\cache").c_str(), out, size);
 }
 
 uint32_t PlatformProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }

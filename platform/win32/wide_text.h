@@ -1,15 +1,17 @@
 // The one place where the program's narrow text meets Windows' wide calls: every path, name and
-// line the portable code holds is narrow, and it crosses to the wide (W) calls and back only
-// through these conversions.
+// line the portable code holds is UTF-8, and it crosses to the wide (W) calls and back only
+// through these conversions. No ANSI (A) call is made: the Windows build defines UNICODE, so a
+// plain name such as CreateWindowEx is the W call and narrow text handed to it does not compile.
 #pragma once
 
 #include <string>
 
-// The narrow text of the portable code (its paths and failure lines) as the wide text Windows'
-// own calls take. It is in the code page the C runtime's file calls (fopen) read paths in.
+// UTF-8 text of the portable code as the wide text Windows' own calls take. Bytes that are not
+// UTF-8 become U+FFFD, so they name no file rather than another one.
 std::wstring WideFromNarrow(const char* text);
-// Wide text of Windows' own calls (length characters, or -1 for up to the terminating zero) back
-// in that narrow encoding.
+// Wide text of Windows' own calls (length characters, or -1 for up to the terminating zero) as
+// UTF-8.
 std::string NarrowFromWide(const wchar_t* text, int length = -1);
-// Wide text as UTF-8, for text that leaves the program as bytes (the failure log).
-std::string Utf8FromWide(const std::wstring& text);
+// The same into a caller's buffer with its terminating zero; false (out untouched) when the text
+// is empty or does not fit in size bytes.
+bool NarrowInto(const wchar_t* text, char* out, size_t size);

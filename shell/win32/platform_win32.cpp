@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/win32/wide_text.h"
 #include "shell/screenshot.h"
 #include "shell/win32/scrnsave/saver_host.h"
 
@@ -68,11 +69,10 @@ void PlatformSleepMilliseconds(int32_t milliseconds) {
 }
 
 bool PlatformDesktopFolder(char* out, size_t size) {
-  char folder[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, folder)) || folder[0] == '\0') return false;
-  if (std::strlen(folder) >= size) return false;
-  std::memcpy(out, folder, std::strlen(folder) + 1);
-  return true;
+  wchar_t folder[MAX_PATH] = {};
+  // A profile's shell folders may be made only when first asked for (a new profile under Wine).
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY | CSIDL_FLAG_CREATE, nullptr, 0, folder))) return false;
+  return NarrowInto(folder, out, size);
 }
 
 void PlatformCopyFrame(int32_t width, int32_t height) {

@@ -33,11 +33,11 @@ Win32Window gWin32{};
 LRESULT CreateSaver(HWND window) {
   SaverWindow& saver = gSaverWindow;
   LoadSettings(gSaverSettings);
-  SetClassLongPtrA(window, GCL_STYLE, GetClassLongPtrA(window, GCL_STYLE) | CS_OWNDC);
+  SetClassLongPtrW(window, GCL_STYLE, GetClassLongPtrW(window, GCL_STYLE) | CS_OWNDC);
 
-  DEVMODEA mode = {};
+  DEVMODEW mode = {};
   mode.dmSize = sizeof mode;
-  if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
+  if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
     ReportFailure("the display mode cannot be read (EnumDisplaySettings failed)");
     return -1;
   }
@@ -133,7 +133,7 @@ LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
-      gWin32.preview = LoadBitmapA(hMainInstance, MAKEINTRESOURCEA(REDSPHERE_PREVIEW_BITMAP));
+      gWin32.preview = LoadBitmapW(hMainInstance, MAKEINTRESOURCEW(REDSPHERE_PREVIEW_BITMAP));
       if (!gWin32.preview) return 0;
       HDC dc = GetDC(window);
       gWin32.previewDc = CreateCompatibleDC(dc);
@@ -156,7 +156,7 @@ LRESULT PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_SETCURSOR:
-      SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+      SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return 1;
     case WM_DESTROY:
       if (gWin32.previewDc) {

@@ -6,10 +6,12 @@
 
 #include <GL/glew.h>
 
-#include <cstdio>
+#include <cwchar>
+#include <iterator>
 
 #include "mapdata/level_scan.h"
 #include "mapdata/run_config.h"
+#include "platform/win32/wide_text.h"
 #include "settings/saver_settings.h"
 #include "shell/win32/scrnsave/saver_host.h"
 #include "shell/win32/settings_dialog_ids.h"
@@ -17,7 +19,7 @@
 
 namespace {
 
-const char kHomePage[] = "https://github.com/redsphere-saver/redsphere";
+const wchar_t kHomePage[] = L"https://github.com/redsphere-saver/redsphere";
 
 // The dialog's own state; dialog thread only, for the one dialog of a configure run.
 struct DialogState {
@@ -42,16 +44,16 @@ bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST
 void Enable(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE); }
 
 void SetTrackbar(HWND dialog, int id, int low, int high, uint32_t position) {
-  SendDlgItemMessageA(dialog, id, TBM_SETRANGE, TRUE, MAKELPARAM(low, high));
-  SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
+  SendDlgItemMessageW(dialog, id, TBM_SETRANGE, TRUE, MAKELPARAM(low, high));
+  SendDlgItemMessageW(dialog, id, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
 }
 
 uint32_t TrackbarPosition(HWND dialog, int id) {
-  return static_cast<uint32_t>(SendDlgItemMessageA(dialog, id, TBM_GETPOS, 0, 0));
+  return static_cast<uint32_t>(SendDlgItemMessageW(dialog, id, TBM_GETPOS, 0, 0));
 }
 
 void Click(HWND dialog, int id) {
-  SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+  SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
   SetCheck(dialog, id, true);
 }
 
@@ -63,16 +65,16 @@ void InitDialog(HWND dialog) {
   gDialog.levelCount = ScanLevelsIn(settings.DataPath, gDialog.levels, kLevelListCapacity);
   int selected = 0;
   for (int32_t i = 0; i < gDialog.levelCount; ++i) {
-    char text[20];
-    std::snprintf(text, sizeof text, "%ld", static_cast<long>(gDialog.levels[i]));
-    SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    wchar_t text[20];
+    std::swprintf(text, std::size(text), L"%ld", static_cast<long>(gDialog.levels[i]));
+    SendDlgItemMessageW(dialog, IDC_RESOLUTION, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     if (static_cast<uint32_t>(gDialog.levels[i]) == settings.MaxPPD) selected = i;
   }
-  if (gDialog.levelCount > 0) SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_SETCURSEL, selected, 0);
+  if (gDialog.levelCount > 0) SendDlgItemMessageW(dialog, IDC_RESOLUTION, CB_SETCURSEL, selected, 0);
   // Which folder the saver reads and what it found there, or why it found nothing.
   char dataLine[kDataPathSize + 96];
   DescribeDataFolder(settings.DataPath, gDialog.levels, gDialog.levelCount, dataLine, sizeof dataLine);
-  SetDlgItemTextA(dialog, IDC_DATA_STATUS, dataLine);
+  SetDlgItemTextW(dialog, IDC_DATA_STATUS, WideFromNarrow(dataLine).c_str());
 
   if (gDialog.shadowsSupported) SetCheck(dialog, IDC_SHADOWS, settings.Shadows);
   else Enable(dialog, IDC_SHADOWS, false);
@@ -103,17 +105,17 @@ void SaveDialog(HWND dialog) {
   settings.SunPos = TrackbarPosition(dialog, IDC_SUNPOS);
   settings.TerraformPeriod = TrackbarPosition(dialog, IDC_PERIOD);
   settings.ReliefExFactor = TrackbarPosition(dialog, IDC_RELIEF);
-  const LRESULT selected = SendDlgItemMessageA(dialog, IDC_RESOLUTION, CB_GETCURSEL, 0, 0);
+  const LRESULT selected = SendDlgItemMessageW(dialog, IDC_RESOLUTION, CB_GETCURSEL, 0, 0);
   if (selected >= 0 && selected < gDialog.levelCount) settings.MaxPPD = static_cast<uint32_t>(gDialog.levels[selected]);
   SaveSettings(settings);
 }
 
 void OpenHomePage() {
-  SHELLEXECUTEINFOA info = {};
+  SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof info;
   info.lpFile = kHomePage;
   info.nShow = SW_SHOWNORMAL;
-  ShellExecuteExA(&info);
+  ShellExecuteExW(&info);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 namespace {
 
-const char kProbeClass[] = "Redsphere_DummyWndClass";
-const char kCapabilityClass[] = "Redsphere_GlProbeWndClass";
+const wchar_t kProbeClass[] = L"Redsphere_DummyWndClass";
+const wchar_t kCapabilityClass[] = L"Redsphere_GlProbeWndClass";
 
 // 24-bit colour with alpha, 24-bit depth, double-buffered: the format when no multisample one is.
 PIXELFORMATDESCRIPTOR ClassicDescriptor() {
@@ -27,14 +27,14 @@ PIXELFORMATDESCRIPTOR ClassicDescriptor() {
 
 // A hidden window of its own class (own device context) that a pixel format may be set on; the
 // caller destroys it and unregisters the class. Null on failure.
-HWND CreateHiddenGlWindow(HINSTANCE instance, const char* className) {
-  WNDCLASSA windowClass = {};
+HWND CreateHiddenGlWindow(HINSTANCE instance, const wchar_t* className) {
+  WNDCLASSW windowClass = {};
   windowClass.style = CS_OWNDC;
-  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.hInstance = instance;
   windowClass.lpszClassName = className;
-  RegisterClassA(&windowClass);
-  return CreateWindowExA(0, className, "", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
+  RegisterClassW(&windowClass);
+  return CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
                          nullptr, instance, nullptr);
 }
 
@@ -74,7 +74,7 @@ int FindMultisamplePixelFormat(HINSTANCE instance) {
     ReleaseDC(window, dc);
     DestroyWindow(window);
   }
-  UnregisterClassA(kProbeClass, instance);
+  UnregisterClassW(kProbeClass, instance);
   return format;
 }
 
@@ -118,6 +118,6 @@ bool ProbeSaverGl(HINSTANCE instance, int32_t* maxTextureSize, bool* version14) 
     ReleaseDC(window, dc);
     DestroyWindow(window);
   }
-  UnregisterClassA(kCapabilityClass, instance);
+  UnregisterClassW(kCapabilityClass, instance);
   return probed;
 }

@@ -6,6 +6,7 @@
 
 #include "tools/mkdata/sha256.h"
 #include "tools/mkdata/tool_platform.h"
+#include "tools/mkdata/utf8_path.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ constexpr SourceSum kSourceSums[] = {
 
 bool IsFolder(const std::string& path) {
   std::error_code code;
-  return std::filesystem::is_directory(path, code);
+  return std::filesystem::is_directory(Utf8Path(path), code);
 }
 
 }  // namespace
@@ -29,7 +30,7 @@ bool IsFolder(const std::string& path) {
 bool FindSourcesFolder(const std::string& named, std::string& folder, std::string& error) {
   if (!named.empty()) {
     std::error_code code;
-    const bool exists = std::filesystem::exists(named, code);
+    const bool exists = std::filesystem::exists(Utf8Path(named), code);
     if (!exists || !IsFolder(named)) {
       error = "cannot read the sources folder " + named + ": " + (exists ? "not a folder" : "no such folder");
       return false;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/platform.h"
 #include "tools/mkdata/areoid_model.h"
 #include "tools/mkdata/node_grid.h"
 #include "tools/mkdata/parallel.h"
@@ -51,7 +52,7 @@ bool RemoveStaleCache(const std::string& folder, const char* stem, uint32_t ppd,
   char name[32];
   LevelFileName(name, sizeof name, stem, ppd);
   const std::string path = folder + "/" + name;
-  if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
+  if (!PlatformRemoveFile(path.c_str()) && errno != ENOENT) {
     error = "cannot delete the outdated cache " + path + ": " + std::strerror(errno);
     return false;
   }

@@ -2,13 +2,18 @@
 // any error it prints one line to standard error and exits with status 1.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tools/mkdata/mkdata.h"
+#include "tools/mkdata/tool_platform.h"
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
   MkdataOptions options;
   std::string error;
-  if (!ParseMkdataArguments(argc, argv, options, error)) {
+  if (!ParseMkdataArguments(static_cast<int>(pointers.size()), pointers.data(), options, error)) {
     std::fprintf(stderr, "redsphere-mkdata: %s\n", error.c_str());
     return 1;
   }

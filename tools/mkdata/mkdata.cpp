@@ -26,6 +26,7 @@
 #include "tools/mkdata/star_field.h"
 #include "tools/mkdata/sun_image.h"
 #include "tools/mkdata/surface_colour.h"
+#include "tools/mkdata/utf8_path.h"
 
 namespace {
 
@@ -99,8 +100,8 @@ bool ReadSources(const MkdataOptions& options, Sources& sources, std::string& er
 
 bool MakeFolder(const std::string& path, const char* what, std::string& error) {
   std::error_code code;
-  std::filesystem::create_directories(path, code);
-  if (code || !std::filesystem::is_directory(path, code)) {
+  std::filesystem::create_directories(Utf8Path(path), code);
+  if (code || !std::filesystem::is_directory(Utf8Path(path), code)) {
     error = std::string("cannot create the ") + what + " " + path + ": " +
             (code ? code.message() : std::string("not a folder"));
     return false;

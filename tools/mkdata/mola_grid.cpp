@@ -12,7 +12,9 @@
 #include <map>
 
 #include "mapdata/map_formats.h"
+#include "platform/platform.h"
 #include "tools/mkdata/sphere_geometry.h"
+#include "tools/mkdata/utf8_path.h"
 
 namespace {
 
@@ -41,7 +43,7 @@ std::string Trim(const std::string& text) {
 }
 
 bool ReadLabel(const std::string& path, std::map<std::string, std::string>& keys, std::string& error) {
-  FILE* file = std::fopen(path.c_str(), "r");
+  FILE* file = PlatformOpenFile(path.c_str(), "r");
   if (!file) {
     error = "cannot open the label " + path + ": " + std::strerror(errno);
     return false;
@@ -139,23 +141,23 @@ std::string FindBeside(const std::filesystem::path& folder, const std::string& n
   std::string lower = name, upper = Upper(name);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const std::string& candidate : {name, lower, upper}) {
-    const std::filesystem::path path = folder / candidate;
+    const std::filesystem::path path = folder / Utf8Path(candidate);
     std::error_code code;
-    if (std::filesystem::exists(path, code)) return path.string();
+    if (std::filesystem::exists(path, code)) return Utf8Text(path);
   }
-  return (folder / name).string();
+  return Utf8Text(folder / Utf8Path(name));
 }
 
 // The label's path and the image's for a path given as either. The image's is left empty when the
 // label was given: its ^IMAGE pointer names the image.
 void GridPaths(const std::filesystem::path& given, std::string& labelPath, std::string& imagePath) {
-  const std::string extension = Upper(given.extension().string());
+  const std::string extension = Upper(Utf8Text(given.extension()));
   if (extension == ".LBL") {
     imagePath.clear();
   } else {
     std::filesystem::path label = given;
     label.replace_extension(".lbl");
-    labelPath = FindBeside(given.parent_path(), label.filename().string());
+    labelPath = FindBeside(given.parent_path(), Utf8Text(label.filename()));
   }
 }
 
@@ -241,7 +243,7 @@ void SetGridHeader(const GridLabel& label, MolaGrid& grid) {
 // The grid's lines x samples 16-bit samples from byte offset of the image file, in the file's
 // byte order.
 bool ReadSamples(const std::string& imagePath, uint64_t offset, MolaGrid& grid, std::string& error) {
-  FILE* file = std::fopen(imagePath.c_str(), "rb");
+  FILE* file = PlatformOpenFile(imagePath.c_str(), "rb");
   if (!file) {
     error = "cannot open the MOLA grid " + imagePath + ": " + std::strerror(errno);
     return false;
@@ -251,7 +253,7 @@ bool ReadSamples(const std::string& imagePath, uint64_t offset, MolaGrid& grid, 
                                  std::to_string(grid.samples) + " 16-bit samples from byte " + std::to_string(offset) + ")";
   // The file's length against the label before anything is sized from the label.
   std::error_code code;
-  const uint64_t length = std::filesystem::file_size(imagePath, code);
+  const uint64_t length = std::filesystem::file_size(Utf8Path(imagePath), code);
   if (code || length < offset || (length - offset) / 2 < count) {
     std::fclose(file);
     error = shortImage;
@@ -283,7 +285,7 @@ void SwapToHostOrder(std::vector<int16_t>& values, bool bigEndian) {
 }  // namespace
 
 bool ReadMolaGrid(const std::string& path, MolaGrid& grid, std::string& error) {
-  const std::filesystem::path given(path);
+  const std::filesystem::path given = Utf8Path(path);
   std::string labelPath = path, imagePath = path;
   GridPaths(given, labelPath, imagePath);
   std::map<std::string, std::string> keys;

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace {
 
 constexpr uint32_t kRound[64] = {
@@ -87,7 +89,7 @@ std::string Finish(Sha256State& s) {
 }  // namespace
 
 bool FileSha256(const std::string& path, std::string& digest, std::string& error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = PlatformOpenFile(path.c_str(), "rb");
   if (!file) {
     error = std::strerror(errno);
     return false;

@@ -13,10 +13,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/platform.h"
 #include "tools/mkdata/sphere_geometry.h"
 
 bool ReadJpegImage(const std::string& path, SourceImage& image, std::string& error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = PlatformOpenFile(path.c_str(), "rb");
   if (!file) {
     error = "cannot open " + path + ": " + std::strerror(errno);
     return false;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/platform.h"
 #include "tools/mkdata/sphere_geometry.h"
 
 namespace {
@@ -43,7 +44,7 @@ bool IsBlank(const char* line) {
 }  // namespace
 
 bool ReadStarList(const std::string& path, std::vector<CatalogueStar>& stars, std::string& error) {
-  FILE* file = std::fopen(path.c_str(), "r");
+  FILE* file = PlatformOpenFile(path.c_str(), "r");
   if (!file) {
     error = "cannot open the star list " + path + ": " + std::strerror(errno);
     return false;

@@ -5,9 +5,12 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 bool StreamIsTerminal(FILE* stream);
 // The folder that holds the running program, without a trailing separator; empty if unknown.
-// Narrow text in the encoding of the C library's file calls: UTF-8 on Linux, the ANSI code page
-// on Windows (UTF-8 where the system is set to it).
+// UTF-8, as every path of the builder.
 std::string ProgramFolder();
+// The command line's arguments as UTF-8: argv itself on Linux; on Windows the wide command line
+// (GetCommandLineW), as argv there is in the ANSI code page and loses letters outside it.
+std::vector<std::string> ProgramArguments(int argc, char** argv);

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
+#include "platform/win32/wide_text.h"
 #include "shell/saver_window.h"
 
 HINSTANCE hMainInstance = nullptr;
@@ -14,9 +16,9 @@ BOOL fChildPreview = FALSE;
 
 namespace {
 
-const char kClassName[] = "WindowsScreenSaverClass";
+const wchar_t kClassName[] = L"WindowsScreenSaverClass";
 // Only one full-screen saver at a time; the preview in the display settings does not count.
-const char kRunMutexName[] = "Local\\Redsphere.Screensaver.Run";
+const wchar_t kRunMutexName[] = L"Local\\Redsphere.Screensaver.Run";
 
 POINT gStartCursor;      // where the cursor was when the run-mode window was made
 bool gClosing = false;   // WM_CLOSE already posted
@@ -24,7 +26,7 @@ bool gClosing = false;   // WM_CLOSE already posted
 void CloseSaver(HWND window) {
   if (gClosing) return;
   gClosing = true;
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
 bool CursorMovedAway() {
@@ -34,16 +36,16 @@ bool CursorMovedAway() {
 }
 
 bool RegisterSaverClass(HINSTANCE instance) {
-  WNDCLASSA windowClass = {};
+  WNDCLASSW windowClass = {};
   // CS_OWNDC from the start: the OpenGL context is made on the window's own device context.
   windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
   windowClass.lpfnWndProc = ScreenSaverProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(ID_APP));
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(ID_APP));
   windowClass.hCursor = nullptr;
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = kClassName;
-  return RegisterClassA(&windowClass) != 0;
+  return RegisterClassW(&windowClass) != 0;
 }
 
 int RunMessageLoop() {
@@ -54,29 +56,29 @@ int RunMessageLoop() {
     // 200 messages otherwise: keys and the mouse would reach the saver seconds late. A wait of
     // no time lets Wine read them every frame; on Windows it returns at once and changes nothing.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-    if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
 }
 
 // Creation that fails (WM_CREATE returned -1) leaves no window: the run ends with status 1.
 int RunSaverWindow(HINSTANCE instance, HWND parent) {
-  char name[64] = "Redsphere";
-  LoadStringA(instance, IDS_DESCRIPTION, name, sizeof name);
+  wchar_t name[64] = L"Redsphere";
+  LoadStringW(instance, IDS_DESCRIPTION, name, static_cast<int>(std::size(name)));
   if (!RegisterSaverClass(instance)) return 1;
   if (fChildPreview) {
     RECT area;
     GetClientRect(parent, &area);
-    hMainWindow = CreateWindowExA(0, kClassName, name, WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom, parent,
+    hMainWindow = CreateWindowExW(0, kClassName, name, WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom, parent,
                                   nullptr, instance, nullptr);
   } else {
     GetCursorPos(&gStartCursor);
     // The whole virtual screen: every monitor is covered.
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    hMainWindow = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, name, WS_POPUP | WS_VISIBLE, x, y,
+    hMainWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, name, WS_POPUP | WS_VISIBLE, x, y,
                                   width, height, nullptr, nullptr, instance, nullptr);
     if (hMainWindow) SetForegroundWindow(hMainWindow);
   }
@@ -159,15 +161,17 @@ LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
   }
   if (message == WM_DESTROY) PostQuitMessage(0);
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+// wWinMain (linked with -municode): the command line as the system has it, without the program's
+// name, crossing to UTF-8 like all text.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
   hMainInstance = instance;
-  const SaverCommand command = ParseSaverCommandLine(commandLine);
+  const SaverCommand command = ParseSaverCommandLine(NarrowFromWide(commandLine ? commandLine : L"").c_str());
   switch (command.mode) {
     case SaverMode::Run: {
-      HANDLE running = CreateMutexA(nullptr, FALSE, kRunMutexName);
+      HANDLE running = CreateMutexW(nullptr, FALSE, kRunMutexName);
       if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(running);
         return 0;
@@ -183,7 +187,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     case SaverMode::Configure: {
       if (!RegisterDialogClasses(instance)) return 0;
       HWND owner = command.window && IsWindow(command.window) ? command.window : GetForegroundWindow();
-      DialogBoxParamA(instance, MAKEINTRESOURCEA(DLG_SCRNSAVECONFIGURE), owner, ConfigureDialogProc, 0);
+      DialogBoxParamW(instance, MAKEINTRESOURCEW(DLG_SCRNSAVECONFIGURE), owner, ConfigureDialogProc, 0);
       return 0;
     }
     case SaverMode::ChangePassword:  // NT-family Windows handles the saver password itself

@@ -15,3 +15,5 @@ std::string ProgramFolder() {
   const size_t slash = folder.rfind('/');
   return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) { return std::vector<std::string>(argv, argv + argc); }

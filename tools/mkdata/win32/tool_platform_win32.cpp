@@ -1,5 +1,6 @@
 // Windows side of tools/mkdata/tool_platform.h.
 #include <windows.h>
+#include <shellapi.h>
 #include <io.h>
 
 #include <vector>
@@ -29,4 +30,13 @@ std::string ProgramFolder() {
     if (path.size() >= 32768) return std::string();
     path.resize(path.size() * 2);
   }
+}
+
+std::vector<std::string> ProgramArguments(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 0; wide && i < count; ++i) arguments.push_back(NarrowFromWide(wide[i]));
+  if (wide) LocalFree(wide);
+  return arguments;
 }

@@ -171,18 +171,24 @@ class WineSession:
 
     # ---- Registry -------------------------------------------------------------------------------
 
-    def set_registry(self, data_path, values):
-        """The data folder machine-wide and the per-user values, replacing whatever was there;
-        values None leaves the per-user key out."""
+    def set_registry(self, data_path, values, expand=False):
+        """The data folder machine-wide (REG_EXPAND_SZ when expand, else REG_SZ) and the per-user
+        values, replacing whatever was there; values None leaves the per-user key out."""
+        if expand:
+            data = ",".join(f"{byte:02x}" for byte in (data_path + "\0").encode("utf-16-le"))
+            data_line = f'"DataPath"=hex(2):{data}'
+        else:
+            data_line = '"DataPath"="%s"' % data_path.replace("\\", "\\\\")
         lines = ["Windows Registry Editor Version 5.00", "",
                  "[-HKEY_CURRENT_USER\\Software\\Redsphere]", "",
-                 "[HKEY_LOCAL_MACHINE\\Software\\Redsphere]",
-                 '"DataPath"="%s"' % data_path.replace("\\", "\\\\"), ""]
+                 "[HKEY_LOCAL_MACHINE\\Software\\Redsphere]", data_line, ""]
         if values is not None:
             lines.append("[HKEY_CURRENT_USER\\Software\\Redsphere\\Screensaver]")
             lines += ['"%s"=dword:%08x' % (name, value) for name, value in values.items()]
         path = os.path.join(self.folder, "settings.reg")
-        with open(path, "w", newline="\r\n") as file:
+        # UTF-16 with its byte-order mark, as regedit writes it: other .reg files are read in the
+        # ANSI code page, which would lose the letters of a data folder outside it.
+        with open(path, "w", encoding="utf-16", newline="\r\n") as file:
             file.write("\n".join(lines) + "\n")
         result = self.run("reg", "import", self.windows_path(path))
         check(result.returncode == 0, f"reg import failed: {result.stdout}{result.stderr}")

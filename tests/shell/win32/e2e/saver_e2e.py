@@ -308,13 +308,14 @@ def case_manual(session, args):
 
 # ---- Loading failures -----------------------------------------------------------------------------
 
-def failure_log(session):
-    """The lines of the saver's failure log in the prefix's local application data."""
+def failure_log(session, user=None):
+    """The lines of the saver's failure log in the local application data of the user named, else
+    of the first user of the prefix that has one."""
     users = os.path.join(session.prefix, "drive_c", "users")
-    for user in sorted(os.listdir(users)):
+    for user in [user] if user else sorted(os.listdir(users)):
         path = os.path.join(users, user, "AppData", "Local", "Redsphere", "redsphere.log")
         if os.path.isfile(path):
-            with open(path, encoding="utf-8", errors="replace") as log_file:
+            with open(path, encoding="utf-8") as log_file:
                 return log_file.read().splitlines()
     return []
 
@@ -343,6 +344,56 @@ def case_missing_data(session, args):
     lines = failure_log(session)
     check(len(lines) == 2 and "redsphere: sun.hex in " in lines[1] and "cannot open it" in lines[1],
           f"the log after a missing sun image: {lines}")
+    log(f"logged: {lines[-1]}")
+
+
+# ---- Names outside the ANSI code page ------------------------------------------------------------
+
+# A profile and a data folder whose letters the ANSI code page (Windows-1252 in Wine's default
+# locale) cannot hold: any trip of their text through an ANSI call turns them into question marks.
+USER_NAME = "Łukasz Żółw"
+DATA_NAME = ("Данные", "Марс")
+
+
+def case_unicode_names(session, args):
+    """A user named outside the code page and a data folder C:\\Данные\\Марс named by REG_SZ and
+    by REG_EXPAND_SZ: the saver shows the globe and keeps its caches in that folder, F2 saves on
+    that user's desktop, and a missing folder's failure line names it right in the UTF-8 log."""
+    session.env["USER"] = USER_NAME
+    drive = os.path.join(session.prefix, "drive_c")
+    folder = os.path.join(drive, *DATA_NAME)
+    os.makedirs(os.path.dirname(folder))
+    write_data(session, args)
+    os.rename(os.path.join(session.folder, "data"), folder)
+    windows_folder = "C:\\" + "\\".join(DATA_NAME)
+
+    session.set_registry(windows_folder, dict(DEFAULTS, AutoControl=0, TerraformMode=0, Clouds=0))
+    saver = start_saver(session, args, "/s")
+    shown = watch(session, saver, f"the globe from {windows_folder}", globe_shown, label="unicode-globe")
+    caches = [name for name in ("terra8.hex", "sea8.hex") if os.path.isfile(os.path.join(folder, name))]
+    check(caches == ["terra8.hex", "sea8.hex"], f"the caches in {windows_folder}: {caches}")
+    desktop = os.path.join(drive, "users", USER_NAME, "Desktop")
+    session.xdotool("key", "F2")
+    path = screenshot_file(desktop, 1)
+    size = 54 + bmp_row_size(shown.width) * shown.height
+    poll(f'"{path}" of {size} bytes', lambda: os.path.isfile(path) and os.path.getsize(path) == size)
+    log(f"globe shown, caches {caches} beside the data, F2 saved {path}")
+    session.xdotool("key", "Escape")
+    end_with_status(session, saver, "the saver ended by Esc", 0)
+
+    session.set_registry("%SystemDrive%\\" + "\\".join(DATA_NAME), dict(DEFAULTS, AutoControl=1), expand=True)
+    saver = start_saver(session, args, "/s")
+    watch(session, saver, "the globe from %SystemDrive%\\Данные\\Марс", globe_shown)
+    session.xdotool("key", "Escape")
+    end_with_status(session, saver, "the saver ended by Esc", 0)
+
+    missing = "C:\\Данные\\Нет"
+    session.set_registry(missing, dict(DEFAULTS))
+    saver = start_saver(session, args, "/s")
+    end_with_status(session, saver, f"/s with the missing data folder {missing}", 1)
+    lines = failure_log(session, USER_NAME)
+    check(len(lines) == 1 and lines[0].endswith(f"redsphere: data folder {missing}: it does not exist"),
+          f"{USER_NAME}'s log after a missing data folder: {lines}")
     log(f"logged: {lines[-1]}")
 
 
@@ -544,7 +595,8 @@ def case_settings(session, args):
 
 
 CASES = {"flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
-         "preview": case_preview, "preview_small": case_preview_small, "settings": case_settings}
+         "preview": case_preview, "preview_small": case_preview_small, "settings": case_settings,
+         "unicode_names": case_unicode_names}
 
 
 def main():
