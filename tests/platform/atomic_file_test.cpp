@@ -34,8 +34,11 @@ std::vector<std::filesystem::path> Names(const TempFolder& folder) {
   return names;
 }
 
+// Names are UTF-8 text, which std::filesystem on Windows would read in the ANSI code page.
 std::vector<std::filesystem::path> Paths(std::initializer_list<std::string> names) {
-  return std::vector<std::filesystem::path>(names.begin(), names.end());
+  std::vector<std::filesystem::path> paths;
+  for (const std::string& name : names) paths.emplace_back(std::u8string(name.begin(), name.end()));
+  return paths;
 }
 
 // The names other code counts on: the Linux program's test waits at the first cache's name, and

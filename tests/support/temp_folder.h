@@ -12,7 +12,11 @@ struct TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   std::filesystem::path path;
-  std::string str() const { return path.string(); }
+  // UTF-8, as the program's paths are on every platform.
+  std::string str() const {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+  }
   std::filesystem::path operator/(const std::string& name) const { return path / name; }
 };
 

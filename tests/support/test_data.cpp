@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/platform.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -77,7 +79,7 @@ bool WriteTestDataSet(const std::string& folder, const TestDataSet& set) {
 }
 
 bool WriteFileBytes(const std::string& path, const void* data, size_t size) {
-  FILE* file = std::fopen(path.c_str(), "wb");
+  FILE* file = PlatformOpenFile(path.c_str(), "wb");
   if (!file) return false;
   const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
   return std::fclose(file) == 0 && written;
@@ -85,7 +87,7 @@ bool WriteFileBytes(const std::string& path, const void* data, size_t size) {
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::vector<uint8_t> bytes;
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = PlatformOpenFile(path.c_str(), "rb");
   if (!file) return bytes;
   uint8_t buffer[65536];
   size_t got;
