@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both targets and runs every test: natively (also under the
-# sanitizers, with the fuzz targets), then the Windows build under Wine.
+# Installs what is missing, builds both targets with their packages and runs every test: natively
+# (also under the sanitizers, with the fuzz targets), then the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-cmake --preset linux
-cmake --build --preset linux
+# Everything that ships (both builds and their packages) first, as scripts/package.sh makes it.
+bash scripts/package.sh
 ctest --preset linux
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang): the native unit tests that need no X
 # server, then each fuzz target for 20 s from its seed corpus.
@@ -16,6 +15,4 @@ ctest --preset asan
 cmake --preset tsan
 cmake --build --preset tsan
 ctest --preset tsan
-cmake --preset windows
-cmake --build --preset windows
 ctest --preset windows
