@@ -5,6 +5,8 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 #include "camera/camera_state.h"
 #include "camera/control_step.h"
 #include "camera/flyby.h"
@@ -69,24 +71,6 @@ void SetProjectionAndView() {
   glLightfv(GL_LIGHT0, GL_POSITION, light);
 }
 
-// Two refresh intervals per frame. The wait sleeps while more than a couple of milliseconds
-// remain and spins on the counter only for the last one: the timing is the counter's, but the
-// saver does not burn a core while it waits.
-void Pace() {
-  SaverWindow& window = gSaverWindow;
-  const double interval = 2.0 / window.refreshRate;
-  const double frequency = static_cast<double>(window.counterFrequency);
-  int64_t counter;
-  for (;;) {
-    counter = PlatformCounter();
-    window.dt = static_cast<double>(counter - window.lastCounter) / frequency;
-    const double remaining = interval - (window.dt + kPacingSlack);
-    if (remaining <= 0.0) break;
-    if (remaining > 0.002) PlatformSleepMilliseconds(static_cast<int32_t>(remaining * 1000.0) - 1);
-  }
-  window.lastCounter = counter;
-}
-
 void ReadyFrame(bool hasFocus) {
   SaverWindow& window = gSaverWindow;
   CameraState& cameras = gCameraState;
@@ -105,7 +89,7 @@ void ReadyFrame(bool hasFocus) {
   if (window.graceSeconds < kGraceLimit) window.graceSeconds += dt;
   if (gInput.helpShown) DrawHelpScreen(window.width, window.height);
   SaverTakeScreenshots();
-  Pace();
+  PaceFrame();
 }
 
 void StopCommands(int32_t& a, int32_t& b) { a = b = 0; }
@@ -126,6 +110,25 @@ FrameProjection ComputeProjection(const RunConfig& config, int32_t& width, int32
   p.farPlane = cameraDistance + kFarFactor * top;
   return p;
 }
+
+// The wait sleeps while more than a couple of milliseconds remain and spins on the counter only
+// for the last one: the timing is the counter's, but the saver does not burn a core while it waits.
+void PaceFrame() {
+  SaverWindow& window = gSaverWindow;
+  const double interval = FrameInterval(window.refreshRate);
+  const double frequency = static_cast<double>(window.counterFrequency);
+  int64_t counter;
+  for (;;) {
+    counter = PlatformCounter();
+    window.dt = static_cast<double>(counter - window.lastCounter) / frequency;
+    const double remaining = interval - (window.dt + kPacingSlack);
+    if (remaining <= 0.0) break;
+    if (remaining > 0.002) PlatformSleepMilliseconds(static_cast<int32_t>(remaining * 1000.0) - 1);
+  }
+  window.lastCounter = counter;
+}
+
+double FrameInterval(double refreshRate) { return std::max(2.0 / refreshRate, 1.0 / kMaxFramesPerSecond); }
 
 void SetRefreshRate(double hertz) {
   if (hertz > 1.0) gSaverWindow.refreshRate = hertz;

@@ -56,6 +56,13 @@ FrameProjection ComputeProjection(const RunConfig& config, int32_t& width, int32
 
 // A refresh rate of 0 or 1 is the display's "hardware default": keep 60 Hz.
 void SetRefreshRate(double hertz);
+// A frame takes two refresh intervals, but never less than 1/60 s: a screensaver gains nothing
+// from 120 frames a second on a 240 Hz display and would spend the power.
+constexpr double kMaxFramesPerSecond = 60.0;
+double FrameInterval(double refreshRate);
+// Waits until FrameInterval has passed since the previous frame's end, sets dt to the whole
+// interval and starts the next one. The frame step calls it last.
+void PaceFrame();
 // Resolves the run's configuration (gSaverWindow.config) from the settings, the capabilities
 // SetBaseGlState read and the levels of the settings' data folder. Creation, context current.
 void SaverConfigure(const SaverSettings& settings);

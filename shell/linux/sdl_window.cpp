@@ -426,7 +426,7 @@ void CheckRunEnds() {
 void RunLoop() {
   LinuxWindow& shell = gLinux;
   SaverWindow& saver = gSaverWindow;
-  const int64_t frameStep = static_cast<int64_t>(2.0 / saver.refreshRate * kNanosecondsPerSecond);
+  const int64_t frameStep = static_cast<int64_t>(FrameInterval(saver.refreshRate) * kNanosecondsPerSecond);
   while (!shell.quit) {
     if (shell.mode == RunMode::Frames) AdvanceSteppedClock(frameStep);
     const bool wasReady = saver.ready;
@@ -441,9 +441,9 @@ void RunLoop() {
     if (!wasReady && saver.ready) LoadProgressEnd();
     if (!saver.ready) {
       LoadProgressUpdate();
-      // Loading frames are not paced by the saver window; two refresh intervals keep them from
+      // Loading frames are not paced by the saver window; a frame's interval keeps them from
       // taking a core away from the loader.
-      PlatformSleepMilliseconds(static_cast<int32_t>(2000.0 / saver.refreshRate));
+      PlatformSleepMilliseconds(static_cast<int32_t>(1000.0 * FrameInterval(saver.refreshRate)));
     }
   }
 }

@@ -14,7 +14,7 @@ void PlatformSetCursor(int32_t x, int32_t y) {
   gFakePlatform.cursorX = x;
   gFakePlatform.cursorY = y;
 }
-int64_t PlatformCounter() { return gFakePlatform.counter; }
+int64_t PlatformCounter() { return gFakePlatform.counter += gFakePlatform.counterTick; }
 int64_t PlatformCounterFrequency() { return 1000000; }
 void PlatformSleepMilliseconds(int32_t milliseconds) { gFakePlatform.counter += 1000LL * milliseconds; }
 bool PlatformDesktopFolder(char*, size_t) {

@@ -8,6 +8,7 @@ struct FakePlatform {
   int32_t cursorX, cursorY;
   bool capsLock;
   int64_t counter;
+  int64_t counterTick;  // added to the counter at every read, as a real clock moves on
   int copiedFrames;    // Print Screen copies made
   int desktopQueries;  // F2 files made (each looks the desktop folder up; the fake has none)
 };
