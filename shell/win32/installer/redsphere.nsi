@@ -20,6 +20,7 @@ ManifestDPIAware true
 !include FileFunc.nsh
 !include LogicLib.nsh
 !include Sections.nsh
+!include WordFunc.nsh
 
 !define PRODUCT_KEY "Software\Redsphere"
 !define SETTINGS_KEY "Software\Redsphere\Screensaver"
@@ -302,35 +303,92 @@ FunctionEnd
 
 ; ---- Uninstaller --------------------------------------------------------------------------------
 
-; One file the setup's data folder may hold, with the temporary files of its interrupted writes
-; (".NAME.PID-SERIAL.tmp", platform/atomic_file.cpp).
-!macro RemoveDataFile NAME
-  Delete "$DataFolder\${NAME}"
-  Delete "$DataFolder\.${NAME}.*-*.tmp"
+; Whether $R8 is STEM L ".hex" for a level the program reads (1 to 1024, decimal without a leading
+; zero or sign, as the saver's level scan takes it): returns from the calling function with $R9 1.
+!macro ReturnIfLevelName STEM
+  StrLen $R6 "${STEM}"
+  StrCpy $R7 $R8 $R6
+  StrCpy $R5 $R8 "" $R6
+  StrCpy $R4 $R5 "" -4
+  StrCpy $R5 $R5 -4
+  IntOp $R3 $R5 + 0
+  ${If} $R7 == "${STEM}"
+  ${AndIf} $R4 == ".hex"
+  ${AndIf} $R3 == $R5
+  ${AndIf} $R3 >= 1
+  ${AndIf} $R3 <= 1024
+    Return
+  ${EndIf}
 !macroend
 
-; What the builder writes (tools/mkdata) and the saver derives (mapdata/derived_cache.cpp) in the
-; data folder, by name, for every level the program reads (1 to 1024); then the folder, if that
-; leaves it empty. Files of users and administrators stay.
+; $R9 1 when the file name $R8 is one that the builder (tools/mkdata) or the saver's derived caches
+; (mapdata/derived_cache.cpp) write into the data folder, or the setup's marker; else 0.
+Function un.IsDataName
+  StrCpy $R9 1
+  ${If} $R8 == "sun.hex"
+  ${OrIf} $R8 == "starsbr.hex"
+  ${OrIf} $R8 == "starsdim.hex"
+  ${OrIf} $R8 == "clouds8.hex"
+  ${OrIf} $R8 == "clouds16.hex"
+  ${OrIf} $R8 == "clouds32.hex"
+  ${OrIf} $R8 == "redsphere-data.txt"
+  ${OrIf} $R8 == "${SETUP_MARKER}"
+    Return
+  ${EndIf}
+  !insertmacro ReturnIfLevelName "nodes"
+  !insertmacro ReturnIfLevelName "areoid"
+  !insertmacro ReturnIfLevelName "topo"
+  !insertmacro ReturnIfLevelName "mars"
+  !insertmacro ReturnIfLevelName "terra"
+  !insertmacro ReturnIfLevelName "sea"
+  StrCpy $R9 0
+FunctionEnd
+
+; $R9 1 when $R8 is ".NAME.PID-SERIAL.tmp", an interrupted write of one of those files
+; (platform/atomic_file.cpp); else 0.
+Function un.IsTempName
+  StrCpy $R9 0
+  StrCpy $R7 $R8 1
+  StrCpy $R6 $R8 "" -4
+  ${If} $R7 != "."
+  ${OrIf} $R6 != ".tmp"
+    Return
+  ${EndIf}
+  StrCpy $R5 $R8 -4 1
+  ${GetFileExt} $R5 $R4
+  ${WordFind} $R4 "-" "#" $R3
+  ${WordFind} $R4 "-" "+1" $R2
+  ${WordFind} $R4 "-" "+2" $R1
+  IntOp $R6 $R2 + 0
+  IntOp $R7 $R1 + 0
+  ${If} $R3 != 2
+  ${OrIf} $R6 != $R2
+  ${OrIf} $R7 != $R1
+    Return
+  ${EndIf}
+  StrLen $R3 $R4
+  IntOp $R3 -1 - $R3
+  StrCpy $R8 $R5 $R3
+  Call un.IsDataName
+FunctionEnd
+
+; Redsphere's own files in the data folder, found by name; then the folder, if that leaves it
+; empty. Files of users and administrators stay.
 Function un.RemoveMapData
-  !insertmacro RemoveDataFile "sun.hex"
-  !insertmacro RemoveDataFile "starsbr.hex"
-  !insertmacro RemoveDataFile "starsdim.hex"
-  !insertmacro RemoveDataFile "clouds8.hex"
-  !insertmacro RemoveDataFile "clouds16.hex"
-  !insertmacro RemoveDataFile "clouds32.hex"
-  !insertmacro RemoveDataFile "redsphere-data.txt"
-  StrCpy $R0 1
-  ${Do}
-    !insertmacro RemoveDataFile "nodes$R0.hex"
-    !insertmacro RemoveDataFile "areoid$R0.hex"
-    !insertmacro RemoveDataFile "topo$R0.hex"
-    !insertmacro RemoveDataFile "mars$R0.hex"
-    !insertmacro RemoveDataFile "terra$R0.hex"
-    !insertmacro RemoveDataFile "sea$R0.hex"
-    IntOp $R0 $R0 + 1
-  ${LoopWhile} $R0 <= 1024
-  !insertmacro RemoveDataFile "${SETUP_MARKER}"
+  FindFirst $0 $1 "$DataFolder\*"
+  ${DoWhile} $1 != ""
+    StrCpy $R8 $1
+    Call un.IsTempName
+    ${If} $R9 == 0
+      StrCpy $R8 $1
+      Call un.IsDataName
+    ${EndIf}
+    ${If} $R9 == 1
+      Delete "$DataFolder\$1"
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
   RMDir "$DataFolder"
   ${If} ${FileExists} "$DataFolder\*.*"
     DetailPrint "$DataFolder keeps files that are not Redsphere's own"

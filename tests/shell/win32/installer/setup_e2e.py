@@ -294,12 +294,14 @@ def case_silent(session, args):
     # Users may keep files of their own beside the data; the saver's derived caches and a write
     # the saver did not finish (the highest level the program reads) are ours.
     data = drive_path(session, DATA_FOLDER)
-    users = {"my-notes.txt": b"Olympus Mons, 21.9 km\r\n", os.path.join("imports", "mine.txt"): b"mine"}
+    # Names close to ours that the program never writes (a leading zero, no writer's id) are theirs.
+    users = {"my-notes.txt": b"Olympus Mons, 21.9 km\r\n", os.path.join("imports", "mine.txt"): b"mine",
+             "nodes08.hex": b"mine", ".my-notes.txt.old.tmp": b"mine"}
     for name, text in users.items():
         os.makedirs(os.path.dirname(os.path.join(data, name)), exist_ok=True)
         with open(os.path.join(data, name), "wb") as file:
             file.write(text)
-    for name in ("terra1024.hex", ".sea8.hex.4242-7.tmp"):
+    for name in ("terra1024.hex", ".sea8.hex.4242-7.tmp", ".redsphere-data.txt.4242-8.tmp"):
         with open(os.path.join(data, name), "wb") as file:
             file.write(b"\0" * 64)
 
