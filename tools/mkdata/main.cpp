@@ -1,10 +1,12 @@
 // redsphere-mkdata: builds a Redsphere map data folder, synthesized or from the user's imports. On
-// any error it prints one line to standard error and exits with status 1.
+// any error it prints one line to standard error and exits with status 1; 2 when --setup-folder
+// refuses the folder, so the setup can tell an unsafe folder from a failed build.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "tools/mkdata/mkdata.h"
+#include "tools/mkdata/setup_folder.h"
 #include "tools/mkdata/tool_platform.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +22,11 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::fputs(MkdataUsage(), stdout);
     return 0;
+  }
+  const SetupFolder folder = options.setupFolder ? PrepareSetupFolder(options.outputFolder, error) : SetupFolder::Ready;
+  if (folder != SetupFolder::Ready) {
+    std::fprintf(stderr, "redsphere-mkdata: %s\n", error.c_str());
+    return folder == SetupFolder::Refused ? 2 : 1;
   }
   if (!RunMkdata(options, error)) {
     std::fflush(stdout);

@@ -25,6 +25,7 @@ struct MkdataOptions {
   std::string previewFolder;         // empty: no previews
   unsigned threads = 0;              // 0: every core
   bool progressLines = false;        // progress as whole lines on standard output (progress.h)
+  bool setupFolder = false;          // the output folder is the setup's own (setup_folder.h)
   bool help = false;
 };
 

@@ -161,7 +161,13 @@ const char* MkdataUsage() {
          "  --threads N          worker threads (default: every core)\n"
          "  --progress-lines     progress as a line every 10 % on standard output, for programs\n"
          "                       that show another program's output line by line\n"
-         "  --help               this text\n";
+         "  --setup-folder       the output folder is the Windows setup's own: made first, so that\n"
+         "                       only administrators may change it, and marked with\n"
+         "                       redsphere-setup.txt; an existing one that is a junction or link,\n"
+         "                       or that standard users may change, is refused (exit status 2)\n"
+         "  --help               this text\n"
+         "\n"
+         "Exit status: 0 built; 1 any other error; 2 the folder was refused by --setup-folder.\n";
 }
 
 bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& options, std::string& error) {
@@ -172,8 +178,8 @@ bool ParseMkdataArguments(int argc, const char* const* argv, MkdataOptions& opti
       options.help = true;
       return true;
     }
-    if (arg == "--progress-lines") {
-      options.progressLines = true;
+    if (arg == "--progress-lines" || arg == "--setup-folder") {
+      (arg == "--progress-lines" ? options.progressLines : options.setupFolder) = true;
       continue;
     }
     if (arg.rfind("--", 0) != 0 || arg == "--") {

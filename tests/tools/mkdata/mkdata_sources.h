@@ -37,6 +37,12 @@ ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments);
 // millisecond while it runs; status is -1 when it was killed.
 ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow);
 
+// Folders an elevated builder must not trust: one that every user may write to, and a link (a
+// junction on Windows, else a symbolic link) to another folder. False when the system will not
+// make it.
+bool MakeFolderUsersMayChange(const std::string& path);
+bool MakeFolderLink(const std::string& link, const std::string& target);
+
 std::string ReadTextFile(const std::string& path);
 // The ".hex" files of a folder with their bytes, by name.
 std::vector<std::pair<std::string, std::vector<uint8_t>>> HexFiles(const std::string& folder);

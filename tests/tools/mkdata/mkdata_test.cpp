@@ -357,6 +357,41 @@ TEST_F(MkdataProgramTest, ReportsBadImportsAndFoldersOnOneLine) {
   }
 }
 
+// --setup-folder, as the elevated setup runs it: a folder it makes is marked and taken again; a link
+// or a folder other users may change is refused with status 2 before anything is written. The
+// missing sources folder stops each run right after the folder is judged.
+TEST_F(MkdataProgramTest, SetupFolderIsMarkedOrRefusedBeforeAnythingIsWritten) {
+  const std::vector<std::string> stop = {"--setup-folder", "--sources", (*folder / "no-sources").string()};
+  const std::string own = (*folder / "setup-own").string();
+  for (int run = 0; run < 2; ++run) {
+    const ProgramRun made = RunMkdataProgram(Arguments(own, stop));
+    EXPECT_EQ(made.status, 1) << made.errors;
+    EXPECT_NE(made.errors.find("cannot read the sources folder"), std::string::npos) << made.errors;
+    EXPECT_EQ(ReadTextFile(own + "/redsphere-setup.txt").rfind("This folder was made by the Redsphere setup", 0), 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(own), fs::directory_iterator()), 1);
+  }
+  const std::string open = (*folder / "setup-open").string(), target = (*folder / "setup-target").string();
+  const std::string link = (*folder / "setup-link").string();
+  ASSERT_TRUE(MakeFolderUsersMayChange(open));
+  fs::create_directories(target);
+  const bool linked = MakeFolderLink(link, target);
+  if (!linked) std::printf("note: this system makes no folder links; the link case is not run\n");
+  struct Case {
+    std::string folder, message;
+  };
+  for (const Case& c : {Case{open, "standard users may change it"}, Case{link, "it is a junction or link"}}) {
+    if (c.folder == link && !linked) continue;
+    SCOPED_TRACE(c.folder);
+    const ProgramRun refused = RunMkdataProgram(Arguments(c.folder, stop));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.errors.rfind("redsphere-mkdata: refusing the data folder " + c.folder + ": " + c.message, 0), 0u)
+        << refused.errors;
+    EXPECT_EQ(std::count(refused.errors.begin(), refused.errors.end(), '\n'), 1) << refused.errors;
+    EXPECT_TRUE(fs::is_empty(c.folder));
+  }
+  EXPECT_TRUE(fs::is_empty(target));
+}
+
 // --progress-lines, as the Windows setup shows the builder's output: each piece of work in whole
 // lines of 10 % steps, each line out as soon as it is printed, so the summary of a piece comes after
 // its last step and before the next piece's first.
@@ -403,7 +438,7 @@ TEST_F(MkdataProgramTest, HelpSaysWhatIsRealAndWhatCanBeSynthesizedOrImported) {
   const ProgramRun help = RunMkdataProgram({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const char* phrase : {"REAL", "MOLA", "Viking", "SYNTHESIZE", "--synthetic", "--sources", "--seed",
-                             "--mola-topo", "--colour-map", "--cloud-map", "--stars", "--progress-lines"})
+                             "--mola-topo", "--colour-map", "--cloud-map", "--stars", "--progress-lines", "--setup-folder"})
     EXPECT_NE(help.output.find(phrase), std::string::npos) << phrase;
 }
 

@@ -5,6 +5,7 @@ import argparse
 import hashlib
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -32,24 +33,45 @@ SETUP_LIMIT = 180.0
 # What a silent install leaves in the program folder, the sources as data/sources has them.
 SOURCE_FILES = ["PROVENANCE.md", "SHA256SUMS", "mola/MEGT90N000CB.IMG", "mola/MEGT90N000CB.LBL",
                 "viking/mars_viking_mdim21_colour_2880x1440.jpg", "stars/stars.txt", "stars/LICENSE-d3-celestial"]
-LEVEL_8_FILES = ["nodes8.hex", "areoid8.hex", "topo8.hex", "mars8.hex", "clouds8.hex", "sun.hex", "starsbr.hex",
+SETUP_MARKER = "redsphere-setup.txt"
+LEVEL_8_FILES = [SETUP_MARKER, "nodes8.hex", "areoid8.hex", "topo8.hex", "mars8.hex", "clouds8.hex", "sun.hex", "starsbr.hex",
                  "starsdim.hex", "redsphere-data.txt"]
 
 
 # ---- Registry and files ----------------------------------------------------------------------------
 
+REG_ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER"}
+
+
 def registry_values(session, key, value=None):
-    """The values of a key as {name: (type, text)}; {} when the key (or the one value) is missing."""
-    result = session.run("reg", "query", key, *(["/v", value] if value else []))
-    values = {}
-    if result.returncode != 0:
-        return values
-    for line in result.stdout.splitlines():
-        # Names and data may hold blanks: the type sits between two runs of four blanks.
-        parts = line.strip().split("    ")
-        if len(parts) >= 2 and parts[1].startswith("REG_"):
-            values[parts[0]] = (parts[1], "    ".join(parts[2:]))
-    return values
+    """The values of a key as {name: (type, text)}; {} when the key (or the one value) is missing.
+    Read from regedit's UTF-16 export: reg query prints through the ANSI code page, which loses
+    the letters of a Cyrillic folder."""
+    root, _, rest = key.partition("\\")
+    section = REG_ROOTS[root] + "\\" + rest
+    export = drive_path(session, "C:\\registry-export.reg")
+    if os.path.exists(export):
+        os.remove(export)
+    session.run("regedit", "/E", "C:\\registry-export.reg", section)
+    if not os.path.exists(export):
+        return {}
+    with open(export, encoding="utf-16") as file:
+        lines = file.read().splitlines()
+    os.remove(export)
+    values, inside = {}, False
+    for line in lines:
+        if line.startswith("["):
+            inside = line.lower() == f"[{section}]".lower()
+        match = re.fullmatch(r'"((?:[^"\\]|\\.)*)"=(.*)', line) if inside else None
+        if match:
+            name, data = re.sub(r"\\(.)", r"\1", match[1]), match[2]
+            if data.startswith('"'):
+                values[name] = ("REG_SZ", re.sub(r"\\(.)", r"\1", data[1:-1]))
+            elif data.startswith("dword:"):
+                values[name] = ("REG_DWORD", hex(int(data[6:], 16)))
+            else:
+                values[name] = ("REG_OTHER", data)
+    return {name: found for name, found in values.items() if value is None or name == value}
 
 
 def add_dword(session, key, name, value):
@@ -77,12 +99,22 @@ def folder_kb(path):
     return sum(os.path.getsize(os.path.join(root, name)) for root, _, names in os.walk(path) for name in names) / 1024
 
 
-def ours_on_drive(session):
-    """Every file or folder of drive C: whose name says Redsphere."""
+def ours_on_drive(session, allowed=()):
+    """Every file or folder of drive C: whose name says Redsphere, but the allowed ones."""
     found = []
     for root, folders, names in os.walk(os.path.join(session.prefix, "drive_c")):
         found += [os.path.join(root, name) for name in folders + names if "redsphere" in name.lower()]
-    return found
+    return [path for path in found if path not in allowed]
+
+
+def tree(path):
+    """Every file under path with its bytes, by relative name."""
+    files = {}
+    for root, _, names in os.walk(path):
+        for name in names:
+            with open(os.path.join(root, name), "rb") as file:
+                files[os.path.relpath(os.path.join(root, name), path)] = file.read()
+    return files
 
 
 def ours_in_registry_files(session, allowed_key):
@@ -158,6 +190,8 @@ def check_installed(session, args, folder, level_16=False):
         check(os.path.isfile(os.path.join(data, name)), f"{DATA_FOLDER} has no {name}")
     with open(os.path.join(data, "redsphere-data.txt")) as file:
         check("MOLA MEGDR" in file.read(), "the data set is not made from the bundled sources")
+    with open(os.path.join(data, SETUP_MARKER)) as file:
+        check(file.read().startswith("This folder was made by the Redsphere setup"), f"{SETUP_MARKER} says otherwise")
     for name in ("nodes16.hex", "topo16.hex", "clouds16.hex"):
         check(os.path.isfile(os.path.join(data, name)) == level_16,
               f"{DATA_FOLDER}\\{name} is {'missing' if level_16 else 'there without level 16 chosen'}")
@@ -181,10 +215,14 @@ def check_installed(session, args, folder, level_16=False):
     log(f"installed into {folder}: files, DataPath and the Add/Remove entry ({size} KB) as expected")
 
 
-def check_removed(session, kept_settings, kept_saver_choice):
+def check_removed(session, kept_settings, kept_saver_choice, kept_data=None):
     """Nothing of ours on drive C: or in the registry but the settings and a screen saver choice
-    that is not ours, when given."""
-    left = ours_on_drive(session)
+    that is not ours, when given, and the data folder when it keeps the user's files kept_data
+    (their names and bytes), and only them."""
+    data = drive_path(session, DATA_FOLDER)
+    if kept_data:
+        check(tree(data) == kept_data, f"{DATA_FOLDER} holds {sorted(tree(data))}, expected {sorted(kept_data)}")
+    left = ours_on_drive(session, [data] if kept_data else [])
     check(not left, f"left after uninstalling: {left}")
     check(registry_values(session, SETTINGS_KEY) == kept_settings,
           f"the settings are {registry_values(session, SETTINGS_KEY)} after uninstalling, expected {kept_settings}")
@@ -224,16 +262,17 @@ def check_saver(session, args):
 # ---- Cases ---------------------------------------------------------------------------------------------
 
 def case_silent(session, args):
-    """/S /D= installs everything and chooses no screen saver; the installed saver runs; a second
-    /S /SETSAVER /LEVEL16 upgrades in place, keeps a changed setting, chooses the saver and adds
-    level 16; the quiet uninstaller removes everything but the settings and the user's
-    screenshots."""
+    """/S /D= into a Cyrillic folder installs everything and chooses no screen saver; the installed
+    saver runs; a second /S /SETSAVER /LEVEL16 upgrades in place, keeps a changed setting and the
+    user's files in the data folder, chooses the saver and adds level 16; the quiet uninstaller
+    removes everything but the settings, the user's screenshots and the user's files in the data
+    folder, which stays with just them."""
     settings = {"ReliefExFactor": 3, "TerraformMode": 0}
     for name, value in settings.items():
         add_dword(session, SETTINGS_KEY, name, value)
     # NOTE: Wine quotes an argument with blanks when it makes the command line, and NSIS takes /D=
     # only unquoted: this folder has none (the default one, used by the other case, has).
-    folder = "C:\\Apps\\Mars"
+    folder = "C:\\Программы\\Redsphere"
     install_time = run_setup(session, args, "/S", f"/D={folder}")
     check_installed(session, args, folder)
     check(registry_values(session, DESKTOP_KEY, "SCRNSAVE.EXE") == {}, "a silent install chose the screen saver")
@@ -252,6 +291,19 @@ def case_silent(session, args):
         file.write(b"BM" + b"\0" * 64)
     settings["ReliefExFactor"] = 7
     add_dword(session, SETTINGS_KEY, "ReliefExFactor", 7)
+    # Users may keep files of their own beside the data; the saver's derived caches and a write
+    # the saver did not finish (the highest level the program reads) are ours.
+    data = drive_path(session, DATA_FOLDER)
+    # Names close to ours that the program never writes (a leading zero, no writer's id) are theirs.
+    users = {"my-notes.txt": b"Olympus Mons, 21.9 km\r\n", os.path.join("imports", "mine.txt"): b"mine",
+             "nodes08.hex": b"mine", ".my-notes.txt.old.tmp": b"mine"}
+    for name, text in users.items():
+        os.makedirs(os.path.dirname(os.path.join(data, name)), exist_ok=True)
+        with open(os.path.join(data, name), "wb") as file:
+            file.write(text)
+    for name in ("terra1024.hex", ".sea8.hex.4242-7.tmp", ".redsphere-data.txt.4242-8.tmp"):
+        with open(os.path.join(data, name), "wb") as file:
+            file.write(b"\0" * 64)
 
     run_setup(session, args, "/S", "/SETSAVER", "/LEVEL16")
     check_installed(session, args, folder, level_16=True)
@@ -264,7 +316,7 @@ def case_silent(session, args):
 
     uninstall_time = uninstall(session)
     check(os.path.isfile(screenshot), "the uninstaller removed a screenshot")
-    check_removed(session, {name: ("REG_DWORD", f"0x{value:x}") for name, value in settings.items()}, None)
+    check_removed(session, {name: ("REG_DWORD", f"0x{value:x}") for name, value in settings.items()}, None, users)
     log(f"times under Wine: install {install_time:.1f} s, uninstall {uninstall_time:.1f} s")
 
 
@@ -292,10 +344,60 @@ def shows_window(picture, box):
     return crop(picture, box).fraction(lambda r, g, b: min(r, g, b) >= 200, step=4) > 0.5
 
 
+def refuse_planted_folders(session, args):
+    """A data folder that every user may write to, and a link in its place (Wine shows a Unix
+    symbolic link as a reparse point), made before the setup: each is refused with status 2 and
+    nothing is written into it, by the setup or by its builder run alone."""
+    data = drive_path(session, DATA_FOLDER)
+    elsewhere = drive_path(session, "C:\\Elsewhere")
+    os.makedirs(elsewhere)
+    for what in ("a folder all users may change", "a link to another folder"):
+        if what.startswith("a link"):
+            os.rmdir(data)
+            os.symlink(elsewhere, data)
+        else:
+            os.makedirs(data)
+            os.chmod(data, 0o777)
+        result = session.run(args.setup, "/S", limit=SETUP_LIMIT)
+        check(result.returncode == 2, f"the setup took {what} with status {result.returncode}")
+        builder = session.run(drive_path(session, DEFAULT_FOLDER + "\\redsphere-mkdata.exe"), "--setup-folder", DATA_FOLDER)
+        lines = builder.stderr.splitlines()
+        check(builder.returncode == 2 and len(lines) == 1 and lines[0].startswith(
+            f"redsphere-mkdata: refusing the data folder {DATA_FOLDER}: "), f"the builder said {builder.stderr!r}")
+        check(os.listdir(data) == [] and os.listdir(elsewhere) == [], f"something was written into {what}")
+        check(registry_values(session, PRODUCT_KEY) == {}, f"DataPath was set to {what}")
+        log(f"refused {what}: {lines[0]}")
+    os.remove(data)
+    os.rmdir(elsewhere)
+
+
+def keep_hand_set_data_path(session, args):
+    """A DataPath an administrator set by hand survives a silent upgrade, and that folder is not
+    written to; the setup's own folder is left as it was."""
+    by_hand = "C:\\MarsByHand"
+    folder = drive_path(session, by_hand)
+    os.makedirs(folder)
+    own = drive_path(session, DATA_FOLDER)
+    shutil.copy(os.path.join(own, "nodes8.hex"), folder)
+    with open(os.path.join(folder, "where-from.txt"), "w") as file:
+        file.write("copied by the administrator\n")
+    before, own_before = tree(folder), tree(own)
+    add_string(session, PRODUCT_KEY, "DataPath", by_hand)
+    run_setup(session, args, "/S", "/LEVEL16")
+    product = registry_values(session, PRODUCT_KEY)
+    check(product == {"DataPath": ("REG_SZ", by_hand)}, f"the upgrade left {PRODUCT_KEY} as {product}")
+    check(tree(folder) == before, f"the upgrade changed {by_hand}")
+    check(tree(own) == own_before, f"the upgrade changed {DATA_FOLDER} while DataPath names {by_hand}")
+    log(f"the upgrade kept DataPath {by_hand} and wrote nothing into it")
+    return folder, before
+
+
 def case_interactive(session, args):
-    """Run by hand: the components page, then the folder page, with Enter; the install chooses the
-    screen saver; the quiet uninstaller with /REMOVESETTINGS also removes the settings but leaves
-    a screen saver choice that is no longer ours."""
+    """Planted data folders are refused first. Then run by hand: the components page, then the
+    folder page, with Enter; the install chooses the screen saver; a silent upgrade keeps a
+    DataPath set by hand; the quiet uninstaller with /REMOVESETTINGS also removes the settings
+    but leaves a screen saver choice that is no longer ours and the hand-set data folder."""
+    refuse_planted_folders(session, args)
     add_dword(session, SETTINGS_KEY, "ReliefExFactor", 3)
     started = time.monotonic()
     setup = session.start(args.setup)
@@ -330,9 +432,11 @@ def case_interactive(session, args):
     choice = registry_values(session, DESKTOP_KEY, "SCRNSAVE.EXE")
     check(choice == {"SCRNSAVE.EXE": ("REG_SZ", SYSTEM_SAVER)}, f"the interactive setup chose {choice}")
 
+    by_hand, by_hand_files = keep_hand_set_data_path(session, args)
     other = "C:\\windows\\system32\\other.scr"
     add_string(session, DESKTOP_KEY, "SCRNSAVE.EXE", other)
     uninstall(session, "/REMOVESETTINGS")
+    check(tree(by_hand) == by_hand_files, "the uninstaller changed the data folder set by hand")
     check_removed(session, {}, other)
 
 

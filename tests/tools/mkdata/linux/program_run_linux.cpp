@@ -2,6 +2,7 @@
 // /dev/null, or as the real program with fork and exec.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,3 +62,11 @@ ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, cons
 }
 
 ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments) { return RunMkdataProgramUntil(arguments, nullptr); }
+
+bool MakeFolderUsersMayChange(const std::string& path) {
+  return mkdir(path.c_str(), 0755) == 0 && chmod(path.c_str(), 0777) == 0;
+}
+
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+  return symlink(target.c_str(), link.c_str()) == 0;
+}

@@ -1,8 +1,10 @@
 // Running the data builder from its Windows tests: in this process with standard output sent to
 // NUL, or as the real program with CreateProcess, its output in files it inherits.
 #include <windows.h>
+#include <aclapi.h>
 #include <fcntl.h>
 #include <io.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -91,3 +93,30 @@ ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, cons
 }
 
 ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments) { return RunMkdataProgramUntil(arguments, nullptr); }
+
+bool MakeFolderUsersMayChange(const std::string& path) {
+  // Everyone full control, as a folder a standard user made under %ProgramData% may well grant.
+  // Set after the folder is made: Wine makes a folder's Unix mode through the umask, which would
+  // take the write rights away again.
+  const std::wstring widePath = WideFromNarrow(path.c_str());
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!CreateDirectoryW(widePath.c_str(), nullptr) ||
+      !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr))
+    return false;
+  BOOL present = FALSE, defaulted = FALSE;
+  ACL* dacl = nullptr;
+  const bool set = GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
+                   SetNamedSecurityInfoW(const_cast<wchar_t*>(widePath.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return set;
+}
+
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE, developer mode
+  const std::wstring wideLink = WideFromNarrow(link.c_str());
+  // Wine 8 answers success without making a link: only a link that is there counts.
+  CreateSymbolicLinkW(wideLink.c_str(), WideFromNarrow(target.c_str()).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged);
+  const DWORD attributes = GetFileAttributesW(wideLink.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
