@@ -4,6 +4,7 @@
 
 #include <GL/glu.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "gl/gl_caps.h"
@@ -69,6 +70,23 @@ void DrawHelpScreen(int32_t width, int32_t height) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDrawPixels(kHelpWidth, kHelpHeight, GL_BGRA_EXT, GL_UNSIGNED_BYTE, gOverlays.helpImage);
   glDisable(GL_BLEND);
+  EndOverlay();
+}
+
+void DrawFrameRate(int32_t width, int32_t height, double framesPerSecond) {
+  char text[32];
+  const int length = std::snprintf(text, sizeof text, "FPS: %.1f", framesPerSecond);
+  if (length <= 0) return;
+  BeginOverlay();
+  glListBase(gOverlays.fontListBase);
+  constexpr int32_t kMargin = 8;
+  // The colour must be set before the raster position, which takes the current colour.
+  glColor3ub(0, 0, 0);
+  PlaceRasterPosition(kMargin + 2, kMargin - 2, width, height);
+  glCallLists(length, GL_UNSIGNED_BYTE, text);
+  glColor3ub(255, 255, 255);
+  PlaceRasterPosition(kMargin, kMargin, width, height);
+  glCallLists(length, GL_UNSIGNED_BYTE, text);
   EndOverlay();
 }
 

@@ -1,5 +1,5 @@
-// The two flat overlays drawn over the window: "Loading..." while the map data loads, and the
-// help picture of the manual-control keys. The bitmap font and the help pixels are made once at
+// The flat overlays drawn over the window: "Loading..." while the map data loads, the help
+// picture of the manual-control keys and the frame rate. The bitmap font and the help pixels are made once at
 // window creation by the platform side (gl/win32/, gl/linux/); the drawing here is shared.
 #pragma once
 
@@ -36,6 +36,10 @@ void DrawLoadingText(int32_t width, int32_t height);
 // The help picture centred and blended over the frame. Leaves lighting, depth test and depth
 // writes on and blending off.
 void DrawHelpScreen(int32_t width, int32_t height);
+
+// "FPS: 29.9" in the bottom-left corner, light on a dark shadow so it reads over any ground. Leaves
+// lighting, depth test and depth writes on.
+void DrawFrameRate(int32_t width, int32_t height, double framesPerSecond);
 
 // Releases the help pixels (at window destruction, after FreeMapData); the font lists go with the
 // context.

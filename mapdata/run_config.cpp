@@ -30,6 +30,8 @@ RunConfig ResolveRunConfig(const SaverSettings& settings, const RunLimits& limit
   config.clouds = CloudsWanted(settings, limits);
   config.atmosphere = settings.Atmosphere != 0;
   config.automatic = settings.AutoControl != 0;
+  config.showFrameRate = settings.ShowFrameRate != 0;
+  config.adaptQuality = settings.AdaptQuality != 0;
   config.reliefFactor = static_cast<float>(settings.ReliefExFactor);
   config.sunPosition = settings.SunPos;
   config.terraformMode = settings.TerraformMode;

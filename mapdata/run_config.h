@@ -35,6 +35,8 @@ struct RunConfig {
   uint32_t terraformMode;        // 0 none, 1 once, 2 periodic
   float terraformPeriodSeconds;  // the periodic cycle
   float baseFieldOfView;         // vertical, degrees, for landscape views (FieldOfViewFor widens it)
+  bool showFrameRate;            // the frame rate in a corner
+  bool adaptQuality;             // shadows and detail step down while frames run late
 };
 
 constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows

@@ -70,6 +70,8 @@ struct MeshSlot {
   int32_t terraformLevel;      // whole part of the terraform level, 0..60 (worker)
   float reliefFactor;          // relief exaggeration, 1..10 (worker)
   float spinAngle;             // turn of the star field about +y, degrees
+  bool shadowed;               // lightView was recorded: the shadow pass draws this slot
+  uint32_t limitShift;         // the triangle limits divided by 2^limitShift (adaptive quality; worker)
   // Output, written by the worker at the end of each build.
   MeshRanges ranges;
 };

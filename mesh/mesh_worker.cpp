@@ -195,6 +195,7 @@ uint32_t BuildGroup(LayerBuild& b, MeshGroup group, LayerBuilder builder, LayerS
   uint32_t& extra = b.worker.extraThinning[group];
   spec.terraformLevel = b.level;
   spec.extraThinning = extra;
+  spec.limit >>= b.slot.limitShift;
   TriangleSink sink = SinkAt(b.slot, first, spec.limit, textured);
   const uint32_t count = builder(b.work, b.view, spec, sink);
   FollowLimit(extra, sink);

@@ -67,6 +67,7 @@ void RecordMatrices(MeshSlot& next, const CameraPose& camera, const SpherePoint&
   next.lightPosition[1] = sun.y;
   next.lightPosition[2] = sun.z;
   next.lightPosition[3] = 0.0f;
+  next.shadowed = shadows;
   if (shadows) UpdateLightView(next, camera, sun);
 }
 
@@ -88,7 +89,6 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
                  const CameraPose& camera, const SpherePoint& sun) {
   MeshWorkerState& worker = gMeshWorker;
   const RunConfig& config = gFrame.config;
-  const bool shadows = config.shadows;
 
   FrameTimings* timings = gFrame.timings;
   auto mark = std::chrono::steady_clock::now();
@@ -105,7 +105,8 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
   worker.camera = camera;
   gFrame.sun = sun;
   next.terraformLevel = AdvanceTerraformLevel(frameSeconds);
-  RecordMatrices(next, camera, sun, shadows);
+  next.limitShift = gFrame.quality.limitShift;
+  RecordMatrices(next, camera, sun, gFrame.quality.shadows);
   LoadSlotMatrices(draw);
 
   // From here the worker builds the other slot; this frame reads only the drawn one.
@@ -123,6 +124,10 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
     skySeconds = Seconds(mark);
     mark = std::chrono::steady_clock::now();
   }
+  // A slot is drawn as it was recorded: adaptive quality may turn shadows off or on between slots.
+  // The shadow pass takes the slot's texture coordinates on unit 1, the plain pass on unit 0, and
+  // the upload points the active unit's array at them.
+  if (config.shadows) glClientActiveTexture(draw.shadowed ? GL_TEXTURE1 : GL_TEXTURE0);
   if (gGlCaps.version15) UploadSlot(draw);
   else PointAtSlot(draw);
   glEnableClientState(GL_NORMAL_ARRAY);
@@ -132,7 +137,7 @@ void RenderFrame(int32_t width, int32_t height, float fieldOfView, float aspect,
     mark = std::chrono::steady_clock::now();
   }
 
-  if (shadows) ShadowPass(draw, config.clouds, width, height);
+  if (draw.shadowed) ShadowPass(draw, config.clouds, width, height);
   else SurfacePass(draw, config.clouds);
   if (config.atmosphere) AtmospherePass(draw);
   if (timings) {

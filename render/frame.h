@@ -8,6 +8,7 @@
 #include "camera/camera_state.h"
 #include "mapdata/run_config.h"
 #include "mesh/mesh_slot.h"
+#include "render/quality_governor.h"
 
 // Where a frame's time goes, for the benchmark: filled only when FrameState::timings is set, and
 // then each part ends with glFinish so the GL work is counted where it is issued.
@@ -20,6 +21,7 @@ struct FrameTimings {
 // Renderer state besides the slots; window thread only.
 struct FrameState {
   RunConfig config;         // the run's configuration as InitRenderer settled it; the passes get it from here
+  QualityLevel quality;     // what the next slot is built and recorded for (adaptive quality)
   SpherePoint sun;          // this frame's sun, copied for the light position and the shadow camera
   FrameTimings* timings;    // null except in the benchmark
 };

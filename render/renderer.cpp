@@ -35,6 +35,7 @@ void PrepareFirstSlot(const RunConfig& config, int32_t width, int32_t height) {
   first.aspect = static_cast<float>(width) / static_cast<float>(height);
   first.fieldOfView = FieldOfViewFor(config, first.aspect);
   first.reliefFactor = gInput.reliefTarget;
+  first.shadowed = config.shadows;
 }
 
 }  // namespace
@@ -49,6 +50,7 @@ void InitRenderer(RunConfig& config, int32_t width, int32_t height) {
   }
   if (config.shadows) glClientActiveTexture(GL_TEXTURE1);
   gFrame.config = config;
+  gFrame.quality = QualityLevel{config.shadows, 0};
   gInput.reliefTarget = config.reliefFactor;
   // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
   SetupMeshWork(config);
@@ -69,4 +71,8 @@ void ShutdownRenderer() {
   DeleteGlObjects();
   ReleaseMeshWork();
   DeleteSceneTextures();
+}
+
+void ApplyQualityLevel(const QualityLevel& level) {
+  gFrame.quality = QualityLevel{level.shadows && gFrame.config.shadows, level.limitShift};
 }

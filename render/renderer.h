@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "mapdata/run_config.h"
+#include "render/quality_governor.h"
 
 // Window thread, context current, once the loaded flag has been seen; width and height are the
 // client size (both positive). A shadow target the implementation cannot complete costs the
@@ -15,3 +16,7 @@
 void InitRenderer(RunConfig& config, int32_t width, int32_t height);
 // Window thread, at destruction, before FreeMapData; also safe when InitRenderer never ran.
 void ShutdownRenderer();
+// Window thread, between frames: the slots built from the next frame on use this quality (shadows
+// only where the run has them). Each slot is drawn as it was built, so the change shows one frame
+// later, whole.
+void ApplyQualityLevel(const QualityLevel& level);

@@ -23,6 +23,10 @@ const SettingDef kSettingDefs[kSettingCount] = {
      "automatic terraforming: 0 none, 1 once, 2 periodic"},
     {"TerraformPeriod", SettingKind::Number, 1, 1, 10, &SaverSettings::TerraformPeriod, nullptr,
      "terraforming cycle in steps of 20 seconds"},
+    {"ShowFrameRate", SettingKind::Flag, 0, 0, 1, nullptr, &SaverSettings::ShowFrameRate,
+     "show the frame rate in a corner"},
+    {"AdaptQuality", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::AdaptQuality,
+     "step shadows and detail down while frames run late (0: keep them)"},
 };
 
 SaverSettings gSaverSettings = DefaultSaverSettings();

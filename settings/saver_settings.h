@@ -1,5 +1,5 @@
 // The user's choices for one run of the saver or one opening of the settings dialog, with the one
-// table of the nine stored values that the stores, the dialog and the command-line options share.
+// table of the eleven stored values that the stores, the dialog and the command-line options share.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +24,8 @@ struct SaverSettings {
   uint8_t Atmosphere;            // draw the atmosphere shell
   uint8_t Clouds;                // draw clouds in the terraformed look
   uint8_t AutoControl;           // 1 automatic flyby, 0 manual control
+  uint8_t ShowFrameRate;         // draw the frame rate in a corner
+  uint8_t AdaptQuality;          // step quality down (shadows, then detail) while frames run late
   float TerraformPeriodSeconds;  // TerraformPeriod * 20, derived at every load, never stored
 };
 
@@ -42,8 +44,8 @@ struct SettingDef {
   const char* meaning;              // one line for the dialog and --help
 };
 
-// The nine stored values in the order they are read and written.
-constexpr size_t kSettingCount = 9;
+// The eleven stored values in the order they are read and written.
+constexpr size_t kSettingCount = 11;
 extern const SettingDef kSettingDefs[kSettingCount];
 
 extern SaverSettings gSaverSettings;
@@ -51,10 +53,10 @@ extern SaverSettings gSaverSettings;
 // The compiled-in defaults, with the platform's default data folder.
 SaverSettings DefaultSaverSettings();
 
-// Fills settings from the store: the data folder first, then the nine values, each clamped.
+// Fills settings from the store: the data folder first, then the eleven values, each clamped.
 // Values the store lacks keep what settings already held.
 void LoadSettings(SaverSettings& settings);
-// Writes the nine values (not the data folder, which belongs to the installer).
+// Writes the eleven values (not the data folder, which belongs to the installer).
 void SaveSettings(const SaverSettings& settings);
 
 // A stored number written as text (a line of the Linux settings file, a REG_SZ value): spaces and

@@ -17,12 +17,13 @@
 #include "mapdata/level_scan.h"
 #include "mapdata/map_data.h"
 #include "mesh/mesh_worker.h"
+#include "platform/failure_report.h"
 #include "platform/platform.h"
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "shell/screenshot.h"
 
-SaverWindow gSaverWindow{{}, 1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0, 1, 0, 0,
+SaverWindow gSaverWindow{{}, 1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
                          false, false, {}};
 
 namespace {
@@ -41,6 +42,7 @@ void LoadingFrame() {
   SaverTakeScreenshots();
   if (!gMapData.loaded.load(std::memory_order_acquire)) return;
   InitRenderer(window.config, window.width, window.height);
+  window.quality = StartQualityGovernor(window.config.shadows);
   SetupInitialView(window.config, static_cast<float>(window.width), static_cast<float>(window.height));
   window.counterFrequency = PlatformCounterFrequency();
   window.lastCounter = PlatformCounter();
@@ -71,6 +73,37 @@ void SetProjectionAndView() {
   glLightfv(GL_LIGHT0, GL_POSITION, light);
 }
 
+void CountFrame(FrameRateMeter& meter, double seconds) {
+  ++meter.frames;
+  ++meter.reportFrames;
+  meter.seconds += seconds;
+  meter.reportSeconds += seconds;
+  if (meter.seconds < 1.0) return;
+  meter.shown = meter.frames / meter.seconds;
+  meter.frames = 0;
+  meter.seconds = 0.0;
+}
+
+// One line a step, with the figures that made it.
+void ReportQualityStep(QualityChange change, const QualityGovernor& governor, double measured, double interval) {
+  const QualityLevel level = QualityAt(governor, governor.level);
+  ReportFailure("frames take %.1f ms for a %.1f ms interval: quality %s to %d of %d (shadows %s, triangle limits 1/%u)",
+                1000.0 * measured, 1000.0 * interval, change == QualityChange::Up ? "up" : "down",
+                FloorLevel(governor) - governor.level, FloorLevel(governor), level.shadows ? "on" : "off",
+                1u << level.limitShift);
+}
+
+// Steps quality down while frames run clearly late and back up after a stretch with headroom.
+void AdaptQuality() {
+  SaverWindow& window = gSaverWindow;
+  const double interval = FrameInterval(window.refreshRate);
+  const double measured = window.quality.measured;
+  const QualityChange change = ObserveFrame(window.quality, window.workSeconds, window.dt, interval);
+  if (change == QualityChange::Kept) return;
+  ApplyQualityLevel(QualityAt(window.quality, window.quality.level));
+  ReportQualityStep(change, window.quality, measured, interval);
+}
+
 void ReadyFrame(bool hasFocus) {
   SaverWindow& window = gSaverWindow;
   CameraState& cameras = gCameraState;
@@ -88,8 +121,11 @@ void ReadyFrame(bool hasFocus) {
               cameras.sun);
   if (window.graceSeconds < kGraceLimit) window.graceSeconds += dt;
   if (gInput.helpShown) DrawHelpScreen(window.width, window.height);
+  if (window.config.showFrameRate) DrawFrameRate(window.width, window.height, window.frameRate.shown);
   SaverTakeScreenshots();
   PaceFrame();
+  CountFrame(window.frameRate, window.dt);
+  if (window.config.adaptQuality) AdaptQuality();
 }
 
 void StopCommands(int32_t& a, int32_t& b) { a = b = 0; }
@@ -117,15 +153,24 @@ void PaceFrame() {
   SaverWindow& window = gSaverWindow;
   const double interval = FrameInterval(window.refreshRate);
   const double frequency = static_cast<double>(window.counterFrequency);
-  int64_t counter;
-  for (;;) {
-    counter = PlatformCounter();
+  int64_t counter = PlatformCounter();
+  window.workSeconds = static_cast<double>(counter - window.lastCounter) / frequency;
+  for (;; counter = PlatformCounter()) {
     window.dt = static_cast<double>(counter - window.lastCounter) / frequency;
     const double remaining = interval - (window.dt + kPacingSlack);
     if (remaining <= 0.0) break;
     if (remaining > 0.002) PlatformSleepMilliseconds(static_cast<int32_t>(remaining * 1000.0) - 1);
   }
   window.lastCounter = counter;
+}
+
+bool TakeFrameRateReport(double* framesPerSecond) {
+  FrameRateMeter& meter = gSaverWindow.frameRate;
+  if (meter.reportSeconds < kFrameRateReportSeconds) return false;
+  *framesPerSecond = meter.reportFrames / meter.reportSeconds;
+  meter.reportFrames = 0;
+  meter.reportSeconds = 0.0;
+  return true;
 }
 
 double FrameInterval(double refreshRate) { return std::max(2.0 / refreshRate, 1.0 / kMaxFramesPerSecond); }

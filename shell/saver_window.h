@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "mapdata/run_config.h"
+#include "render/quality_governor.h"
 
 // Virtual-key codes of the keys the saver knows (Windows' codes; the Linux shell maps to them).
 enum SaverKey : int32_t {
@@ -17,6 +18,17 @@ enum SaverKey : int32_t {
   kKeySubtract = 109, kKeyF1 = 112, kKeyF2 = 113, kKeyOemPlus = 187, kKeyOemComma = 188,
   kKeyOemMinus = 189, kKeyOemPeriod = 190,
 };
+
+// Frames counted for the frame-rate display: the rate shown (over the last second) and the one
+// reported (over the last five seconds).
+struct FrameRateMeter {
+  int32_t frames;
+  double seconds;
+  double shown;  // frames per second; 0 until the first second has passed
+  int32_t reportFrames;
+  double reportSeconds;
+};
+constexpr double kFrameRateReportSeconds = 5.0;
 
 // One process-wide record owned by the window thread (the loader thread never touches it).
 struct SaverWindow {
@@ -29,6 +41,9 @@ struct SaverWindow {
   bool ready;               // GL resources and the initial view exist; never goes back
   float graceSeconds;       // time since the scene became ready, counted up to 60
   double dt;                // the previous frame's interval in seconds (0 on the first ready frame)
+  double workSeconds;       // how much of it the frame took before pacing waited
+  QualityGovernor quality;  // adaptive quality, when the run has it
+  FrameRateMeter frameRate;  // counted every ready frame; shown when the run has the setting
   int64_t lastCounter;      // counter at the end of the previous frame's pacing
   int64_t counterFrequency;
   int32_t cursorCentreX;    // screen point where manual control parks the cursor
@@ -53,6 +68,10 @@ struct FrameProjection {
 };
 FrameProjection ComputeProjection(const RunConfig& config, int32_t& width, int32_t& height, float cameraDistance,
                                   float relief, float topHeight);
+
+// The frame rate over the last kFrameRateReportSeconds when that much has passed since the last
+// report (the Linux program prints it), else false. Window thread.
+bool TakeFrameRateReport(double* framesPerSecond);
 
 // A refresh rate of 0 or 1 is the display's "hardware default": keep 60 Hz.
 void SetRefreshRate(double hertz);

@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
   ApplySettingOptions(options, gSaverSettings);
   // Nobody steers an XScreenSaver hack or a picture sequence: both show the flyby.
   if (options.mode == RunMode::ForeignWindow || options.mode == RunMode::Frames) gSaverSettings.AutoControl = 1;
+  // A picture sequence runs on a stepped clock: how long its frames take says nothing, and its
+  // pictures must not depend on the machine.
+  if (options.mode == RunMode::Frames) gSaverSettings.AdaptQuality = 0;
 
   int32_t levels[kLevelListCapacity];
   const int32_t count = ScanLevelsIn(gSaverSettings.DataPath, levels, kLevelListCapacity);

@@ -1,4 +1,4 @@
-// Command-line parsing and the usage text of the Linux program. The nine settings are not listed
+// Command-line parsing and the usage text of the Linux program. The eleven settings are not listed
 // here: their options, ranges and defaults are read from kSettingDefs, as the stores read them.
 #include "shell/linux/options.h"
 
@@ -121,6 +121,7 @@ void ReadArgument(ArgumentWalk& walk) {
   // XScreenSaver passes its hacks single-dash options.
   if (walk.option == "-root") walk.option = "--root";
   if (walk.option == "-window-id") walk.option = "--window-id";
+  if (walk.option == "-fps") walk.option = "--fps";
 }
 
 // The option's value, inline or the next argument (which the walk then steps over); false with
@@ -210,6 +211,12 @@ bool ParseValueOption(ArgumentWalk& walk, OptionState& state, std::string* error
       return false;
     }
     options.dataPath = walk.value;
+  } else if (arg == "--fps") {
+    // As XScreenSaver's hacks take it: the frame rate shown, and printed every five seconds.
+    if (!NoValue(walk, error)) return false;
+    const int setting = FindSetting("--ShowFrameRate");
+    options.settingValue[setting] = 1;
+    options.settingGiven[setting] = true;
   } else if (const int setting = FindSetting(arg); setting >= 0) {
     if (!TakeValue(walk, error)) return false;
     if (!ParseWhole(walk.value, &options.settingValue[setting])) {
@@ -296,6 +303,8 @@ std::string UsageText() {
       "  --size WxH                  window or picture size in pixels (window 1024x768,\n"
       "                              pictures 1280x720)\n"
       "  --configure                 print the settings and where they are stored, then exit\n"
+      "  --fps                       show the frame rate (--show-frame-rate 1) and print it on\n"
+      "                              standard output every 5 seconds\n"
       "  --help                      this text\n"
       "\n"
       "settings (for this run only; values outside a range are clamped):\n"

@@ -423,6 +423,14 @@ void CheckRunEnds() {
   shell.failed = shell.quit = true;
 }
 
+// Every five seconds, as XScreenSaver's hacks do with -fps.
+void PrintFrameRate() {
+  double rate = 0.0;
+  if (!TakeFrameRateReport(&rate)) return;
+  std::printf("redsphere: %.1f frames per second\n", rate);
+  std::fflush(stdout);
+}
+
 void RunLoop() {
   LinuxWindow& shell = gLinux;
   SaverWindow& saver = gSaverWindow;
@@ -432,6 +440,7 @@ void RunLoop() {
     const bool wasReady = saver.ready;
     SaverFrame(HasFocus());
     if (wasReady && shell.mode == RunMode::Frames) WriteFrame();
+    if (saver.config.showFrameRate) PrintFrameRate();
     // F2 and Print Screen only ask for a picture; the next frame takes it from the back buffer
     // before its swap (SaverTakeScreenshots).
     SDL_Event event;

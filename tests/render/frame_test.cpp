@@ -85,6 +85,34 @@ TEST_F(FrameTest, SeaFillsTheLowLandOnlyInTheTerraformedLook) {
   EXPECT_GT(highTerraformed.g + highTerraformed.r, 2.0 * highTerraformed.b * 0.5) << "land stays land";
 }
 
+// Adaptive quality takes the shadows off a run that has them: what it draws from then on is what a
+// run without shadows draws, the sea's texture included.
+TEST_F(FrameTest, ShadowsTakenOffMidRunDrawAsARunWithoutThem) {
+  PaintGround();
+  gSaverSettings.Clouds = 0;
+  std::vector<uint8_t> pictures[2];
+  for (const int shadows : {0, 1}) {
+    gSaverSettings.Shadows = static_cast<uint8_t>(shadows);
+    gTerraform = TerraformState{false, 0.0f};
+    StartScene();
+    ToggleTerraformTarget();
+    RenderFrames(4, 5.0f);  // the terraformed look, level 60, drawn
+    if (shadows) {
+      ApplyQualityLevel(QualityLevel{false, 0});
+      RenderFrames(2, 0.0f);
+    }
+    pictures[shadows] = Frame();
+    ShutdownRenderer();
+    setUp = false;
+    FreeMapData();
+  }
+  const MeanColour sea = At(pictures[1], -30.0f, -20.0f);
+  EXPECT_GT(sea.b, sea.r * 1.2) << "deep water is blue";
+  double difference = 0.0;
+  for (size_t i = 0; i < pictures[0].size(); ++i) difference += std::abs(pictures[0][i] - pictures[1][i]);
+  EXPECT_LT(difference / static_cast<double>(pictures[0].size()), 0.5) << "mean difference per channel";
+}
+
 TEST_F(FrameTest, CloudsOnlyAboveLevelThirty) {
   PaintGround();
   StartScene();
@@ -256,7 +284,8 @@ TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
   RenderFrames(3);
   SavePicture("frame_shadows.png");
   const std::vector<uint8_t> shadowed = Frame();
-  gFrame.config.shadows = false;  // the next frames take the plain path on the same mesh
+  // Adaptive quality's first step: the slots built from now on are drawn on the plain path.
+  ApplyQualityLevel(QualityLevel{false, 0});
   RenderFrames(3);
   SavePicture("frame_no_shadows.png");
   const std::vector<uint8_t> plain = Frame();
@@ -268,6 +297,13 @@ TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
   const double openShadowed = Brightness(At(shadowed, 10.0f, 10.0f));
   const double openPlain = Brightness(At(plain, 10.0f, 10.0f));
   EXPECT_NEAR(openShadowed, openPlain, 0.1 * openPlain + 6.0);
+
+  // And back: the shadow returns whole once the slots are built with it again.
+  ApplyQualityLevel(QualityLevel{true, 0});
+  RenderFrames(3);
+  const std::vector<uint8_t> again = Frame();
+  EXPECT_NEAR(Brightness(At(again, -1.0f, 46.0f)), behindShadowed, 0.1 * behindShadowed + 3.0);
+  EXPECT_NEAR(Brightness(At(again, 10.0f, 10.0f)), openShadowed, 0.1 * openShadowed + 3.0);
 }
 
 TEST_F(ShadowTest, AnIncompleteShadowFramebufferTurnsShadowsOffForTheSession) {

@@ -146,6 +146,8 @@ TEST_F(LinuxProgram, HelpAndConfigureCoverEverySetting) {
       {"SunPos", "--sun-pos"},
       {"TerraformMode", "--terraform-mode"},
       {"TerraformPeriod", "--terraform-period"},
+      {"ShowFrameRate", "--show-frame-rate"},
+      {"AdaptQuality", "--adapt-quality"},
   };
   ASSERT_EQ(options.size(), kSettingCount);
   Program help;
@@ -384,6 +386,25 @@ TEST_F(LinuxProgram, FramesWritesPngFilesOfTheFlybyWithOrWithoutADisplay) {
       EXPECT_EQ(RunCommand("pgrep -f '[X]vfb.*" + marker + "'"), "") << "the private Xvfb ended with the program";
     }
   }
+}
+
+// The pictures' clock is stepped at 30 frames a second, so the rate is known exactly: 151 frames
+// are five seconds of flight, one report.
+TEST_F(LinuxProgram, FpsShowsTheRateInTheCornerAndPrintsItEveryFiveSeconds) {
+  const fs::path out = temp / "frames-fps";
+  Program program;
+  Start(program, {"--data", data.string(), "--fps", "--frames", "151", "--out", out.string(), "--size", "240x120"});
+  ASSERT_EQ(program.WaitForExit(), 0) << program.Err();
+  const std::string line = "redsphere: 30.0 frames per second\n";
+  const std::string printed = program.Out();
+  EXPECT_NE(printed.find(line), std::string::npos) << printed;
+  EXPECT_EQ(printed.find(line), printed.rfind(line)) << "one report in five seconds: " << printed;
+  // "FPS: 30.0" in white, bottom left; the sky there has only faint stars.
+  const Picture last = ReadPng((out / "frame-00151.png").string());
+  int white = 0;
+  for (int32_t y = last.height - 36; y < last.height; ++y)
+    for (int32_t x = 0; x < 130; ++x) white += last.At(x, y)[0] > 240 && last.At(x, y)[1] > 240 && last.At(x, y)[2] > 240;
+  EXPECT_GT(white, 150) << "white lettering in the corner";
 }
 
 TEST_F(LinuxProgram, ATerminalShowsOneLineOfLoadingProgress) {

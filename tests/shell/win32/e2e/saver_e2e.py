@@ -16,9 +16,9 @@ from e2e_pictures import (Picture, centre_box, difference, drawing_measures, glo
                           globe_shown, help_match, loading_shown, scene_shown, sea_share, surface_shift)
 from e2e_session import TestFailure, check, log, poll, run_case  # noqa: E402
 
-# The nine per-user values at their defaults.
+# The eleven per-user values at their defaults.
 DEFAULTS = dict(Shadows=1, Atmosphere=1, Clouds=1, AutoControl=1, MaxPPD=8, ReliefExFactor=10, SunPos=4,
-                TerraformMode=2, TerraformPeriod=1)
+                TerraformMode=2, TerraformPeriod=1, ShowFrameRate=0, AdaptQuality=1)
 
 
 # ---- Steps shared by the cases ---------------------------------------------------------------------
@@ -540,7 +540,7 @@ def dialog_drawn(session, args):
 
 def case_settings(session, args):
     """/c: the dialog is drawn and shows the stored settings and what the graphics can draw, the
-    period trackbar follows "Periodic", OK writes the nine values and Cancel or the close box write
+    period trackbar follows "Periodic", OK writes the eleven values and Cancel or the close box write
     nothing."""
     data = write_data(session, args, LEVEL_8, listed_levels=(16, 32))
     # No per-user values at all: the dialog shows the defaults.
@@ -572,10 +572,10 @@ def case_settings(session, args):
            clouds__checked=0, terra_once__checked=1, period__enabled=0, sunpos__pos=1, period__pos=7,
            relief__pos=3, resolution__sel=2)
     stored = dict(Shadows=1, Atmosphere=0, Clouds=0, AutoControl=0, MaxPPD=32, ReliefExFactor=3, SunPos=1,
-                  TerraformMode=1, TerraformPeriod=7)
+                  TerraformMode=1, TerraformPeriod=7, ShowFrameRate=0, AdaptQuality=1)
     values = session.user_values()
     check(values == stored, f"OK stored {values}, expected {stored}")
-    log("OK stored all nine values")
+    log("OK stored all eleven values")
 
     # With OpenGL 1.4 the Shadows box is live; the stored values come back, "Once" leaves the period
     # trackbar disabled. Cancel and the close box store nothing.
