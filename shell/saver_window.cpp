@@ -23,7 +23,7 @@
 #include "render/renderer.h"
 #include "shell/screenshot.h"
 
-SaverWindow gSaverWindow{{}, 1, 1, kDefaultRefreshRate, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
+SaverWindow gSaverWindow{{}, 1, 1, kDefaultRefreshRate, kMaxFramesPerSecond, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
                          false, false, {}};
 
 namespace {
@@ -96,7 +96,7 @@ void ReportQualityStep(QualityChange change, const QualityGovernor& governor, do
 // Steps quality down while frames run clearly late and back up after a stretch with headroom.
 void AdaptQuality() {
   SaverWindow& window = gSaverWindow;
-  const double interval = FrameInterval(window.refreshRate);
+  const double interval = FrameInterval(window.refreshRate, window.frameRateCap);
   const double measured = window.quality.measured;
   const QualityChange change = ObserveFrame(window.quality, window.workSeconds, window.dt, interval);
   if (change == QualityChange::Kept) return;
@@ -151,7 +151,7 @@ FrameProjection ComputeProjection(const RunConfig& config, int32_t& width, int32
 // for the last one: the timing is the counter's, but the saver does not burn a core while it waits.
 void PaceFrame() {
   SaverWindow& window = gSaverWindow;
-  const double interval = FrameInterval(window.refreshRate);
+  const double interval = FrameInterval(window.refreshRate, window.frameRateCap);
   const double frequency = static_cast<double>(window.counterFrequency);
   int64_t counter = PlatformCounter();
   window.workSeconds = static_cast<double>(counter - window.lastCounter) / frequency;
@@ -173,7 +173,15 @@ bool TakeFrameRateReport(double* framesPerSecond) {
   return true;
 }
 
-double FrameInterval(double refreshRate) { return std::max(2.0 / refreshRate, 1.0 / kMaxFramesPerSecond); }
+double FrameInterval(double refreshRate, double frameRateCap) {
+  return std::max(2.0 / refreshRate, 1.0 / frameRateCap);
+}
+
+void SaverSetOnBattery(bool onBattery) {
+  gSaverWindow.frameRateCap = onBattery ? kBatteryFramesPerSecond : kMaxFramesPerSecond;
+}
+
+void SaverResume() { gSaverWindow.lastCounter = PlatformCounter(); }
 
 void SetRefreshRate(double hertz) {
   if (hertz > 1.0) gSaverWindow.refreshRate = hertz;

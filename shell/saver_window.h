@@ -36,6 +36,7 @@ struct SaverWindow {
   int32_t width;            // client size in pixels; starts 1, set at creation and on every resize
   int32_t height;
   double refreshRate;       // display refresh in Hz; 60 unless the display reports a real rate
+  double frameRateCap;      // most frames a second: kMaxFramesPerSecond, on battery kBatteryFramesPerSecond
   float aspect;             // width / height, recomputed every ready frame
   float fieldOfView;        // vertical, degrees: the base, widened for portrait windows (FieldOfViewFor)
   bool ready;               // GL resources and the initial view exist; never goes back
@@ -78,7 +79,13 @@ void SetRefreshRate(double hertz);
 // A frame takes two refresh intervals, but never less than 1/60 s: a screensaver gains nothing
 // from 120 frames a second on a 240 Hz display and would spend the power.
 constexpr double kMaxFramesPerSecond = 60.0;
-double FrameInterval(double refreshRate);
+constexpr double kBatteryFramesPerSecond = 30.0;  // a laptop on battery: half the frames, half the power
+double FrameInterval(double refreshRate, double frameRateCap = kMaxFramesPerSecond);
+// The shells' power news: on battery the frame rate is capped at kBatteryFramesPerSecond.
+void SaverSetOnBattery(bool onBattery);
+// The shell drew no frames for a while (the displays were off, the window hidden): the next
+// frame's interval starts now, so the pause is neither flown through nor taken for a slow frame.
+void SaverResume();
 // Waits until FrameInterval has passed since the previous frame's end, sets dt to the whole
 // interval and starts the next one. The frame step calls it last.
 void PaceFrame();

@@ -24,6 +24,7 @@
 #include "shell/linux/key_map.h"
 #include "shell/linux/linux_platform.h"
 #include "shell/linux/load_progress.h"
+#include "shell/linux/power_linux.h"
 #include "shell/linux/private_display.h"
 #include "shell/linux/run_end.h"
 #include "shell/saver_window.h"
@@ -37,6 +38,8 @@ constexpr uint32_t kSkippedFrames = 1;  // --frames: the first ready frame draws
 constexpr int64_t kNanosecondsPerSecond = 1000000000;
 constexpr int kConnectAttempts = 5;
 constexpr int32_t kConnectRetryMilliseconds = 50;
+// DPMS and the power source send no events: they are asked this often, also while nothing is drawn.
+constexpr uint32_t kPowerCheckMilliseconds = 1000;
 
 // Main-thread state of the Linux shell besides the portable saver window; written by creation and
 // the event loop, read by nothing else.
@@ -55,6 +58,10 @@ struct LinuxWindow {
   uint32_t framesWritten;           // Frames mode: files written so far
   uint32_t readyFrames;             // ready frames drawn so far
   std::filesystem::path outFolder;  // Frames mode: --out, made absolute before loading changes the working directory
+  void* xDisplay;                   // the window's X connection (Display*), for DPMS
+  bool hidden;                      // the window is minimised or unmapped
+  bool displaysOff;                 // the X server put the displays to sleep (DPMS)
+  uint32_t powerCheckedAt;          // SDL_GetTicks of the last power check; 0 before the first
 };
 LinuxWindow gLinux{};
 
@@ -204,8 +211,10 @@ bool MakeGlWindow(const LinuxOptions& options) {
   if (!MakeWindowAndContext(options)) return false;
   SDL_SysWMinfo system;
   SDL_VERSION(&system.version);
-  if (SDL_GetWindowWMInfo(shell.window, &system) && system.subsystem == SDL_SYSWM_X11)
+  if (SDL_GetWindowWMInfo(shell.window, &system) && system.subsystem == SDL_SYSWM_X11) {
     UsePointerDisplay(system.info.x11.display);
+    shell.xDisplay = system.info.x11.display;
+  }
   glewExperimental = GL_TRUE;
   if (glewInit() == GLEW_OK) return true;
   Fail("the OpenGL context has no usable extensions (glewInit failed)");
@@ -323,6 +332,15 @@ void WindowEvent(const SDL_WindowEvent& event) {
     case SDL_WINDOWEVENT_CLOSE:
       shell.quit = true;
       break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN:
+      shell.hidden = true;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+      shell.hidden = false;
+      break;
     default:
       break;
   }
@@ -423,6 +441,34 @@ void CheckRunEnds() {
   shell.failed = shell.quit = true;
 }
 
+// Whether nobody could see a frame now: the window minimised or unmapped, or the displays asleep.
+// Pictures (--frames) are always drawn.
+bool FramesUnseen() {
+  const LinuxWindow& shell = gLinux;
+  return shell.mode != RunMode::Frames && (shell.hidden || shell.displaysOff);
+}
+
+// DPMS and the power source, at most once every kPowerCheckMilliseconds.
+void CheckPower() {
+  LinuxWindow& shell = gLinux;
+  if (shell.mode == RunMode::Frames) return;  // pictures keep their own steady clock
+  const uint32_t now = SDL_GetTicks();
+  if (shell.powerCheckedAt != 0 && now - shell.powerCheckedAt < kPowerCheckMilliseconds) return;
+  shell.powerCheckedAt = now;
+  shell.displaysOff = DisplaysOff(shell.xDisplay);
+  SaverSetOnBattery(OnBatteryIn("/sys/class/power_supply"));
+}
+
+// While nobody could see a frame: blocks on the window's events (for a second at most, as DPMS
+// has none), then asks again. The next frame's interval starts when drawing does.
+void WaitUnseen() {
+  SDL_Event event;
+  if (SDL_WaitEventTimeout(&event, static_cast<int>(kPowerCheckMilliseconds))) Dispatch(event);
+  CheckRunEnds();
+  CheckPower();
+  if (!FramesUnseen()) SaverResume();
+}
+
 // Every five seconds, as XScreenSaver's hacks do with -fps.
 void PrintFrameRate() {
   double rate = 0.0;
@@ -436,6 +482,11 @@ void RunLoop() {
   SaverWindow& saver = gSaverWindow;
   const int64_t frameStep = static_cast<int64_t>(FrameInterval(saver.refreshRate) * kNanosecondsPerSecond);
   while (!shell.quit) {
+    CheckPower();
+    if (FramesUnseen()) {
+      WaitUnseen();
+      continue;
+    }
     if (shell.mode == RunMode::Frames) AdvanceSteppedClock(frameStep);
     const bool wasReady = saver.ready;
     SaverFrame(HasFocus());

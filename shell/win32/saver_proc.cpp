@@ -7,6 +7,8 @@
 #include <GL/glew.h>
 #include <GL/wglew.h>
 
+#include <cstring>
+
 #include "camera/control_step.h"
 #include "gl/gl_setup.h"
 #include "gl/overlays.h"
@@ -27,8 +29,63 @@ struct Win32Window {
   HBITMAP preview;     // preview mode: the picture, its memory context and the bitmap it displaced
   HDC previewDc;
   HGDIOBJ displaced;
+  HPOWERNOTIFY displayNotice;  // run mode: the displays' power state and the power source
+  HPOWERNOTIFY sourceNotice;
+  bool displaysOff;            // the displays were turned off (a power plan): no frames
+  bool paused;                 // the last WM_PAINT drew nothing
 };
 Win32Window gWin32{};
+
+// Power news for the run: displays off or on, mains or battery. A saver keeps running while a
+// power plan turns the displays off; drawing into them then only spends power.
+void WatchPower(HWND window) {
+  gWin32.displayNotice = RegisterPowerSettingNotification(window, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
+  gWin32.sourceNotice = RegisterPowerSettingNotification(window, &GUID_ACDC_POWER_SOURCE, DEVICE_NOTIFY_WINDOW_HANDLE);
+  SYSTEM_POWER_STATUS status;
+  if (GetSystemPowerStatus(&status)) SaverSetOnBattery(status.ACLineStatus == 0);
+}
+
+void StopWatchingPower() {
+  if (gWin32.displayNotice) UnregisterPowerSettingNotification(gWin32.displayNotice);
+  if (gWin32.sourceNotice) UnregisterPowerSettingNotification(gWin32.sourceNotice);
+  gWin32.displayNotice = gWin32.sourceNotice = nullptr;
+}
+
+// PBT_POWERSETTINGCHANGE: the display state is 0 off, 1 on, 2 dimmed (still shown); the power
+// source 0 mains, 1 battery, 2 a short-term source such as a UPS.
+void PowerSettingChanged(HWND window, const POWERBROADCAST_SETTING* setting) {
+  if (!setting || setting->DataLength < sizeof(DWORD)) return;
+  DWORD value;
+  std::memcpy(&value, setting->Data, sizeof value);
+  if (setting->PowerSetting == GUID_CONSOLE_DISPLAY_STATE) {
+    gWin32.displaysOff = value == 0;
+    if (!gWin32.displaysOff) InvalidateRect(window, nullptr, FALSE);  // the frames come back at once
+  } else if (setting->PowerSetting == GUID_ACDC_POWER_SOURCE) {
+    SaverSetOnBattery(value != 0);
+  }
+}
+
+// Whether frames would be seen: displays on, the window neither minimised nor covered whole.
+bool FramesSeen(HWND window) {
+  if (gWin32.displaysOff || IsIconic(window)) return false;
+  RECT visible;
+  return GetClipBox(gWin32.deviceContext, &visible) != NULLREGION;
+}
+
+// WM_PAINT: one frame, or none while nobody could see it. Validating the window then leaves the
+// message loop waiting in GetMessage, using no processor, until something shows the window again.
+void Paint(HWND window) {
+  if (!FramesSeen(window)) {
+    ValidateRect(window, nullptr);
+    gWin32.paused = true;
+    return;
+  }
+  if (gWin32.paused) SaverResume();
+  gWin32.paused = false;
+  // Never validated: the system sends WM_PAINT again whenever the queue is empty, one frame each.
+  SaverFrame(GetFocus() == window);
+  SwapBuffers(gWin32.deviceContext);
+}
 
 LRESULT CreateSaver(HWND window) {
   SaverWindow& saver = gSaverWindow;
@@ -67,10 +124,12 @@ LRESULT CreateSaver(HWND window) {
     SwapBuffers(gWin32.deviceContext);
   }
   StartLoader();
+  WatchPower(window);
   return 0;
 }
 
 void DestroySaver() {
+  StopWatchingPower();
   SaverDestroy();
   wglMakeCurrent(nullptr, nullptr);
   if (gWin32.glContext) wglDeleteContext(gWin32.glContext);
@@ -97,10 +156,12 @@ LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       Resize(window, lParam);
       return 0;
     case WM_PAINT:
-      // Never validated: the system sends WM_PAINT again whenever the queue is empty, one frame each.
-      SaverFrame(GetFocus() == window);
-      SwapBuffers(gWin32.deviceContext);
+      Paint(window);
       return 0;
+    case WM_POWERBROADCAST:
+      if (wParam != PBT_POWERSETTINGCHANGE) break;
+      PowerSettingChanged(window, reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam));
+      return TRUE;
     case WM_ERASEBKGND:
       return 1;
     case WM_KEYDOWN:

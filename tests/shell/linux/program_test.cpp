@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -277,6 +279,44 @@ TEST_F(LinuxProgram, WindowShowsLoadingThenTheGlobe) {
   }
   kill(program.pid, SIGTERM);
   EXPECT_EQ(program.WaitForExit(), 0) << "SIGTERM ends the run cleanly";
+}
+
+// Processor time (user and system) of a process so far, in seconds.
+double CpuSeconds(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  double ticks = 0;
+  for (int i = 0; i <= 12 && fields >> field; ++i)
+    if (i == 11 || i == 12) ticks += std::stod(field);  // utime, stime
+  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+double CpuOver(pid_t pid, int milliseconds) {
+  const double start = CpuSeconds(pid);
+  usleep(static_cast<useconds_t>(milliseconds) * 1000);
+  return CpuSeconds(pid) - start;
+}
+
+TEST_F(LinuxProgram, AnUnmappedWindowDrawsNothingUntilItIsShownAgain) {
+  Program program;
+  Start(program, WindowArgs({"--data", data.string()}));
+  WindowPlace place;
+  Picture globe;
+  ASSERT_TRUE(WaitForGlobe(program, &place, &globe)) << "status " << program.status << " " << program.Err();
+  const double drawing = CpuOver(program.pid, 3000);
+  // No window manager here to minimise it: unmapping is what minimising does to the window.
+  ASSERT_TRUE(Xdotool("windowunmap --sync " + std::to_string(place.id)));
+  usleep(500 * 1000);
+  const double hidden = CpuOver(program.pid, 5000);
+  EXPECT_LT(hidden, 0.25) << "processor seconds in 5 s while unmapped; " << drawing << " in 3 s drawing";
+  EXPECT_LT(hidden, drawing / 5);
+  ASSERT_TRUE(program.Running()) << program.Err();
+  ASSERT_TRUE(Xdotool("windowmap --sync " + std::to_string(place.id)));
+  EXPECT_GT(CpuOver(program.pid, 3000), drawing / 3) << "drawing again once shown";
+  kill(program.pid, SIGTERM);
+  EXPECT_EQ(program.WaitForExit(), 0);
 }
 
 TEST_F(LinuxProgram, ManualKeysMoveTheCameraAndScreenshotsAreNumbered) {

@@ -347,6 +347,56 @@ def case_missing_data(session, args):
     log(f"logged: {lines[-1]}")
 
 
+# ---- Power ----------------------------------------------------------------------------------------
+
+def saver_cpu_seconds():
+    """Processor time (user and system) of the running redsphere.scr so far, from /proc: Wine runs
+    it as a Unix process whose command line starts with the .scr's path."""
+    found = subprocess.run(["pgrep", "-f", r"^\S*redsphere\.scr"], capture_output=True, text=True).stdout.split()
+    check(len(found) == 1, f"one redsphere.scr process expected, found {found}")
+    with open(f"/proc/{found[0]}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime, stime
+
+
+def cpu_over(seconds):
+    start = saver_cpu_seconds()
+    time.sleep(seconds)
+    return saver_cpu_seconds() - start
+
+
+def send_display_state(session, args, state):
+    result = session.run(args.helper, "power", state)
+    check(result.returncode == 0, f"the display-state notice was not delivered: {result.stdout}{result.stderr}")
+    log(f"sent the system's notice: {state}")
+
+
+def case_power(session, args):
+    """The displays turned off while the flyby runs (as a power plan does): the saver stops drawing,
+    its processor time over 10 s next to none, and draws again at once when they come back."""
+    session.set_registry(write_data(session, args), dict(DEFAULTS, AutoControl=1, TerraformMode=0))
+    saver = start_saver(session, args, "/s")
+    watch(session, saver, "the globe", globe_shown)
+    drawing = cpu_over(5.0)
+    log(f"drawing: {drawing:.2f} s of processor time in 5 s")
+
+    send_display_state(session, args, "display-off")
+    time.sleep(1.0)
+    still = session.grab()
+    dark = cpu_over(10.0)
+    log(f"displays off: {dark:.2f} s of processor time in 10 s")
+    check(dark < 0.3 and dark < drawing / 10, f"the saver used {dark:.2f} s in 10 s with the displays off")
+    box = centre_box(still, still.height * 3 // 8, still.height * 3 // 8)
+    check(difference(still, session.grab(), box) == 0.0, "the picture changed with the displays off")
+    running(saver, "with the displays off")
+
+    send_display_state(session, args, "display-on")
+    watch(session, saver, "the flyby moving again", lambda picture: difference(still, picture, box) > 0.01)
+    check(cpu_over(5.0) > drawing / 3, "the saver draws slower than before the displays went off")
+    session.xdotool("key", "Escape")
+    end_with_status(session, saver, "the flyby ended by a key", 0)
+
+
 # ---- Names outside the ANSI code page ------------------------------------------------------------
 
 # A profile and a data folder whose letters the ANSI code page (Windows-1252 in Wine's default
@@ -596,7 +646,7 @@ def case_settings(session, args):
 
 CASES = {"flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
          "preview": case_preview, "preview_small": case_preview_small, "settings": case_settings,
-         "unicode_names": case_unicode_names}
+         "unicode_names": case_unicode_names, "power": case_power}
 
 
 def main():

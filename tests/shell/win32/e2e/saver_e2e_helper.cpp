@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +31,8 @@ int Usage() {
                "       saver_e2e_helper desktop\n"
                "       saver_e2e_helper clipboard OUT\n"
                "       saver_e2e_helper preview SCR STOPFILE {WxH+X+Y | desktop}...\n"
-               "       saver_e2e_helper dialog ACTION...\n");
+               "       saver_e2e_helper dialog ACTION...\n"
+               "       saver_e2e_helper power {display-off | display-on}\n");
   return 2;
 }
 
@@ -488,6 +490,34 @@ int DriveDialog(int argc, char** argv) {
   return 0;
 }
 
+// ---- power: the system's display-state notice, sent to the running saver ---------------------
+
+// Windows sends PBT_POWERSETTINGCHANGE with a POWERBROADCAST_SETTING in the receiver's memory;
+// the notice is made the same way here: the record written into the saver's process, then sent.
+int SendDisplayState(int argc, char** argv) {
+  if (argc != 1) return Usage();
+  const DWORD state = std::strcmp(argv[0], "display-on") == 0 ? 1 : 0;
+  const HWND saver = FindWindowW(L"WindowsScreenSaverClass", nullptr);
+  DWORD processId = 0;
+  if (!saver || !GetWindowThreadProcessId(saver, &processId)) {
+    std::fprintf(stderr, "no saver window\n");
+    return 1;
+  }
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  POWERBROADCAST_SETTING setting{GUID_CONSOLE_DISPLAY_STATE, sizeof(DWORD), {}};
+  void* remote = process ? VirtualAllocEx(process, nullptr, sizeof setting + sizeof state, MEM_COMMIT, PAGE_READWRITE)
+                         : nullptr;
+  const bool written = remote && WriteProcessMemory(process, remote, &setting, sizeof setting, nullptr) &&
+                       WriteProcessMemory(process, static_cast<char*>(remote) + offsetof(POWERBROADCAST_SETTING, Data),
+                                          &state, sizeof state, nullptr);
+  DWORD_PTR answer = 0;
+  const bool sent = written && SendMessageTimeoutW(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE,
+                                                   reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 10000, &answer);
+  if (process) CloseHandle(process);
+  std::printf("power %s: %s\n", argv[0], sent ? "sent" : "failed");
+  return sent ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -499,5 +529,6 @@ int main(int argc, char** argv) {
   if (command == "clipboard") return SaveClipboardDib(argc - 2, argv + 2);
   if (command == "preview") return HostPreviews(argc - 2, argv + 2);
   if (command == "dialog") return DriveDialog(argc - 2, argv + 2);
+  if (command == "power") return SendDisplayState(argc - 2, argv + 2);
   return Usage();
 }
