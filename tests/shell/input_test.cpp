@@ -300,7 +300,7 @@ TEST_F(InputTest, ProjectionOfTheFrame) {
 }
 
 // Frames come two refresh intervals apart, but never more than 60 a second, whatever the display
-// reports; a rate of 0 or 1 is its "hardware default" and keeps 60 Hz.
+// reports (30 on battery); a rate of 0 or 1 is its "hardware default" and keeps 60 Hz.
 TEST_F(InputTest, FramesAreTwoRefreshIntervalsApartAndNeverMoreThanSixtyASecond) {
   gSaverWindow.refreshRate = 60.0;
   SetRefreshRate(0);
@@ -316,6 +316,13 @@ TEST_F(InputTest, FramesAreTwoRefreshIntervalsApartAndNeverMoreThanSixtyASecond)
     gSaverWindow.lastCounter = gFakePlatform.counter;
     PaceFrame();
     EXPECT_NEAR(gSaverWindow.dt, c.seconds, 0.0001) << c.hertz << " Hz";
+  }
+  // On battery: at most 30 a second, and back to 60 on mains.
+  for (const bool battery : {true, false}) {
+    SaverSetOnBattery(battery);
+    gSaverWindow.lastCounter = gFakePlatform.counter;
+    PaceFrame();
+    EXPECT_NEAR(gSaverWindow.dt, battery ? 1.0 / 30 : 1.0 / 60, 0.0001) << (battery ? "battery" : "mains");
   }
   gFakePlatform.counterTick = 0;
   gSaverWindow.refreshRate = 60.0;
