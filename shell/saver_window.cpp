@@ -73,15 +73,20 @@ void SetProjectionAndView() {
   glLightfv(GL_LIGHT0, GL_POSITION, light);
 }
 
+// The rate over a count of at least `seconds`, which starts the count afresh; false before then.
+bool TakeRate(FrameCount& count, double seconds, double* framesPerSecond) {
+  if (count.seconds < seconds) return false;
+  *framesPerSecond = count.frames / count.seconds;
+  count = FrameCount{};
+  return true;
+}
+
 void CountFrame(FrameRateMeter& meter, double seconds) {
-  ++meter.frames;
-  ++meter.reportFrames;
-  meter.seconds += seconds;
-  meter.reportSeconds += seconds;
-  if (meter.seconds < 1.0) return;
-  meter.shown = meter.frames / meter.seconds;
-  meter.frames = 0;
-  meter.seconds = 0.0;
+  for (FrameCount* count : {&meter.display, &meter.report}) {
+    ++count->frames;
+    count->seconds += seconds;
+  }
+  TakeRate(meter.display, 1.0, &meter.shown);
 }
 
 // One line a step, with the figures that made it.
@@ -165,12 +170,7 @@ void PaceFrame() {
 }
 
 bool TakeFrameRateReport(double* framesPerSecond) {
-  FrameRateMeter& meter = gSaverWindow.frameRate;
-  if (meter.reportSeconds < kFrameRateReportSeconds) return false;
-  *framesPerSecond = meter.reportFrames / meter.reportSeconds;
-  meter.reportFrames = 0;
-  meter.reportSeconds = 0.0;
-  return true;
+  return TakeRate(gSaverWindow.frameRate.report, kFrameRateReportSeconds, framesPerSecond);
 }
 
 double FrameInterval(double refreshRate, double frameRateCap) {

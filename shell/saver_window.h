@@ -19,14 +19,17 @@ enum SaverKey : int32_t {
   kKeyOemMinus = 189, kKeyOemPeriod = 190,
 };
 
+// Frames and the time they took since a count was last taken.
+struct FrameCount {
+  int32_t frames;
+  double seconds;
+};
 // Frames counted for the frame-rate display: the rate shown (over the last second) and the one
 // reported (over the last five seconds).
 struct FrameRateMeter {
-  int32_t frames;
-  double seconds;
+  FrameCount display;
+  FrameCount report;
   double shown;  // frames per second; 0 until the first second has passed
-  int32_t reportFrames;
-  double reportSeconds;
 };
 constexpr double kFrameRateReportSeconds = 5.0;
 
