@@ -83,7 +83,9 @@ void Frame(FrameTimings* timings) {
   LoadView();
   gFrame.timings = timings;
   const CameraState& c = gCameraState;
-  RenderFrame(kWidth, kHeight, 24.0f, static_cast<float>(kWidth) / kHeight, 0.033f, c.spinAngle, c.camera, c.sun);
+  const float aspect = static_cast<float>(kWidth) / kHeight;
+  RenderFrame(kWidth, kHeight, 24.0f, aspect, 0.033f, c.spinAngle, c.camera, c.sun,
+              WholeWindowView(kWidth, kHeight, 24.0f, aspect));
   gFrame.timings = nullptr;
 }
 

@@ -17,15 +17,16 @@ constexpr char kLoadingText[] = "Loading...";
 constexpr GLsizei kLoadingLength = sizeof(kLoadingText) - 1;
 
 // Sets the raster position to window pixel (x, y), origin bottom-left.
-void PlaceRasterPosition(int32_t x, int32_t y, int32_t width, int32_t height) {
+void PlaceRasterPosition(const OverlayArea& area, int32_t x, int32_t y) {
   if (gGlCaps.version14) {
-    glWindowPos2i(x, y);
+    glWindowPos2i(area.x + x, area.y + y);
     return;
   }
+  const int32_t width = area.width, height = area.height;
   // Without 1.4 the matrices and the viewport are left as set here: the next frame sets its own.
   // A position left of or below the window is outside this volume, so the raster position is
   // invalid and nothing is drawn.
-  glViewport(0, 0, width, height);
+  glViewport(area.x, area.y, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluOrtho2D(0, width, 0, height);
@@ -50,30 +51,30 @@ void EndOverlay() {
 
 }  // namespace
 
-void DrawLoadingText(int32_t width, int32_t height) {
+void DrawLoadingText(const OverlayArea& area) {
   BeginOverlay();
   glListBase(gOverlays.fontListBase);
   // The colour must be set before the raster position, which takes the current colour.
   glColor3ub(200, 100, 50);
   // Centred for a character width taken as a quarter of the font height.
-  const int32_t x = width / 2 - (kFontHeight / 4) * kLoadingLength;
-  const int32_t y = height / 2 - kFontHeight / 2;
-  PlaceRasterPosition(x, y, width, height);
+  const int32_t x = area.width / 2 - (kFontHeight / 4) * kLoadingLength;
+  const int32_t y = area.height / 2 - kFontHeight / 2;
+  PlaceRasterPosition(area, x, y);
   glCallLists(kLoadingLength, GL_UNSIGNED_BYTE, kLoadingText);
   EndOverlay();
 }
 
-void DrawHelpScreen(int32_t width, int32_t height) {
+void DrawHelpScreen(const OverlayArea& area) {
   BeginOverlay();
   glEnable(GL_BLEND);
-  PlaceRasterPosition((width - kHelpWidth) / 2, (height - kHelpHeight) / 2, width, height);
+  PlaceRasterPosition(area, (area.width - kHelpWidth) / 2, (area.height - kHelpHeight) / 2);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDrawPixels(kHelpWidth, kHelpHeight, GL_BGRA_EXT, GL_UNSIGNED_BYTE, gOverlays.helpImage);
   glDisable(GL_BLEND);
   EndOverlay();
 }
 
-void DrawFrameRate(int32_t width, int32_t height, double framesPerSecond) {
+void DrawFrameRate(const OverlayArea& area, double framesPerSecond) {
   char text[32];
   const int length = std::snprintf(text, sizeof text, "FPS: %.1f", framesPerSecond);
   if (length <= 0) return;
@@ -82,10 +83,10 @@ void DrawFrameRate(int32_t width, int32_t height, double framesPerSecond) {
   constexpr int32_t kMargin = 8;
   // The colour must be set before the raster position, which takes the current colour.
   glColor3ub(0, 0, 0);
-  PlaceRasterPosition(kMargin + 2, kMargin - 2, width, height);
+  PlaceRasterPosition(area, kMargin + 2, kMargin - 2);
   glCallLists(length, GL_UNSIGNED_BYTE, text);
   glColor3ub(255, 255, 255);
-  PlaceRasterPosition(kMargin, kMargin, width, height);
+  PlaceRasterPosition(area, kMargin, kMargin);
   glCallLists(length, GL_UNSIGNED_BYTE, text);
   EndOverlay();
 }

@@ -29,17 +29,23 @@ using DeviceContextHandle = void*;
 // had; the saver window then fails its creation. Implemented in gl/win32/ and gl/linux/.
 bool CreateOverlayResources(ModuleHandle module, DeviceContextHandle deviceContext);
 
-// "Loading..." centred in a window of width x height pixels. Leaves lighting, depth test and
-// depth writes on.
-void DrawLoadingText(int32_t width, int32_t height);
+// A part of the window that shows one monitor: pixels from the window's bottom-left corner and the
+// monitor's pixel scale (1 at 96 dots per inch, 2 at 192).
+struct OverlayArea {
+  int32_t x, y, width, height;
+  float scale;
+};
 
-// The help picture centred and blended over the frame. Leaves lighting, depth test and depth
-// writes on and blending off.
-void DrawHelpScreen(int32_t width, int32_t height);
+// "Loading..." centred in the area. Leaves lighting, depth test and depth writes on.
+void DrawLoadingText(const OverlayArea& area);
 
-// "FPS: 29.9" in the bottom-left corner, light on a dark shadow so it reads over any ground. Leaves
-// lighting, depth test and depth writes on.
-void DrawFrameRate(int32_t width, int32_t height, double framesPerSecond);
+// The help picture centred in the area and blended over the frame. Leaves lighting, depth test and
+// depth writes on and blending off.
+void DrawHelpScreen(const OverlayArea& area);
+
+// "FPS: 29.9" in the area's bottom-left corner, light on a dark shadow so it reads over any ground.
+// Leaves lighting, depth test and depth writes on.
+void DrawFrameRate(const OverlayArea& area, double framesPerSecond);
 
 // Releases the help pixels (at window destruction, after FreeMapData); the font lists go with the
 // context.

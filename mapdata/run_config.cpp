@@ -32,6 +32,7 @@ RunConfig ResolveRunConfig(const SaverSettings& settings, const RunLimits& limit
   config.automatic = settings.AutoControl != 0;
   config.showFrameRate = settings.ShowFrameRate != 0;
   config.adaptQuality = settings.AdaptQuality != 0;
+  config.monitors = static_cast<MonitorMode>(settings.Monitors <= 2 ? settings.Monitors : 0);
   config.reliefFactor = static_cast<float>(settings.ReliefExFactor);
   config.sunPosition = settings.SunPos;
   config.terraformMode = settings.TerraformMode;

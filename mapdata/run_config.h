@@ -18,6 +18,13 @@ struct RunLimits {
   int32_t maxTextureSize;  // GL_MAX_TEXTURE_SIZE: the cloud layer and the sea image follow it
 };
 
+// How the globe meets several monitors (the stored values of "Monitors").
+enum class MonitorMode : uint8_t {
+  Each = 0,     // every monitor its own view of the one camera
+  Span = 1,     // one view across the whole window
+  Primary = 2,  // the primary monitor's view only; the others stay dark
+};
+
 // One run's configuration. Written by the window thread before the loader starts; the renderer,
 // the mesh worker and the camera keep copies (the mesh worker's is read on its thread only after
 // the hand-over starts). Only `shadows` may change afterwards: off for good when the shadow target
@@ -37,6 +44,7 @@ struct RunConfig {
   float baseFieldOfView;         // vertical, degrees, for landscape views (FieldOfViewFor widens it)
   bool showFrameRate;            // the frame rate in a corner
   bool adaptQuality;             // shadows and detail step down while frames run late
+  MonitorMode monitors;          // a view per monitor, one spanning them, or the primary only
 };
 
 constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows

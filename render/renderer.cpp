@@ -51,6 +51,7 @@ void InitRenderer(RunConfig& config, int32_t width, int32_t height) {
   if (config.shadows) glClientActiveTexture(GL_TEXTURE1);
   gFrame.config = config;
   gFrame.quality = QualityLevel{config.shadows, 0};
+  gFrame.slotViews[0].count = gFrame.slotViews[1].count = 0;  // no slot has been filled for views yet
   gInput.reliefTarget = config.reliefFactor;
   // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
   SetupMeshWork(config);

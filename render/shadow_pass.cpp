@@ -224,10 +224,8 @@ void UpdateLightView(MeshSlot& slot, const CameraPose& camera, const SpherePoint
   glPopMatrix();
 }
 
-void ShadowPass(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t height) {
+void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t height) {
   const GlObjects& objects = gGlObjects;
-  const int32_t level = slot.terraformLevel;
-  const Box box = ShadowBox(slot);
   Mat4 lightView;
   Mat4Transpose(lightView, slot.lightView);  // back into OpenGL's column order
 
@@ -235,19 +233,20 @@ void ShadowPass(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t he
   glGetIntegerv(GL_VIEWPORT, viewport);
   const bool framebuffer = objects.ShadowFramebuffer != 0;
   int32_t w, h;
+  // Without framebuffer objects the depth is copied into texture 0 (the name is then 0).
+  glBindTexture(GL_TEXTURE_2D, objects.ShadowDepthTexture);
   if (framebuffer) {
     BindFramebuffer(objects.ShadowFramebuffer);
-    glBindTexture(GL_TEXTURE_2D, objects.ShadowDepthTexture);
     glClear(GL_DEPTH_BUFFER_BIT);
     w = objects.shadowWidth;
     h = objects.shadowHeight;
   } else {
-    // The window's depth buffer is clear: the sky pass wrote no depth.
+    // The window's depth buffer is clear: no view has been drawn yet, and the sky writes no depth.
     w = FloorPowerOfTwo(width);
     h = FloorPowerOfTwo(height);
   }
   glViewport(0, 0, w, h);
-  RenderDepth(slot, box, lightView.m, level, cloudLayer);
+  RenderDepth(slot, ShadowBox(slot), lightView.m, slot.terraformLevel, cloudLayer);
   if (framebuffer) {
     BindFramebuffer(0);
   } else {
@@ -255,9 +254,15 @@ void ShadowPass(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t he
     glClear(GL_DEPTH_BUFFER_BIT);
   }
   RestoreAfterDepth(viewport);
+}
 
-  SetShadowCoordinates(box, lightView.m);
-  DrawLit(slot, level, cloudLayer);
+void DrawShadowedSurface(const MeshSlot& slot, bool cloudLayer) {
+  glMatrixMode(GL_MODELVIEW);  // the shadow coordinates are worked out on the modelview stack
+  Mat4 lightView;
+  Mat4Transpose(lightView, slot.lightView);
+  glBindTexture(GL_TEXTURE_2D, gGlObjects.ShadowDepthTexture);
+  SetShadowCoordinates(ShadowBox(slot), lightView.m);
+  DrawLit(slot, slot.terraformLevel, cloudLayer);
 
   glDisable(GL_TEXTURE_GEN_S);
   glDisable(GL_TEXTURE_GEN_T);

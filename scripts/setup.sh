@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 xvfb xauth xdotool x11-utils imagemagick xdg-user-dirs python3 nsis
   googletest libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-  libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev libx11-dev libxext-dev
+  libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev libx11-dev libxext-dev libxrandr-dev
   libfreetype-dev fonts-dejavu-core libpng-dev zlib1g-dev libstb-dev libz-mingw-w64-dev
   lintian xscreensaver util-linux passwd
 )

@@ -8,6 +8,10 @@
 
 #include "platform/platform.h"
 
+namespace {
+const char* const kMonitorChoices[] = {"each", "span", "primary", nullptr};
+}  // namespace
+
 const SettingDef kSettingDefs[kSettingCount] = {
     {"Shadows", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Shadows, "draw cast shadows"},
     {"Atmosphere", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Atmosphere, "draw the atmosphere"},
@@ -27,6 +31,8 @@ const SettingDef kSettingDefs[kSettingCount] = {
      "show the frame rate in a corner"},
     {"AdaptQuality", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::AdaptQuality,
      "step shadows and detail down while frames run late (0: keep them)"},
+    {"Monitors", SettingKind::Number, 0, 0, 2, &SaverSettings::Monitors, nullptr,
+     "the globe on each monitor, one view spanning them all, or the primary only", kMonitorChoices},
 };
 
 SaverSettings gSaverSettings = DefaultSaverSettings();

@@ -1,5 +1,5 @@
 // The user's choices for one run of the saver or one opening of the settings dialog, with the one
-// table of the eleven stored values that the stores, the dialog and the command-line options share.
+// table of the twelve stored values that the stores, the dialog and the command-line options share.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +26,7 @@ struct SaverSettings {
   uint8_t AutoControl;           // 1 automatic flyby, 0 manual control
   uint8_t ShowFrameRate;         // draw the frame rate in a corner
   uint8_t AdaptQuality;          // step quality down (shadows, then detail) while frames run late
+  uint32_t Monitors;             // 0 the globe on every monitor, 1 one view across all, 2 the primary only
   float TerraformPeriodSeconds;  // TerraformPeriod * 20, derived at every load, never stored
 };
 
@@ -42,10 +43,11 @@ struct SettingDef {
   uint32_t SaverSettings::*number;  // set for numbers
   uint8_t SaverSettings::*flag;     // set for flags
   const char* meaning;              // one line for the dialog and --help
+  const char* const* choices = nullptr;  // names of a number's values 0, 1, ... (options accept them), or null
 };
 
-// The eleven stored values in the order they are read and written.
-constexpr size_t kSettingCount = 11;
+// The twelve stored values in the order they are read and written.
+constexpr size_t kSettingCount = 12;
 extern const SettingDef kSettingDefs[kSettingCount];
 
 extern SaverSettings gSaverSettings;
@@ -53,10 +55,10 @@ extern SaverSettings gSaverSettings;
 // The compiled-in defaults, with the platform's default data folder.
 SaverSettings DefaultSaverSettings();
 
-// Fills settings from the store: the data folder first, then the eleven values, each clamped.
+// Fills settings from the store: the data folder first, then the twelve values, each clamped.
 // Values the store lacks keep what settings already held.
 void LoadSettings(SaverSettings& settings);
-// Writes the eleven values (not the data folder, which belongs to the installer).
+// Writes the twelve values (not the data folder, which belongs to the installer).
 void SaveSettings(const SaverSettings& settings);
 
 // A stored number written as text (a line of the Linux settings file, a REG_SZ value): spaces and

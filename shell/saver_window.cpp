@@ -23,7 +23,7 @@
 #include "render/renderer.h"
 #include "shell/screenshot.h"
 
-SaverWindow gSaverWindow{{}, 1, 1, kDefaultRefreshRate, kMaxFramesPerSecond, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
+SaverWindow gSaverWindow{{}, 1, 1, 0, 0, {}, false, {}, kDefaultRefreshRate, kMaxFramesPerSecond, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
                          false, false, {}};
 
 namespace {
@@ -35,10 +35,40 @@ constexpr float kFarFactor = 0.5f;          // far plane half a top radius behin
 
 bool Automatic() { return gSaverWindow.config.automatic; }
 
+OverlayArea AreaOf(const MonitorView& view) { return OverlayArea{view.x, view.y, view.width, view.height, view.scale}; }
+
+// The views of this frame, from the window's place and the monitors as the shell last read them.
+void LayOutViews() {
+  SaverWindow& window = gSaverWindow;
+  window.layout = LayoutViews(window.config.monitors, window.monitors,
+                              WindowRect{window.clientLeft, window.clientTop, window.width, window.height},
+                              window.spansMonitors);
+}
+
+// Each view's viewport with the perspective of its shape (the run's field-of-view rule).
+FrameViews FrameViewsOf(const ViewLayout& layout, const RunConfig& config) {
+  FrameViews views{};
+  views.count = layout.count;
+  for (int32_t i = 0; i < layout.count; ++i) {
+    const MonitorView& m = layout.views[i];
+    FrameView& v = views.views[i];
+    v = FrameView{m.x, m.y, m.width, m.height, 0.0f, 0.0f};
+    v.aspect = static_cast<float>(m.width) / static_cast<float>(m.height > 0 ? m.height : 1);
+    v.fieldOfView = FieldOfViewFor(config, v.aspect);
+  }
+  return views;
+}
+
+// The help picture shows on the monitor under the pointer, else the primary one.
+void DrawHelpWherePointerIs(const ViewLayout& layout) {
+  int32_t x = 0, y = 0;
+  PlatformGetCursor(&x, &y);
+  DrawHelpScreen(AreaOf(layout.views[ViewAt(layout, x, y)]));
+}
+
 void LoadingFrame() {
   SaverWindow& window = gSaverWindow;
-  glClear(GL_COLOR_BUFFER_BIT);
-  DrawLoadingText(window.width, window.height);
+  SaverDrawLoading();
   SaverTakeScreenshots();
   if (!gMapData.loaded.load(std::memory_order_acquire)) return;
   InitRenderer(window.config, window.width, window.height);
@@ -50,18 +80,20 @@ void LoadingFrame() {
   window.ready = true;
 }
 
-void SetProjectionAndView() {
+// Loads the perspective that encloses every view (the mesh is built for it) and the camera view.
+void SetProjectionAndView(const FrameViews& views) {
   SaverWindow& window = gSaverWindow;
   const CameraPose& camera = gCameraState.camera;
   const FrameProjection projection =
       ComputeProjection(window.config, window.width, window.height, camera.point.distance,
                         gMeshWorker.currentRelief.load(std::memory_order_relaxed), gCameraState.topHeight);
-  window.aspect = projection.aspect;
-  window.fieldOfView = projection.fieldOfView;
+  const FrameView enclosing = EnclosingView(views);
+  window.aspect = enclosing.aspect;
+  window.fieldOfView = enclosing.fieldOfView;
   glViewport(0, 0, window.width, window.height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(projection.fieldOfView, projection.aspect, projection.nearPlane, projection.farPlane);
+  gluPerspective(enclosing.fieldOfView, enclosing.aspect, projection.nearPlane, projection.farPlane);
 
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
@@ -121,12 +153,15 @@ void ReadyFrame(bool hasFocus) {
   }
   ControlStep(dt, PlatformCapsLockOn(), Automatic(), cameras.camera, cameras.heading, cameras.initialCamera, cameras.sun,
               cameras.spinAngle);
-  SetProjectionAndView();
+  LayOutViews();
+  const ViewLayout& layout = window.layout;
+  const FrameViews views = FrameViewsOf(layout, window.config);
+  SetProjectionAndView(views);
   RenderFrame(window.width, window.height, window.fieldOfView, window.aspect, dt, cameras.spinAngle, cameras.camera,
-              cameras.sun);
+              cameras.sun, views);
   if (window.graceSeconds < kGraceLimit) window.graceSeconds += dt;
-  if (gInput.helpShown) DrawHelpScreen(window.width, window.height);
-  if (window.config.showFrameRate) DrawFrameRate(window.width, window.height, window.frameRate.shown);
+  if (gInput.helpShown) DrawHelpWherePointerIs(layout);
+  if (window.config.showFrameRate) DrawFrameRate(AreaOf(layout.views[layout.primary]), window.frameRate.shown);
   SaverTakeScreenshots();
   PaceFrame();
   CountFrame(window.frameRate, window.dt);
@@ -343,6 +378,8 @@ void SaverResize(int32_t width, int32_t height, int32_t clientOriginX, int32_t c
   SaverWindow& window = gSaverWindow;
   window.width = width;
   window.height = height;
+  window.clientLeft = clientOriginX;
+  window.clientTop = clientOriginY;
   if (Automatic()) return;
   window.cursorCentreX = clientOriginX + width / 2;
   window.cursorCentreY = clientOriginY + height / 2;
@@ -351,8 +388,22 @@ void SaverResize(int32_t width, int32_t height, int32_t clientOriginX, int32_t c
 
 void SaverMove(int32_t clientOriginX, int32_t clientOriginY) {
   SaverWindow& window = gSaverWindow;
+  window.clientLeft = clientOriginX;
+  window.clientTop = clientOriginY;
   window.cursorCentreX = clientOriginX + window.width / 2;
   window.cursorCentreY = clientOriginY + window.height / 2;
+}
+
+void SaverDrawLoading() {
+  const SaverWindow& window = gSaverWindow;
+  glClear(GL_COLOR_BUFFER_BIT);
+  LayOutViews();
+  for (int32_t i = 0; i < window.layout.count; ++i) DrawLoadingText(AreaOf(window.layout.views[i]));
+}
+
+void SaverSetMonitors(const MonitorList& monitors, bool spansMonitors) {
+  gSaverWindow.monitors = monitors;
+  gSaverWindow.spansMonitors = spansMonitors;
 }
 
 bool MouseMayEndFlyby() { return gSaverWindow.graceSeconds > kMouseGraceSeconds; }

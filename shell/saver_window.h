@@ -8,6 +8,7 @@
 
 #include "mapdata/run_config.h"
 #include "render/quality_governor.h"
+#include "shell/monitor_views.h"
 
 // Virtual-key codes of the keys the saver knows (Windows' codes; the Linux shell maps to them).
 enum SaverKey : int32_t {
@@ -38,6 +39,11 @@ struct SaverWindow {
   RunConfig config;         // the run's configuration, resolved once by SaverConfigure at creation
   int32_t width;            // client size in pixels; starts 1, set at creation and on every resize
   int32_t height;
+  int32_t clientLeft;       // the client area's top-left corner in desktop pixels (SaverResize, SaverMove)
+  int32_t clientTop;
+  MonitorList monitors;     // the desktop's monitors, from the shell at creation and on every change
+  bool spansMonitors;       // the window may cross monitors (full screen, a host's window): a view per monitor
+  ViewLayout layout;        // this frame's views, laid out from the fields above at the start of each frame
   double refreshRate;       // display refresh in Hz; 60 unless the display reports a real rate
   double frameRateCap;      // most frames a second: kMaxFramesPerSecond, on battery kBatteryFramesPerSecond
   float aspect;             // width / height, recomputed every ready frame
@@ -101,6 +107,9 @@ void StartLoader();
 // frames, paced to two refresh intervals. hasFocus: the window has the keyboard focus (manual
 // control polls the mouse only then). Window thread.
 void SaverFrame(bool hasFocus);
+// The loading picture: the window cleared and "Loading..." on every view. The shells draw it into
+// both buffers at creation; the loading frames draw it each time.
+void SaverDrawLoading();
 // Joins the loader, releases GL resources, map data and overlay images. Before the context goes.
 void SaverDestroy();
 // The threads' part of SaverDestroy: joins the loader (once loading has finished) and stops and
@@ -123,5 +132,9 @@ void SaverResize(int32_t width, int32_t height, int32_t clientOriginX, int32_t c
 // A move of the window: the parked cursor's centre follows the client area, without warping the
 // cursor (the user may be dragging the window).
 void SaverMove(int32_t clientOriginX, int32_t clientOriginY);
+// The desktop's monitors, read by the shell when the window is made and again whenever the
+// display layout changes. spansMonitors: the window may cross monitors and gets a view per
+// monitor (the run's "Monitors" choice); an ordinary window shows one view.
+void SaverSetMonitors(const MonitorList& monitors, bool spansMonitors);
 // Whether a mouse move may end the flyby: only once the first second of the scene has passed.
 bool MouseMayEndFlyby();

@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -22,12 +23,20 @@ int RecordXError(Display*, XErrorEvent*) {
   return 0;
 }
 
-// XGetWindowAttributes with errors caught; false when the window does not exist.
-bool QueryWindow(Display* display, Window window, XWindowAttributes* attributes) {
+// XGetWindowAttributes, and where the window's corner lies on the screen when origin is given,
+// with errors caught; false when the window does not exist.
+bool QueryWindow(Display* display, Window window, XWindowAttributes* attributes, int32_t* origin = nullptr) {
   XSync(display, False);
   gXError = false;
   int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler(RecordXError);
-  const Status ok = XGetWindowAttributes(display, window, attributes);
+  Status ok = XGetWindowAttributes(display, window, attributes);
+  Window child = 0;
+  int x = 0, y = 0;
+  if (ok && origin) ok = XTranslateCoordinates(display, window, attributes->root, 0, 0, &x, &y, &child);
+  if (origin) {
+    origin[0] = x;
+    origin[1] = y;
+  }
   XSync(display, False);
   XSetErrorHandler(previous);
   return ok != 0 && !gXError;
@@ -89,10 +98,13 @@ bool ForeignWindowSize(ForeignWindow& foreign, int32_t* width, int32_t* height) 
     if (event.type == DestroyNotify && event.xdestroywindow.window == foreign.window) foreign.gone = true;
   }
   XWindowAttributes attributes;
-  if (!foreign.gone && !QueryWindow(display, foreign.window, &attributes)) foreign.gone = true;
+  int32_t origin[2];
+  if (!foreign.gone && !QueryWindow(display, foreign.window, &attributes, origin)) foreign.gone = true;
   if (foreign.gone) return false;
   *width = attributes.width;
   *height = attributes.height;
+  foreign.left = origin[0];
+  foreign.top = origin[1];
   return true;
 }
 

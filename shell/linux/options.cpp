@@ -87,7 +87,23 @@ int FindSetting(const std::string& option) {
 
 std::string RangeText(const SettingDef& def) {
   if (def.kind == SettingKind::Flag) return "0|1";
+  if (def.choices) {
+    std::string names;
+    for (const char* const* name = def.choices; *name; ++name) names += (names.empty() ? "" : "|") + std::string(*name);
+    return names;
+  }
   return std::to_string(def.minValue) + ".." + std::to_string(def.maxValue);
+}
+
+// A value given by its name ("--monitors span"), for the settings whose values have names.
+bool ParseChoice(const SettingDef& def, const std::string& text, uint32_t* value) {
+  if (!def.choices) return false;
+  for (uint32_t i = 0; def.choices[i]; ++i) {
+    if (!EqualsIgnoringCase(text, def.choices[i])) continue;
+    *value = i;
+    return true;
+  }
+  return false;
 }
 
 // The command line as the option loop walks it.
@@ -219,8 +235,11 @@ bool ParseValueOption(ArgumentWalk& walk, OptionState& state, std::string* error
     options.settingGiven[setting] = true;
   } else if (const int setting = FindSetting(arg); setting >= 0) {
     if (!TakeValue(walk, error)) return false;
-    if (!ParseWhole(walk.value, &options.settingValue[setting])) {
-      *error = arg + " needs a whole number (" + RangeText(kSettingDefs[setting]) + "), not " + Quoted(walk.value);
+    const SettingDef& def = kSettingDefs[setting];
+    if (!ParseWhole(walk.value, &options.settingValue[setting]) &&
+        !ParseChoice(def, walk.value, &options.settingValue[setting])) {
+      *error = arg + (def.choices ? " needs one of " : " needs a whole number (") + RangeText(def) +
+               (def.choices ? ", not " : "), not ") + Quoted(walk.value);
       return false;
     }
     options.settingGiven[setting] = true;
@@ -312,7 +331,8 @@ std::string UsageText() {
   for (const SettingDef& def : kSettingDefs) {
     std::string head = "  --" + SettingOptionName(def.name) + " " + RangeText(def);
     head.resize(head.size() < kHelpColumn ? kHelpColumn : head.size() + 1, ' ');
-    text += head + def.meaning + " (default " + std::to_string(def.defaultValue) + ")\n";
+    const std::string defaultText = def.choices ? def.choices[def.defaultValue] : std::to_string(def.defaultValue);
+    text += head + def.meaning + " (default " + defaultText + ")\n";
   }
   text +=
       "\n"

@@ -24,6 +24,7 @@
 #include "shell/linux/key_map.h"
 #include "shell/linux/linux_platform.h"
 #include "shell/linux/load_progress.h"
+#include "shell/linux/monitors_linux.h"
 #include "shell/linux/power_linux.h"
 #include "shell/linux/private_display.h"
 #include "shell/linux/run_end.h"
@@ -93,6 +94,22 @@ void SetContextAttributes(bool multisample) {
   SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, multisample ? 4 : 0);
 }
 
+// Full screen covers every monitor: one display takes the desktop's full-screen state; several
+// get one borderless window over all of them (a window manager's full screen is one monitor's).
+SDL_Window* MakeFullScreenWindow() {
+  const int displays = SDL_GetNumVideoDisplays();
+  SDL_Rect all{0, 0, 0, 0};
+  for (int i = 0; i < displays; ++i) {
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(i, &bounds) == 0) SDL_UnionRect(&all, &bounds, &all);
+  }
+  if (displays < 2 || SDL_RectEmpty(&all))
+    return SDL_CreateWindow("Redsphere", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kDefaultWindowWidth,
+                            kDefaultWindowHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP);
+  return SDL_CreateWindow("Redsphere", all.x, all.y, all.w, all.h,
+                          SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP);
+}
+
 SDL_Window* MakeWindow(const LinuxOptions& options) {
   LinuxWindow& shell = gLinux;
   switch (shell.mode) {
@@ -109,8 +126,7 @@ SDL_Window* MakeWindow(const LinuxOptions& options) {
                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
     }
     case RunMode::Fullscreen:
-      return SDL_CreateWindow("Redsphere", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kDefaultWindowWidth,
-                              kDefaultWindowHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP);
+      return MakeFullScreenWindow();
     case RunMode::ForeignWindow:
       return SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(shell.foreign.window)));
     case RunMode::Frames:
@@ -147,6 +163,8 @@ void ReportSize() {
   int width = 0, height = 0, x = 0, y = 0;
   if (shell.mode == RunMode::ForeignWindow) {
     if (!ForeignWindowSize(shell.foreign, &width, &height)) return;
+    x = shell.foreign.left;
+    y = shell.foreign.top;
   } else {
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
     SDL_GetWindowPosition(shell.window, &x, &y);
@@ -237,6 +255,15 @@ void SetUpPacing() {
   if (SDL_GL_SetSwapInterval(2) != 0) SDL_GL_SetSwapInterval(1);
 }
 
+// The monitors the views are laid out over. Pictures (--frames) are one view at scale 1 whatever
+// the private server reports; full screen and a host's window may cross monitors.
+void ReadDesktop() {
+  const LinuxWindow& shell = gLinux;
+  if (shell.mode == RunMode::Frames) return;
+  const bool spans = shell.mode == RunMode::Fullscreen || shell.mode == RunMode::ForeignWindow;
+  SaverSetMonitors(ReadMonitors(shell.xDisplay), spans);
+}
+
 bool CreateSaver(const LinuxOptions& options) {
   LinuxWindow& shell = gLinux;
   SaverWindow& saver = gSaverWindow;
@@ -261,9 +288,9 @@ bool CreateSaver(const LinuxOptions& options) {
     return false;
   }
   ReportSize();
+  ReadDesktop();
   for (int buffer = 0; buffer < 2; ++buffer) {
-    glClear(GL_COLOR_BUFFER_BIT);
-    DrawLoadingText(saver.width, saver.height);
+    SaverDrawLoading();
     SDL_GL_SwapWindow(shell.window);
   }
   LoadProgressStart(LoadRequestFor(saver.config));
@@ -425,7 +452,10 @@ void FollowForeignWindow() {
     shell.quit = true;
     return;
   }
-  if (width != gSaverWindow.width || height != gSaverWindow.height) SaverResize(width, height, 0, 0);
+  const SaverWindow& saver = gSaverWindow;
+  if (width != saver.width || height != saver.height || shell.foreign.left != saver.clientLeft ||
+      shell.foreign.top != saver.clientTop)
+    SaverResize(width, height, shell.foreign.left, shell.foreign.top);
 }
 
 // Ends after a signal, the foreign window's end, or an X error. A window that has gone explains
@@ -448,7 +478,8 @@ bool FramesUnseen() {
   return shell.mode != RunMode::Frames && (shell.hidden || shell.displaysOff);
 }
 
-// DPMS and the power source, at most once every kPowerCheckMilliseconds.
+// DPMS, the power source and the monitors, at most once every kPowerCheckMilliseconds: none of
+// them sends SDL an event for every window (a host's window gets no display events).
 void CheckPower() {
   LinuxWindow& shell = gLinux;
   if (shell.mode == RunMode::Frames) return;  // pictures keep their own steady clock
@@ -457,6 +488,7 @@ void CheckPower() {
   shell.powerCheckedAt = now;
   shell.displaysOff = DisplaysOff(shell.xDisplay);
   SaverSetOnBattery(OnBatteryIn("/sys/class/power_supply"));
+  ReadDesktop();
 }
 
 // While nobody could see a frame: blocks on the window's events (for a second at most, as DPMS

@@ -18,6 +18,7 @@
 #include "settings/saver_settings.h"
 #include "shell/saver_window.h"
 #include "shell/win32/scrnsave/saver_host.h"
+#include "shell/win32/monitors_win32.h"
 #include "shell/win32/wgl_context.h"
 
 namespace {
@@ -101,8 +102,13 @@ LRESULT CreateSaver(HWND window) {
   SetRefreshRate(mode.dmDisplayFrequency);
   RECT client;
   GetClientRect(window, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
   saver.width = client.right;
   saver.height = client.bottom;
+  saver.clientLeft = origin.x;
+  saver.clientTop = origin.y;
+  SaverSetMonitors(ReadMonitors(), true);
 
   gWin32.deviceContext = GetDC(window);
   gWin32.glContext = CreateSaverContext(hMainInstance, gWin32.deviceContext);
@@ -119,8 +125,7 @@ LRESULT CreateSaver(HWND window) {
     return -1;
   }
   for (int buffer = 0; buffer < 2; ++buffer) {
-    glClear(GL_COLOR_BUFFER_BIT);
-    DrawLoadingText(saver.width, saver.height);
+    SaverDrawLoading();
     SwapBuffers(gWin32.deviceContext);
   }
   StartLoader();
@@ -144,6 +149,19 @@ void Resize(HWND window, LPARAM lParam) {
   SaverResize(LOWORD(lParam), HIWORD(lParam), origin.x, origin.y);
 }
 
+// A monitor added, removed or resized: the window covers the new virtual screen (input anywhere
+// still ends the saver) and the views are laid out again over the new monitors.
+void DisplayChanged(HWND window) {
+  SaverSetMonitors(ReadMonitors(), true);
+  DEVMODEW mode = {};
+  mode.dmSize = sizeof mode;
+  if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) SetRefreshRate(mode.dmDisplayFrequency);
+  const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (width > 0 && height > 0) SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE);
+  InvalidateRect(window, nullptr, FALSE);
+}
+
 LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const bool manual = !gSaverWindow.config.automatic;
   switch (message) {
@@ -154,6 +172,12 @@ LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_SIZE:
       Resize(window, lParam);
+      return 0;
+    case WM_MOVE:
+      SaverMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_DISPLAYCHANGE:
+      DisplayChanged(window);
       return 0;
     case WM_PAINT:
       Paint(window);

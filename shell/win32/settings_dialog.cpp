@@ -57,6 +57,9 @@ void Click(HWND dialog, int id) {
   SetCheck(dialog, id, true);
 }
 
+// The "Monitors" choices in the order of their stored values.
+const int kMonitorButtons[3] = {IDC_MONITORS_EACH, IDC_MONITORS_SPAN, IDC_MONITORS_PRIMARY};
+
 void InitDialog(HWND dialog) {
   ProbeGraphics();
   SaverSettings& settings = gSaverSettings;
@@ -86,6 +89,7 @@ void InitDialog(HWND dialog) {
   Click(dialog, kModeButtons[settings.TerraformMode < 3 ? settings.TerraformMode : 2]);
   if (settings.TerraformMode < 2) Enable(dialog, IDC_PERIOD, false);
   Click(dialog, settings.AutoControl ? IDC_AUTOMATIC : IDC_MANUAL);
+  Click(dialog, kMonitorButtons[settings.Monitors < 3 ? settings.Monitors : 0]);
 
   SetTrackbar(dialog, IDC_SUNPOS, 0, 4, settings.SunPos);
   SetTrackbar(dialog, IDC_PERIOD, 1, 10, settings.TerraformPeriod);
@@ -102,6 +106,8 @@ void SaveDialog(HWND dialog) {
   if (Checked(dialog, IDC_TERRA_NO)) settings.TerraformMode = 0;
   else if (Checked(dialog, IDC_TERRA_ONCE)) settings.TerraformMode = 1;
   else if (Checked(dialog, IDC_TERRA_PERIODIC)) settings.TerraformMode = 2;
+  for (uint32_t choice = 0; choice < 3; ++choice)
+    if (Checked(dialog, kMonitorButtons[choice])) settings.Monitors = choice;
   settings.SunPos = TrackbarPosition(dialog, IDC_SUNPOS);
   settings.TerraformPeriod = TrackbarPosition(dialog, IDC_PERIOD);
   settings.ReliefExFactor = TrackbarPosition(dialog, IDC_RELIEF);

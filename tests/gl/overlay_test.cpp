@@ -146,7 +146,7 @@ TEST_F(OverlayTest, LoadingTextStartsAt442By370OnBothPaths) {
     SCOPED_TRACE(version14 ? "glWindowPos2i" : "orthographic raster position");
     gGlCaps.version14 = version14;
     SceneState(kWidth, kHeight);
-    DrawLoadingText(kWidth, kHeight);
+    DrawLoadingText(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
     const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
 
     int firstColumn = kWidth, firstRow = kHeight, wrong = 0;
@@ -169,7 +169,7 @@ TEST_F(OverlayTest, HelpPictureAt212By164OnBothPaths) {
     SCOPED_TRACE(version14 ? "glWindowPos2i" : "orthographic raster position");
     gGlCaps.version14 = version14;
     SceneState(kWidth, kHeight);
-    DrawHelpScreen(kWidth, kHeight);
+    DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
     const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
     // The frame begins after the 2-pixel transparent margin, in the opaque panel colour.
     const uint8_t frame[3] = {kHelpPanelColour.r, kHelpPanelColour.g, kHelpPanelColour.b};
@@ -193,7 +193,7 @@ TEST_F(OverlayTest, WindowPositionPathLeavesMatricesAndViewport) {
     GLfloat projection[16], modelview[16], after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    overlay == 0 ? DrawLoadingText(kWidth, kHeight) : DrawHelpScreen(kWidth, kHeight);
+    overlay == 0 ? DrawLoadingText(OverlayArea{0, 0, kWidth, kHeight, 1.0f}) : DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
     GLint viewport[4], mode = 0;
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -217,7 +217,7 @@ TEST_F(OverlayTest, HelpInSmallWindowClippedWith14AndAbsentWithout) {
     SCOPED_TRACE(version14 ? "glWindowPos2i" : "orthographic raster position");
     gGlCaps.version14 = version14;
     SceneState(kSmallWidth, kSmallHeight);
-    DrawHelpScreen(kSmallWidth, kSmallHeight);
+    DrawHelpScreen(OverlayArea{0, 0, kSmallWidth, kSmallHeight, 1.0f});
     const std::vector<uint8_t> window = GlReadPixels(0, 0, kSmallWidth, kSmallHeight);
     if (version14) {
       EXPECT_EQ(HelpMismatches(window, kSmallWidth, kSmallHeight, -50, -20), 0);
@@ -243,7 +243,7 @@ TEST_F(OverlayTest, StateAfterEitherOverlay) {
         set(GL_DEPTH_TEST);
         set(GL_BLEND);
         glDepthMask(before ? GL_TRUE : GL_FALSE);
-        overlay == 0 ? DrawLoadingText(kWidth, kHeight) : DrawHelpScreen(kWidth, kHeight);
+        overlay == 0 ? DrawLoadingText(OverlayArea{0, 0, kWidth, kHeight, 1.0f}) : DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
         GLboolean depthWrites = GL_FALSE;
         glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
         EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
@@ -383,8 +383,8 @@ TEST_F(OverlayTest, ScreenshotOfBothOverlays) {
     glClear(GL_COLOR_BUFFER_BIT);
   }
   glDisable(GL_SCISSOR_TEST);
-  DrawHelpScreen(kWidth, kHeight);
-  DrawLoadingText(kWidth, 200);
+  DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
+  DrawLoadingText(OverlayArea{0, 0, kWidth, 200, 1.0f});
   const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
   // The loading text at its place for a 200-pixel-high window: pen at (442, 86).
   int lit = 0;

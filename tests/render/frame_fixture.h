@@ -5,6 +5,8 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -60,8 +62,12 @@ class FrameFixture : public LoadFixture {
     SetupInitialView(config, kWidth, kHeight);
   }
 
-  // The saver's projection and camera view for this frame, then RenderFrame.
-  void RenderOneFrame(float seconds = 0.05f) {
+  // The saver's projection and camera view for this frame, then RenderFrame: one view of the
+  // window, or the views given (the projection then encloses them, as the saver's does).
+  void RenderOneFrame(float seconds = 0.05f, const FrameViews* views = nullptr) {
+    const float windowAspect = static_cast<float>(kWidth) / kHeight;
+    const FrameViews drawn = views ? *views : WholeWindowView(kWidth, kHeight, 24.0f, windowAspect);
+    const FrameView enclosing = EnclosingView(drawn);
     CameraState& c = gCameraState;
     glViewport(0, 0, kWidth, kHeight);
     glMatrixMode(GL_PROJECTION);
@@ -69,7 +75,7 @@ class FrameFixture : public LoadFixture {
     const float top = 3396000.0f + 10.0f * c.topHeight;
     const float d = c.camera.point.distance;
     const float nearPlane = std::max(1.0f, (d - top) * 0.6f);
-    gluPerspective(24.0, static_cast<double>(kWidth) / kHeight, nearPlane, d + 0.5 * top);
+    gluPerspective(enclosing.fieldOfView, enclosing.aspect, nearPlane, d + 0.5 * top);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     const SpherePoint& p = c.camera.point;
@@ -77,7 +83,8 @@ class FrameFixture : public LoadFixture {
               p.z + 3375000.0 * c.camera.forward.z, c.camera.up.x, c.camera.up.y, c.camera.up.z);
     const GLfloat light[4] = {c.sun.x, c.sun.y, c.sun.z, 0.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, light);
-    RenderFrame(kWidth, kHeight, 24.0f, static_cast<float>(kWidth) / kHeight, seconds, c.spinAngle, c.camera, c.sun);
+    RenderFrame(kWidth, kHeight, enclosing.fieldOfView, enclosing.aspect, seconds, c.spinAngle, c.camera, c.sun,
+                drawn);
   }
 
   // Frames until the drawn slot carries the wanted terraform level (one frame of lag).
@@ -89,13 +96,21 @@ class FrameFixture : public LoadFixture {
 
   // Window position of a planet point at latitude, longitude (degrees) and height, with the
   // matrices of the frame that was just drawn (the camera does not move in these tests).
-  bool Project(float latitude, float longitude, float radius, double* x, double* y) {
+  // With a view given, where that view shows the point (its own viewport and shape).
+  bool Project(float latitude, float longitude, float radius, double* x, double* y, const FrameView* view = nullptr) {
     GLdouble model[16], projection[16];
     GLint viewport[4] = {0, 0, kWidth, kHeight};
     const MeshSlot& drawn = gMeshWorker.slots[1 - gMeshWorker.slotIndex];
     for (int i = 0; i < 16; ++i) {
       model[i] = drawn.viewMatrix[i];
       projection[i] = drawn.projectionMatrix[i];
+    }
+    if (view) {
+      const double cotangent = 1.0 / std::tan(view->fieldOfView * 0.5 * 3.14159265358979 / 180.0);
+      projection[0] = cotangent / view->aspect;
+      projection[5] = cotangent;
+      const GLint place[4] = {view->x, view->y, view->width, view->height};
+      std::copy(place, place + 4, viewport);
     }
     Vec3 p;
     SphereToVec3(p, SphereCoords{radius, latitude, longitude});

@@ -33,9 +33,10 @@ class FrameTest : public FrameFixture {
       }
     }
   }
-  MeanColour At(const std::vector<uint8_t>& pixels, float latitude, float longitude, int radius = 2) {
+  MeanColour At(const std::vector<uint8_t>& pixels, float latitude, float longitude, int radius = 2,
+                const FrameView* view = nullptr) {
     double x = 0, y = 0;
-    EXPECT_TRUE(Project(latitude, longitude, 3396000.0f, &x, &y));
+    EXPECT_TRUE(Project(latitude, longitude, 3396000.0f, &x, &y, view));
     return MeanAround(pixels, kWidth, static_cast<int>(x), static_cast<int>(y), radius);
   }
   static double Brightness(const MeanColour& c) { return c.r + c.g + c.b; }
@@ -304,6 +305,38 @@ TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
   const std::vector<uint8_t> again = Frame();
   EXPECT_NEAR(Brightness(At(again, -1.0f, 46.0f)), behindShadowed, 0.1 * behindShadowed + 3.0);
   EXPECT_NEAR(Brightness(At(again, 10.0f, 10.0f)), openShadowed, 0.1 * openShadowed + 3.0);
+}
+
+// Two monitors of different shapes side by side: each view shows the globe, shadow included, where
+// its own viewport and shape put it, from the one mesh and the one shadow map; the window's rows
+// beside the shorter view lie on no monitor and stay black.
+TEST_F(ShadowTest, EveryViewDrawsTheWholeShadowedGlobeInsideItsOwnViewport) {
+  gSaverSettings.Shadows = 1;
+  StartScene();
+  FrameViews views{};
+  views.count = 2;
+  views.views[0] = FrameView{0, 0, kWidth / 2, kHeight, 24.0f, 0.0f};
+  views.views[1] = FrameView{kWidth / 2, kHeight / 4, kWidth / 2, kHeight / 2, 24.0f, 0.0f};
+  for (FrameView& v : views.views) v.aspect = v.height > 0 ? static_cast<float>(v.width) / v.height : 0.0f;
+  views.views[0].fieldOfView = 24.0f / views.views[0].aspect;  // portrait: widened, as the saver does
+  for (int i = 0; i < 3; ++i) RenderOneFrame(0.05f, &views);
+  SavePicture("frame_two_views.png");
+  const std::vector<uint8_t> frame = Frame();
+
+  for (const FrameView& view : {views.views[0], views.views[1]}) {
+    SCOPED_TRACE(view.x);
+    const double behind = Brightness(At(frame, -1.0f, 46.0f, 1, &view));
+    const double open = Brightness(At(frame, 10.0f, 10.0f, 1, &view));
+    EXPECT_GT(open, 150.0) << "sunlit ground where this view shows it";
+    EXPECT_LT(behind, 0.7 * open) << "the mountain's shadow where this view shows it";
+  }
+  uint64_t lit = 0;
+  for (int y = 0; y < kHeight / 4; ++y)
+    for (int x = kWidth / 2; x < kWidth; ++x) {
+      const uint8_t* p = &frame[(static_cast<size_t>(y) * kWidth + x) * 4];
+      lit += p[0] + p[1] + p[2] > 0;
+    }
+  EXPECT_EQ(lit, 0u) << "pixels drawn below the shorter view";
 }
 
 TEST_F(ShadowTest, AnIncompleteShadowFramebufferTurnsShadowsOffForTheSession) {

@@ -150,6 +150,7 @@ TEST_F(LinuxProgram, HelpAndConfigureCoverEverySetting) {
       {"TerraformPeriod", "--terraform-period"},
       {"ShowFrameRate", "--show-frame-rate"},
       {"AdaptQuality", "--adapt-quality"},
+      {"Monitors", "--monitors"},
   };
   ASSERT_EQ(options.size(), kSettingCount);
   Program help;
@@ -165,10 +166,14 @@ TEST_F(LinuxProgram, HelpAndConfigureCoverEverySetting) {
     const size_t at = usage.find("  " + option + " ");
     ASSERT_NE(at, std::string::npos) << usage;
     const std::string line = usage.substr(at, usage.find('\n', at) - at);
+    // A setting whose values have names shows and takes the names ("--monitors span").
+    const bool named = def.choices != nullptr;
     const std::string range =
-        def.kind == SettingKind::Flag ? "0|1" : std::to_string(def.minValue) + ".." + std::to_string(def.maxValue);
+        named ? "each|span|primary"
+              : def.kind == SettingKind::Flag ? "0|1" : std::to_string(def.minValue) + ".." + std::to_string(def.maxValue);
     EXPECT_NE(line.find(range), std::string::npos) << line;
-    EXPECT_NE(line.find("default " + std::to_string(def.defaultValue)), std::string::npos) << line;
+    const std::string defaultText = named ? def.choices[def.defaultValue] : std::to_string(def.defaultValue);
+    EXPECT_NE(line.find("default " + defaultText), std::string::npos) << line;
 
     // The option reaches the settings: a value other than the default, and one past the range,
     // which is clamped as the stores clamp.
@@ -176,7 +181,8 @@ TEST_F(LinuxProgram, HelpAndConfigureCoverEverySetting) {
     for (const auto& [given, shown] :
          {std::pair{other, other}, std::pair{def.maxValue + 50, def.kind == SettingKind::Flag ? 1u : def.maxValue}}) {
       Program configure;
-      Start(configure, {"--configure", "--data", data.string(), option, std::to_string(given)});
+      const std::string value = named && given <= def.maxValue ? def.choices[given] : std::to_string(given);
+      Start(configure, {"--configure", "--data", data.string(), option, value});
       ASSERT_EQ(configure.WaitForExit(), 0);
       EXPECT_NE(configure.Out().find("\n" + std::string(def.name) + "=" + std::to_string(shown) + " "),
                 std::string::npos)
