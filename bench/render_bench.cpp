@@ -3,7 +3,8 @@
 // and the drawing, against the time Mesa takes to draw the same lit triangles from buffers
 // prepared once (the ceiling): once for the plain frame, and with shadows every planet draw that
 // the shadow technique makes (two depth-only draws into the shadow map, two lit draws).
-// Run under Xvfb: tests/xvfb/run_with_xvfb.sh build/linux/bench/render_bench
+// With the argument "monitors": two monitors' views against one view spanning them.
+// Run under Xvfb: tests/xvfb/run_with_xvfb.sh build/linux/bench/render_bench [monitors]
 #include <GL/glew.h>
 #include <GL/glu.h>
 
@@ -63,14 +64,26 @@ void PlaceCamera(const Pose& pose) {
   SetOrientation(camera, forward, CrossOf(right, forward), right);
 }
 
-void LoadView() {
+// The window the frames are drawn into and its views (one, or one per monitor).
+struct Surface {
+  int width, height;
+  FrameViews views;
+};
+
+Surface OneView(int width, int height) {
+  const float aspect = static_cast<float>(width) / height;
+  return Surface{width, height, WholeWindowView(width, height, aspect >= 1.0f ? 24.0f : 24.0f / aspect, aspect)};
+}
+
+void LoadView(const Surface& surface) {
   const CameraPose& c = gCameraState.camera;
-  glViewport(0, 0, kWidth, kHeight);
+  const FrameView enclosing = EnclosingView(surface.views);
+  glViewport(0, 0, surface.width, surface.height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   const float top = 3396000.0f + 10.0f * gCameraState.topHeight;
   const float d = c.point.distance;
-  gluPerspective(24.0, static_cast<double>(kWidth) / kHeight, std::max(1.0f, (d - top) * 0.6f), d + 0.5f * top);
+  gluPerspective(enclosing.fieldOfView, enclosing.aspect, std::max(1.0f, (d - top) * 0.6f), d + 0.5f * top);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   gluLookAt(c.point.x, c.point.y, c.point.z, c.point.x + 3375000.0 * c.forward.x, c.point.y + 3375000.0 * c.forward.y,
@@ -79,13 +92,13 @@ void LoadView() {
   glLightfv(GL_LIGHT0, GL_POSITION, light);
 }
 
-void Frame(FrameTimings* timings) {
-  LoadView();
+void Frame(FrameTimings* timings, const Surface& surface = OneView(kWidth, kHeight)) {
+  LoadView(surface);
   gFrame.timings = timings;
   const CameraState& c = gCameraState;
-  const float aspect = static_cast<float>(kWidth) / kHeight;
-  RenderFrame(kWidth, kHeight, 24.0f, aspect, 0.033f, c.spinAngle, c.camera, c.sun,
-              WholeWindowView(kWidth, kHeight, 24.0f, aspect));
+  const FrameView enclosing = EnclosingView(surface.views);
+  RenderFrame(surface.width, surface.height, enclosing.fieldOfView, enclosing.aspect, 0.033f, c.spinAngle, c.camera,
+              c.sun, surface.views);
   gFrame.timings = nullptr;
 }
 
@@ -156,11 +169,68 @@ double CeilingSeconds(bool shadowDraws, uint32_t* triangles) {
   return seconds / kTimedFrames;
 }
 
+// The settings of a benchmark run over the data set in folder, and the scene set up for a window.
+void StartScene(const std::string& folder, bool shadows, int width, int height) {
+  gSaverSettings = DefaultSaverSettings();
+  std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", folder.c_str());
+  gSaverSettings.Shadows = static_cast<uint8_t>(shadows);
+  gSaverSettings.AutoControl = 0;
+  gSaverSettings.TerraformMode = 0;
+  SetBaseGlState();
+  gTestLimits = GlRunLimits();
+  RunConfig config = TestRunConfig();
+  LoaderThreadMain(LoadRequestFor(config));
+  InitRenderer(config, width, height);
+  SetupInitialView(config, static_cast<float>(width), static_cast<float>(height));
+}
+
+void EndScene() {
+  ShutdownRenderer();
+  glClientActiveTexture(GL_TEXTURE0);
+  FreeMapData();
+}
+
+double MeanFrameSeconds(const Surface& surface) {
+  for (int i = 0; i < kWarmFrames; ++i) Frame(nullptr, surface);
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < kTimedFrames; ++i) {
+    Frame(nullptr, surface);
+    glFinish();
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kTimedFrames;
+}
+
+// Two monitors side by side, 1280 x 1024 and 1024 x 768 (the virtual screen 2304 x 1024): a view
+// on each against one view spanning both, per pose, with and without shadows.
+int CompareMonitors(const std::string& folder) {
+  constexpr int kScreenWidth = 2304, kScreenHeight = 1024;
+  Surface two{kScreenWidth, kScreenHeight, {}};
+  two.views.count = 2;
+  two.views.views[0] = FrameView{0, 0, 1280, 1024, 24.0f, 1280.0f / 1024.0f};
+  two.views.views[1] = FrameView{1280, 256, 1024, 768, 24.0f, 1024.0f / 768.0f};
+  const Surface span = OneView(kScreenWidth, kScreenHeight);
+  std::printf("%-24s %-7s %9s %9s %7s\n", "pose", "shadows", "span ms", "two ms", "ratio");
+  for (int shadows = 0; shadows <= 1; ++shadows) {
+    StartScene(folder, shadows != 0, kScreenWidth, kScreenHeight);
+    for (const Pose& pose : kPoses) {
+      PlaceCamera(pose);
+      const double spanSeconds = MeanFrameSeconds(span);
+      const double twoSeconds = MeanFrameSeconds(two);
+      std::printf("%-24s %-7s %9.2f %9.2f %7.2f\n", pose.name, shadows ? "on" : "off", 1e3 * spanSeconds,
+                  1e3 * twoSeconds, twoSeconds / spanSeconds);
+    }
+    EndScene();
+  }
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+// With "monitors" as its argument: the two-monitor comparison instead of the pose table.
+int main(int argc, char** argv) {
+  const bool monitors = argc > 1 && std::string(argv[1]) == "monitors";
   std::string why;
-  if (!GlHarnessStart(kWidth, kHeight, &why)) {
+  if (!GlHarnessStart(monitors ? 2304 : kWidth, monitors ? 1024 : kHeight, &why)) {
     std::fprintf(stderr, "render_bench: %s\n", why.c_str());
     return 1;
   }
@@ -170,20 +240,11 @@ int main() {
     return 1;
   }
   std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  if (monitors) return CompareMonitors(folder.str());
   std::printf("%-24s %-7s %9s %8s %8s %8s %9s %9s %7s\n", "pose", "shadows", "triangles", "wait ms", "upload",
               "draw", "frame ms", "ceiling", "ratio");
   for (int shadows = 0; shadows <= 1; ++shadows) {
-    gSaverSettings = DefaultSaverSettings();
-    std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", folder.str().c_str());
-    gSaverSettings.Shadows = static_cast<uint8_t>(shadows);
-    gSaverSettings.AutoControl = 0;
-    gSaverSettings.TerraformMode = 0;
-    SetBaseGlState();
-    gTestLimits = GlRunLimits();
-    RunConfig config = TestRunConfig();
-    LoaderThreadMain(LoadRequestFor(config));
-    InitRenderer(config, kWidth, kHeight);
-    SetupInitialView(config, kWidth, kHeight);
+    StartScene(folder.str(), shadows != 0, kWidth, kHeight);
     for (const Pose& pose : kPoses) {
       PlaceCamera(pose);
       for (int i = 0; i < kWarmFrames; ++i) Frame(nullptr);
@@ -205,9 +266,7 @@ int main() {
                   1e3 * sum.waitSeconds / kTimedFrames, 1e3 * sum.uploadSeconds / kTimedFrames,
                   1e3 * sum.drawSeconds / kTimedFrames, 1e3 * frame, 1e3 * ceiling, frame / ceiling);
     }
-    ShutdownRenderer();
-    glClientActiveTexture(GL_TEXTURE0);
-    FreeMapData();
+    EndScene();
   }
   return 0;
 }

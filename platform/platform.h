@@ -92,7 +92,7 @@ bool PlatformDesktopFolder(char* out, size_t size);
 void PlatformCopyFrame(int32_t width, int32_t height);
 
 // ---- Settings store ----------------------------------------------------------------------------
-// Windows: the registry (machine-wide data folder, eleven per-user REG_DWORD values).
+// Windows: the registry (machine-wide data folder, twelve per-user REG_DWORD values).
 // Linux: one key=value file under $XDG_CONFIG_HOME/redsphere/.
 
 // The compiled-in (Windows) or per-user (Linux) data folder used when the store names none.

@@ -1,5 +1,5 @@
 // Settings store of the Linux build: one key=value file, $XDG_CONFIG_HOME/redsphere/settings.conf
-// (~/.config when the variable is unset), holding "DataPath" and the eleven values under their
+// (~/.config when the variable is unset), holding "DataPath" and the twelve values under their
 // registry names. Writing keeps every line it does not own and replaces the file in one rename.
 #include <sys/stat.h>
 #include <unistd.h>

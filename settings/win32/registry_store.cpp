@@ -1,5 +1,5 @@
 // Settings store of the Windows build: the data folder is the installer's machine-wide
-// HKEY_LOCAL_MACHINE\Software\Redsphere "DataPath"; the eleven values are REG_DWORDs under
+// HKEY_LOCAL_MACHINE\Software\Redsphere "DataPath"; the twelve values are REG_DWORDs under
 // HKEY_CURRENT_USER\Software\Redsphere\Screensaver. Names and strings cross to the registry's
 // wide calls through the platform's one text conversion.
 #include <windows.h>

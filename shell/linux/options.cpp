@@ -1,4 +1,4 @@
-// Command-line parsing and the usage text of the Linux program. The eleven settings are not listed
+// Command-line parsing and the usage text of the Linux program. The twelve settings are not listed
 // here: their options, ranges and defaults are read from kSettingDefs, as the stores read them.
 #include "shell/linux/options.h"
 

@@ -1,4 +1,4 @@
-// The Linux program's command line: the run mode, its size and picture options, and the eleven
+// The Linux program's command line: the run mode, its size and picture options, and the twelve
 // settings and the data folder as options. Option names and --help come from kSettingDefs.
 #pragma once
 
