@@ -179,6 +179,11 @@ LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
       DisplayChanged(window);
       return 0;
+    case WM_DPICHANGED:
+      // A monitor's scale was changed in the display settings: the overlays follow it. The window
+      // keeps covering the virtual screen rather than taking the suggested rectangle.
+      SaverSetMonitors(ReadMonitors(), true);
+      return 0;
     case WM_PAINT:
       Paint(window);
       return 0;
