@@ -74,7 +74,7 @@ watchdog=$!
 read -r -t 30 number <"$work/display"
 if [ -z "${number:-}" ]; then
   echo "run_with_two_monitors: X.Org with the dummy driver did not start:" >&2
-  grep -E '\(EE\)|Fatal' "$work/Xorg.log" 2>/dev/null | grep -v -e 'config directory' -e dbus >&2
+  grep -E '^\[ *[0-9.]+\] \(EE\) [A-Za-z]' "$work/Xorg.log" 2>/dev/null | grep -v -e 'config directory' -e dbus >&2
   exit 77
 fi
 export DISPLAY=:$number LIBGL_ALWAYS_SOFTWARE=1
