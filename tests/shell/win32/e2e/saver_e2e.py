@@ -671,6 +671,8 @@ SETTLE_SECONDS = 10.0
 # when each process starts. At 192 DPI the saver's overlays are drawn at twice their pixel size.
 HIGH_DPI = 192
 HELP_SCALE = HIGH_DPI / 96
+# How far the help's frame may be from HELP_SCALE times its size in the picture: a scaling filter
+# softens its outermost pixels.
 HELP_SIZE_PIXELS = 6
 
 
