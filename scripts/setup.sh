@@ -11,6 +11,7 @@ packages=(
   build-essential cmake ninja-build pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 xvfb xauth xdotool x11-utils imagemagick xdg-user-dirs python3 nsis
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   googletest libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev libx11-dev libxext-dev libxrandr-dev
   libfreetype-dev fonts-dejavu-core libpng-dev zlib1g-dev libstb-dev libz-mingw-w64-dev

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -332,6 +333,47 @@ double MeanDifference(const Picture& a, const Picture& b) {
   double sum = 0.0;
   for (size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(static_cast<int>(a.rgb[i]) - static_cast<int>(b.rgb[i]));
   return sum / static_cast<double>(a.rgb.size());
+}
+
+namespace {
+
+// First and last index of the longest run of true flags, with up to 3 false ones bridged;
+// {-1, -1} when none is true.
+std::pair<int32_t, int32_t> LongestRun(const std::vector<int32_t>& counts, int32_t least) {
+  constexpr int32_t kGap = 3;
+  const int32_t n = static_cast<int32_t>(counts.size());
+  std::pair<int32_t, int32_t> best{-1, -1};
+  int32_t start = -1, last = -1;
+  for (int32_t i = 0; i <= n + kGap; ++i) {
+    if (i < n && counts[i] >= least) {
+      if (start < 0) start = i;
+      last = i;
+    } else if (start >= 0 && i - last > kGap) {
+      if (best.first < 0 || last - start > best.second - best.first) best = {start, last};
+      start = -1;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+Box GlobeBox(const Picture& picture, const Box& box) {
+  constexpr int32_t kLeast = 5;
+  const Box in{std::max(box.left, 0), std::max(box.top, 0), std::min(box.right, picture.width),
+               std::min(box.bottom, picture.height)};
+  if (in.Empty()) return {};
+  std::vector<int32_t> columns(static_cast<size_t>(in.right - in.left)), rows(static_cast<size_t>(in.bottom - in.top));
+  for (int32_t y = in.top; y < in.bottom; ++y) {
+    for (int32_t x = in.left; x < in.right; ++x) {
+      if (picture.At(x, y)[0] == 0) continue;
+      ++columns[static_cast<size_t>(x - in.left)];
+      ++rows[static_cast<size_t>(y - in.top)];
+    }
+  }
+  const auto across = LongestRun(columns, kLeast), down = LongestRun(rows, kLeast);
+  if (across.first < 0 || down.first < 0) return {};
+  return {in.left + across.first, in.top + down.first, in.left + across.second + 1, in.top + down.second + 1};
 }
 
 TestWindow::TestWindow(int width, int height) {

@@ -88,6 +88,16 @@ int32_t GlobeWidth(const Picture& picture);
 // Mean absolute difference per channel between two pictures of the same size.
 double MeanDifference(const Picture& a, const Picture& b);
 
+// A box on a picture, right and bottom exclusive.
+struct Box {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+// The box of the largest disc drawn in box, the atmosphere's faintest edge included: the longest
+// runs of columns and of rows that hold at least 5 pixels with any red (the few stars of one row
+// or column fall short). Empty when nothing is drawn.
+Box GlobeBox(const Picture& picture, const Box& box);
+
 // A window as XScreenSaver makes one for a hack: a GL-capable visual of its own choosing, mapped,
 // on a connection of the test's. Destroyed with the record.
 struct TestWindow {

@@ -1,7 +1,8 @@
 // The Linux program end to end on the test's own Xvfb server: command-line errors and settings,
 // "Loading..." then the globe in a window, keys that move the camera, numbered screenshots, PNG
 // frames with and without a display, the terminal's progress line, drawing into a window made
-// here, and a full-screen run that input ends. Runs under tests/xvfb/run_with_xvfb.sh.
+// here, and a full-screen run that input ends. Runs under tests/xvfb/run_with_xvfb.sh; the
+// LinuxProgramTwoMonitors case under tests/xvfb/run_with_two_monitors.sh.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -9,6 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -605,6 +609,99 @@ TEST_F(LinuxProgram, FullScreenEndsOnAKeyOrTheMouseButNotOnPrintScreen) {
     return !moved.Running();
   }));
   EXPECT_EQ(moved.status, 0);
+}
+
+// ---- Two monitors (run under tests/xvfb/run_with_two_monitors.sh) --------------------------------
+
+// How far a globe's centre may lie from its monitor's: the faint edge of the atmosphere that
+// GlobeBox finds is drawn evenly all round. A globe's box is round within kRoundShare; a view
+// drawn with another monitor's aspect ratio stretches it.
+constexpr double kCentrePixels = 6.0;
+constexpr double kRoundShare = 0.03;
+
+// The monitors run_with_two_monitors.sh laid out, from TWO_MONITORS ("WxH+X+Y ...").
+std::vector<Box> MonitorsOfTheServer() {
+  std::vector<Box> monitors;
+  std::istringstream words(std::getenv("TWO_MONITORS") ? std::getenv("TWO_MONITORS") : "");
+  std::string word;
+  while (words >> word) {
+    int32_t w = 0, h = 0, x = 0, y = 0;
+    if (std::sscanf(word.c_str(), "%dx%d+%d+%d", &w, &h, &x, &y) == 4) monitors.push_back({x, y, x + w, y + h});
+  }
+  return monitors;
+}
+
+// What is wrong with the globe that belongs centred on monitor m, whole and round; empty when
+// nothing.
+std::string GlobeFaults(const Picture& screen, const Box& m) {
+  const Box disc = GlobeBox(screen, m);
+  const int32_t width = disc.right - disc.left, height = disc.bottom - disc.top;
+  if (disc.Empty() || height < (m.bottom - m.top) / 4) return "no globe; ";
+  std::ostringstream faults;
+  const double cx = (disc.left + disc.right) / 2.0, cy = (disc.top + disc.bottom) / 2.0;
+  const double mx = (m.left + m.right) / 2.0, my = (m.top + m.bottom) / 2.0;
+  if (std::abs(cx - mx) > kCentrePixels || std::abs(cy - my) > kCentrePixels)
+    faults << "globe centred at " << cx << "," << cy << ", not " << mx << "," << my << "; ";
+  if (disc.left <= m.left || disc.top <= m.top || disc.right >= m.right || disc.bottom >= m.bottom)
+    faults << "globe " << width << " x " << height << " at " << disc.left << "," << disc.top << " runs off it; ";
+  if (std::abs(width - height) > kRoundShare * height) faults << "globe " << width << " x " << height << " not round; ";
+  return faults.str();
+}
+
+// What is wrong with the screen for a globe on each monitor, and nothing lit where no monitor
+// shows it; empty when nothing.
+std::string EachMonitorFaults(const Picture& screen, const std::vector<Box>& monitors) {
+  std::string faults;
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    const std::string globe = GlobeFaults(screen, monitors[i]);
+    if (!globe.empty()) faults += "monitor " + std::to_string(i + 1) + ": " + globe;
+  }
+  int64_t lit = 0;
+  for (int32_t y = 0; y < screen.height; ++y) {
+    for (int32_t x = 0; x < screen.width; ++x) {
+      bool shown = false;
+      for (const Box& m : monitors) shown |= x >= m.left && x < m.right && y >= m.top && y < m.bottom;
+      const uint8_t* p = screen.At(x, y);
+      lit += !shown && std::max({p[0], p[1], p[2]}) > 8;
+    }
+  }
+  if (lit > 0) faults += std::to_string(lit) + " pixels lit on no monitor";
+  return faults;
+}
+
+class LinuxProgramTwoMonitors : public LinuxProgram {};
+
+// XScreenSaver runs its hacks in the root window, which spans every monitor: with the Monitors
+// setting at its default the program draws a whole globe centred on each monitor, and nothing
+// where no monitor shows the screen.
+TEST_F(LinuxProgramTwoMonitors, RootWindowShowsAWholeGlobeOnEachMonitor) {
+  const std::vector<Box> monitors = MonitorsOfTheServer();
+  ASSERT_EQ(monitors.size(), 2u) << "run under tests/xvfb/run_with_two_monitors.sh";
+  Program program;
+  Start(program, {"--data", data.string(), "--terraform-mode", "0", "--root"});
+  Picture screen;
+  ASSERT_TRUE(PollUntil([&] {
+    screen = GrabScreen();
+    const Box disc = GlobeBox(screen, {0, 0, screen.width, screen.height});
+    return !program.Running() || disc.bottom - disc.top >= screen.height / 4;
+  }));
+  ASSERT_TRUE(program.Running()) << program.Err();
+  // Judged within seconds of the first globe: the flyby starts from the first view, whole globes,
+  // and dives towards the ground some 15 s later. A second view may come a frame after the first.
+  std::string faults;
+  PollUntil([&] {
+    screen = GrabScreen();
+    faults = EachMonitorFaults(screen, monitors);
+    return faults.empty();
+  }, 8);
+  EXPECT_EQ(faults, "");
+  if (const char* pictures = std::getenv("REDSPHERE_PICTURES")) {
+    fs::create_directories(pictures);
+    RunCommand("import -silent -window root '" + (fs::path(pictures) / "linux_program_two_monitors.png").string() +
+               "'");
+  }
+  kill(program.pid, SIGTERM);
+  EXPECT_EQ(program.WaitForExit(), 0);
 }
 
 }  // namespace

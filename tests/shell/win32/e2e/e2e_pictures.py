@@ -257,3 +257,103 @@ def surface_shift(before, after, horizontal, limit=120):
         if best is None or cost < best[0]:
             best = (cost, offset)
     return best[1]
+
+
+# ---- Several monitors ---------------------------------------------------------------------------
+# Boxes are (left, top, right, bottom), right and bottom exclusive. The measures slice whole rows
+# and columns out of the bytes, so a full screen takes a fraction of a second.
+
+def _red_column(picture, x, top, bottom):
+    w = picture.width
+    return picture.rgb[3 * (top * w + x):3 * ((bottom - 1) * w + x) + 1:3 * w]
+
+
+def _red_row(picture, y, left, right):
+    return picture.rgb[3 * (y * picture.width + left):3 * (y * picture.width + right):3]
+
+
+def _longest_run(flags, gap=3):
+    """(first, last) of the longest run of true flags, bridging up to `gap` false ones; None when
+    none is true."""
+    best, start, last = None, None, None
+    for i, flag in enumerate(flags + [False] * (gap + 1)):
+        if flag:
+            if start is None:
+                start = i
+            last = i
+        elif start is not None and i - last > gap:
+            if best is None or last - start > best[1] - best[0]:
+                best = (start, last)
+            start = None
+    return best
+
+
+def globe_box(picture, box, min_count=5):
+    """The box of the largest disc drawn in box, the atmosphere's faintest edge included: the
+    longest runs of columns and of rows that hold at least min_count pixels with any red. Black
+    sky has none, and the few stars of one row or column fall short. None when nothing is drawn."""
+    left, top, right, bottom = box
+    columns = (_red_column(picture, x, top, bottom) for x in range(left, right))
+    rows = (_red_row(picture, y, left, right) for y in range(top, bottom))
+    across = _longest_run([len(line) - line.count(0) >= min_count for line in columns])
+    down = _longest_run([len(line) - line.count(0) >= min_count for line in rows])
+    if not across or not down:
+        return None
+    return left + across[0], top + down[0], left + across[1] + 1, top + down[1] + 1
+
+
+_BLACK_LEVELS = bytes(range(9))  # a channel at most this bright counts as black, as in black()
+
+
+def lit_pixels(picture, box):
+    """The number of pixels in box that are not black."""
+    left, top, right, bottom = box
+    w, count = picture.width, 0
+    for y in range(max(0, top), min(picture.height, bottom)):
+        row = picture.rgb[3 * (y * w + max(0, left)):3 * (y * w + min(w, right))]
+        if row.translate(None, _BLACK_LEVELS):
+            count += sum(1 for i in range(0, len(row), 3) if max(row[i:i + 3]) > 8)
+    return count
+
+
+def _near_mask(values, level, tolerance):
+    """values as one big integer with a 1 bit for each byte within tolerance of level."""
+    table = bytes(1 if abs(v - level) <= tolerance else 0 for v in range(256))
+    return int.from_bytes(values.translate(table), "little")
+
+
+def _colour_counts(picture, colour, tolerance, lines):
+    """For each (start, stop, step) slice of the pixels, the number of them near colour."""
+    counts = []
+    for start, stop, step in lines:
+        mask = -1
+        for channel, level in enumerate(colour):
+            mask &= _near_mask(picture.rgb[3 * start + channel:3 * stop + channel:3 * step], level, tolerance)
+        counts.append(bin(mask).count("1"))
+    return counts
+
+
+def frame_box(picture, colour, min_run=200, tolerance=12):
+    """The outer box of a rectangular frame in colour (the help panel's opaque frame): the rows
+    and columns with at least min_run pixels of that colour. None when there is none."""
+    w, h = picture.width, picture.height
+    rows = _colour_counts(picture, colour, tolerance, [(y * w, (y + 1) * w, 1) for y in range(h)])
+    columns = _colour_counts(picture, colour, tolerance, [(x, (h - 1) * w + x + 1, w) for x in range(w)])
+    ys = [y for y, count in enumerate(rows) if count >= min_run]
+    xs = [x for x, count in enumerate(columns) if count >= min_run]
+    if not xs or not ys:
+        return None
+    return xs[0], ys[0], xs[-1] + 1, ys[-1] + 1
+
+
+def help_frame(help_picture):
+    """The help picture's frame: (its colour, its box in the picture), from the opaque pixels."""
+    w, h = help_picture.width, help_picture.height
+    opaque = bytearray(3 * w * h)
+    for i in range(w * h):
+        if help_picture.alpha[i] == 255:
+            opaque[3 * i:3 * i + 3] = help_picture.rgb[3 * i:3 * i + 3]
+    y = h // 2
+    x = next(x for x in range(w) if help_picture.alpha[y * w + x] == 255)
+    colour = help_picture.pixel(x, y)
+    return colour, frame_box(Picture(w, h, opaque), colour, min_run=min(w, h) // 2, tolerance=0)

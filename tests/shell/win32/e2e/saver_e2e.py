@@ -3,6 +3,7 @@
 # xdotool and judged by screen grabs, the files and clipboard it leaves, and its exit status.
 import argparse
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -12,8 +13,9 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from e2e_pictures import (Picture, centre_box, difference, drawing_measures, globe_measures,  # noqa: E402
-                          globe_shown, help_match, loading_shown, scene_shown, sea_share, surface_shift)
+from e2e_pictures import (Picture, centre_box, difference, drawing_measures, frame_box, globe_box,  # noqa: E402
+                          globe_measures, globe_shown, help_frame, help_match, lit_pixels, loading_shown,
+                          scene_shown, sea_share, surface_shift)
 from e2e_session import TestFailure, check, log, poll, run_case  # noqa: E402
 
 # The twelve per-user values at their defaults.
@@ -645,9 +647,249 @@ def case_settings(session, args):
         log(f"{ending}: nothing stored")
 
 
+# ---- Several monitors -----------------------------------------------------------------------------
+
+# These cases run on tests/xvfb/run_with_two_monitors.sh, which names its layout in TWO_MONITORS:
+# the primary 1280x1024 at 0,0 and, as the server's output DUMMY1, 1024x768 at 1280,0. The
+# 2304x1024 screen's 256 rows under the second monitor lie on no monitor.
+SECOND_OUTPUT = "DUMMY1"
+FIRST_OUTPUT = "DUMMY0"
+# The Monitors setting.
+EACH, SPAN, PRIMARY = 0, 1, 2
+MONITOR_MODES = {EACH: "a globe on each monitor", SPAN: "one view across the virtual screen",
+                 PRIMARY: "the primary monitor only"}
+# How far a globe's or the help's centre may lie from its monitor's centre: the faint edge of the
+# atmosphere, which globe_box finds, is drawn evenly all round, so the box's centre is the globe's
+# within a pixel or two.
+CENTRE_PIXELS = 6
+# A globe's box is as wide as it is high within this share; a view drawn with another monitor's
+# aspect ratio stretches it.
+ROUND_SHARE = 0.03
+# How long the layout may take to come right once the globe shows (a second window may start a
+# frame later), and to follow a monitor turned off or on.
+SETTLE_SECONDS = 10.0
+# Wine reads the system DPI from LogPixels in HKCU\Control Panel\Desktop (over HKCC\Software\Fonts)
+# when each process starts. At 192 DPI the saver's overlays are drawn at twice their pixel size.
+HIGH_DPI = 192
+HELP_SCALE = HIGH_DPI / 96
+# How far the help's frame may be from HELP_SCALE times its size in the picture: a scaling filter
+# softens its outermost pixels.
+HELP_SIZE_PIXELS = 6
+
+
+def box_text(box):
+    return f"{box[2] - box[0]}x{box[3] - box[1]}+{box[0]}+{box[1]}"
+
+
+def wine_monitors(session, args):
+    """What a per-monitor-aware Windows program sees: {"count": SM_CMONITORS, "virtual": box,
+    "monitors": boxes with the primary first, "dpi": the system DPI, "saver": its window or None}."""
+    result = session.run(args.helper, "monitors")
+    check(result.returncode == 0, f"the helper could not list the monitors: {result.stderr.strip()}")
+    seen = {"monitors": [], "saver": None}
+    for line in result.stdout.splitlines():
+        fields = line.split()
+        if not fields:
+            continue
+        if fields[0] in ("monitors", "dpi"):
+            seen["count" if fields[0] == "monitors" else "dpi"] = int(fields[1])
+            continue
+        x, y, width, height = (int(value) for value in fields[1:5])
+        box = (x, y, x + width, y + height)
+        if fields[0] != "monitor":
+            seen[fields[0]] = box
+        elif "primary" in fields[5:]:
+            seen["monitors"].insert(0, box)
+        else:
+            seen["monitors"].append(box)
+    log(f"Wine sees {seen['count']} monitors {[box_text(box) for box in seen['monitors']]} "
+        f"(virtual screen {box_text(seen['virtual'])}, {seen['dpi']} DPI"
+        + (f", the saver's window {box_text(seen['saver'])})" if seen["saver"] else ")"))
+    return seen
+
+
+def two_monitors(session, args):
+    """Wine's view of the monitors, checked against the layout the X server was given."""
+    given = []
+    for geometry in os.environ.get("TWO_MONITORS", "").split():
+        width, height, x, y = (int(value) for value in re.match(r"(\d+)x(\d+)\+(\d+)\+(\d+)$", geometry).groups())
+        given.append((x, y, x + width, y + height))
+    seen = wine_monitors(session, args)
+    check(len(given) == 2 and seen["count"] == 2 and seen["monitors"] == given,
+          f"Wine sees {seen['monitors']}, the X server was given {given} (tests/xvfb/run_with_two_monitors.sh)")
+    return seen
+
+
+def set_output(session, args, *options, count):
+    """Changes the X server's second output with xrandr and waits until Wine sees count monitors."""
+    result = subprocess.run(["xrandr", "--output", SECOND_OUTPUT, *options], capture_output=True, text=True,
+                            timeout=30)
+    check(result.returncode == 0, f"xrandr --output {SECOND_OUTPUT} {' '.join(options)}: {result.stderr.strip()}")
+    log(f"xrandr --output {SECOND_OUTPUT} {' '.join(options)}")
+
+    def seen_by_wine():
+        seen = wine_monitors(session, args)
+        return seen if seen["count"] == count else None
+    return poll(f"Wine to see {count} monitors", seen_by_wine)
+
+
+def globe_faults(picture, box, where):
+    """What is wrong with the globe that belongs centred in box, whole and round; [] when nothing."""
+    disc = globe_box(picture, box)
+    if not disc or disc[3] - disc[1] < (box[3] - box[1]) // 4:
+        return [f"no globe on {where}"]
+    left, top, right, bottom = disc
+    width, height = right - left, bottom - top
+    centre = ((left + right) / 2, (top + bottom) / 2)
+    middle = ((box[0] + box[2]) / 2, (box[1] + box[3]) / 2)
+    faults = []
+    if max(abs(a - b) for a, b in zip(centre, middle)) > CENTRE_PIXELS:
+        faults.append(f"the globe on {where} is centred at {centre}, not at {middle}")
+    if left <= box[0] or top <= box[1] or right >= box[2] or bottom >= box[3]:
+        faults.append(f"the globe on {where} ({width}x{height}+{left}+{top}) runs off it")
+    if abs(width - height) > ROUND_SHARE * height:
+        faults.append(f"the globe on {where} is {width} x {height}, not round")
+    return faults
+
+
+def off_monitor_pixels(picture, monitors):
+    """The number of lit pixels on no monitor."""
+    lit = 0
+    for y in range(picture.height):
+        x = 0
+        for start, stop in sorted((m[0], m[2]) for m in monitors if m[1] <= y < m[3]) + [(picture.width,) * 2]:
+            if start > x:
+                lit += lit_pixels(picture, (x, y, start, y + 1))
+            x = max(x, stop)
+    return lit
+
+
+def layout_faults(picture, seen, mode):
+    """What is wrong with the saver's picture for the Monitors setting mode; [] when nothing."""
+    if mode == SPAN:
+        return globe_faults(picture, seen["virtual"], f"the virtual screen {box_text(seen['virtual'])}")
+    faults = []
+    for number, box in enumerate(seen["monitors"], 1):
+        where = f"monitor {number} {box_text(box)}"
+        if mode == EACH or number == 1:
+            faults += globe_faults(picture, box, where)
+        elif lit := lit_pixels(picture, box):
+            faults.append(f"{where} has {lit} lit pixels, not black")
+    if lit := off_monitor_pixels(picture, seen["monitors"]):
+        faults.append(f"{lit} pixels lit on no monitor")
+    return faults
+
+
+def scene_drawn(picture):
+    disc = globe_box(picture, (0, 0, picture.width, picture.height))
+    return disc is not None and disc[3] - disc[1] >= picture.height // 4
+
+
+def judge_layout(session, saver, seen, mode, label):
+    """Waits up to SETTLE_SECONDS for the picture that mode asks for on the monitors seen; returns
+    the faults of the last grab ([] when right). A saver that ends fails the case at once."""
+    faults = [[]]
+
+    def laid_out():
+        running(saver, "while its layout was judged")
+        faults[0] = layout_faults(session.grab(), seen, mode)
+        return not faults[0]
+    try:
+        poll(f"the layout of {MONITOR_MODES[mode]}", laid_out, limit=SETTLE_SECONDS)
+        log(f"laid out right: {MONITOR_MODES[mode]}")
+    except TestFailure:
+        running(saver, "while its layout was judged")
+        log(f"laid out wrong for {MONITOR_MODES[mode]}: {'; '.join(faults[0])}")
+    session.keep(session.last_grab, label)
+    return faults[0]
+
+
+def case_monitors(session, args):
+    """/s on two monitors with each Monitors setting: a whole globe centred on every monitor, one
+    globe centred on the virtual screen, or a globe on the primary with the other monitor black;
+    outside the monitors the screen stays black. Every setting is tried; the case names each that
+    failed."""
+    seen = two_monitors(session, args)
+    data = write_data(session, args)
+    failed = []
+    for mode in (SPAN, EACH, PRIMARY):
+        # Manual control holds the first view still, so every grab shows the same globe.
+        session.set_registry(data, dict(DEFAULTS, AutoControl=0, TerraformMode=0, Clouds=0, Monitors=mode))
+        saver = start_saver(session, args, "/s")
+        watch(session, saver, "the globe", scene_drawn)
+        faults = judge_layout(session, saver, seen, mode, f"monitors-{mode}")
+        session.xdotool("key", "Escape")
+        end_with_status(session, saver, "the saver ended by Esc", 0)
+        if faults:
+            failed.append(f"Monitors {mode} ({MONITOR_MODES[mode]}): {'; '.join(faults)}")
+    check(not failed, " | ".join(failed))
+
+
+def pointer_position():
+    result = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True, timeout=30)
+    check(result.returncode == 0, f"xdotool getmouselocation failed: {result.stderr.strip()}")
+    fields = dict(line.split("=", 1) for line in result.stdout.split())
+    return int(fields["X"]), int(fields["Y"])
+
+
+def help_faults(session, saver, args, seen):
+    """F1: the help's frame at HELP_SCALE times its size in the picture, centred on the monitor
+    under the pointer; Esc hides it. Returns the faults ([] when right)."""
+    colour, frame = help_frame(Picture.from_file(os.path.join(args.pictures, "help.bmp")))
+    check(frame_box(session.grab(), colour) is None, "the help's frame shows before F1")
+    session.xdotool("key", "F1")
+    shown = watch(session, saver, "the help picture", lambda picture: frame_box(picture, colour) is not None,
+                  label="help")
+    left, top, right, bottom = frame_box(shown, colour)
+    x, y = pointer_position()
+    monitor = next((box for box in seen["monitors"] if box[0] <= x < box[2] and box[1] <= y < box[3]),
+                   seen["monitors"][0])
+    size = (right - left, bottom - top)
+    wanted = tuple(round(HELP_SCALE * extent) for extent in (frame[2] - frame[0], frame[3] - frame[1]))
+    centre = ((left + right) / 2, (top + bottom) / 2)
+    middle = ((monitor[0] + monitor[2]) / 2, (monitor[1] + monitor[3]) / 2)
+    log(f"help frame {size[0]} x {size[1]} centred at {centre}; the pointer at {x}, {y} on {box_text(monitor)}")
+    faults = []
+    if max(abs(a - b) for a, b in zip(size, wanted)) > HELP_SIZE_PIXELS:
+        faults.append(f"the help's frame is {size[0]} x {size[1]} at {seen['dpi']} DPI, not {wanted[0]} x {wanted[1]}")
+    if max(abs(a - b) for a, b in zip(centre, middle)) > CENTRE_PIXELS:
+        faults.append(f"the help is centred at {centre}, not on the pointer's monitor {box_text(monitor)} at {middle}")
+    session.xdotool("key", "Escape")
+    watch(session, saver, "the help picture to go", lambda picture: frame_box(picture, colour) is None)
+    return faults
+
+
+def case_monitors_change(session, args):
+    """At 192 DPI on two monitors, in manual control with the Monitors setting left at its default:
+    F1 shows the help at twice its size on the monitor under the pointer; the second monitor turned
+    off while the saver runs leaves a whole globe centred on the primary, and turned on again a
+    globe on each, without the saver ending. Every step is judged; the case names each that failed."""
+    data = write_data(session, args)
+    session.set_registry(data, dict(DEFAULTS, AutoControl=0, TerraformMode=0, Clouds=0))
+    result = session.run("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                         "/d", str(HIGH_DPI), "/f")
+    check(result.returncode == 0, f"reg add LogPixels failed: {result.stdout}{result.stderr}")
+    seen = two_monitors(session, args)
+    check(seen["dpi"] == HIGH_DPI, f"Wine reports {seen['dpi']} DPI after LogPixels {HIGH_DPI}")
+    saver = start_saver(session, args, "/s")
+    watch(session, saver, "the globe", scene_drawn)
+    faults = help_faults(session, saver, args, seen)
+
+    one = set_output(session, args, "--off", count=1)
+    faults += [f"with {SECOND_OUTPUT} off: {fault}" for fault in judge_layout(session, saver, one, EACH, "one-monitor")]
+    two = set_output(session, args, "--mode", "1024x768", "--right-of", FIRST_OUTPUT, count=2)
+    faults += [f"with {SECOND_OUTPUT} on again: {fault}"
+               for fault in judge_layout(session, saver, two, EACH, "monitor-back")]
+
+    session.xdotool("key", "Escape")
+    end_with_status(session, saver, "the saver ended by Esc", 0)
+    check(not faults, " | ".join(faults))
+
+
 CASES = {"flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
          "preview": case_preview, "preview_small": case_preview_small, "settings": case_settings,
-         "unicode_names": case_unicode_names, "power": case_power}
+         "unicode_names": case_unicode_names, "power": case_power, "monitors": case_monitors,
+         "monitors_change": case_monitors_change}
 
 
 def main():

@@ -1,6 +1,7 @@
 // The Windows side of the end-to-end runs of redsphere.scr under Wine, one sub-command per job:
 // writes the data folder, runs the saver for its exit code, names the desktop folder, reads the
-// clipboard back, hosts previews and drives the settings dialog. saver_e2e.py checks what it prints.
+// clipboard back, hosts previews, drives the settings dialog and lists the monitors. saver_e2e.py
+// checks what it prints.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -32,7 +33,8 @@ int Usage() {
                "       saver_e2e_helper clipboard OUT\n"
                "       saver_e2e_helper preview SCR STOPFILE {WxH+X+Y | desktop}...\n"
                "       saver_e2e_helper dialog ACTION...\n"
-               "       saver_e2e_helper power {display-off | display-on}\n");
+               "       saver_e2e_helper power {display-off | display-on}\n"
+               "       saver_e2e_helper monitors\n");
   return 2;
 }
 
@@ -520,6 +522,36 @@ int SendDisplayState(int argc, char** argv) {
   return sent ? 0 : 1;
 }
 
+// ---- monitors: the layout and the DPI as a per-monitor-aware program sees them -------------------
+
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(monitor, &info)) {
+    const RECT& r = info.rcMonitor;
+    std::printf("monitor %ld %ld %ld %ld%s\n", r.left, r.top, r.right - r.left, r.bottom - r.top,
+                info.dwFlags & MONITORINFOF_PRIMARY ? " primary" : "");
+  }
+  return TRUE;
+}
+
+// Prints "monitors N" (SM_CMONITORS), "virtual X Y W H", one "monitor X Y W H [primary]" line
+// each, "dpi N" (the system's) and, while a saver runs, "saver X Y W H" (its window).
+int PrintMonitors() {
+  // Physical pixels, as the saver (per-monitor aware by its manifest) sees them.
+  SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  std::printf("monitors %d\n", GetSystemMetrics(SM_CMONITORS));
+  std::printf("virtual %d %d %d %d\n", GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+              GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+  std::printf("dpi %u\n", GetDpiForSystem());
+  RECT r;
+  if (const HWND saver = FindWindowW(L"WindowsScreenSaverClass", nullptr); saver && GetWindowRect(saver, &r)) {
+    std::printf("saver %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -532,5 +564,6 @@ int main(int argc, char** argv) {
   if (command == "preview") return HostPreviews(argc - 2, argv + 2);
   if (command == "dialog") return DriveDialog(argc - 2, argv + 2);
   if (command == "power") return SendDisplayState(argc - 2, argv + 2);
+  if (command == "monitors") return PrintMonitors();
   return Usage();
 }
