@@ -38,7 +38,7 @@ bool Automatic() { return gSaverWindow.config.automatic; }
 void LoadingFrame() {
   SaverWindow& window = gSaverWindow;
   glClear(GL_COLOR_BUFFER_BIT);
-  DrawLoadingText(window.width, window.height);
+  DrawLoadingText(OverlayArea{0, 0, window.width, window.height, 1.0f});
   SaverTakeScreenshots();
   if (!gMapData.loaded.load(std::memory_order_acquire)) return;
   InitRenderer(window.config, window.width, window.height);
@@ -125,8 +125,8 @@ void ReadyFrame(bool hasFocus) {
   RenderFrame(window.width, window.height, window.fieldOfView, window.aspect, dt, cameras.spinAngle, cameras.camera,
               cameras.sun);
   if (window.graceSeconds < kGraceLimit) window.graceSeconds += dt;
-  if (gInput.helpShown) DrawHelpScreen(window.width, window.height);
-  if (window.config.showFrameRate) DrawFrameRate(window.width, window.height, window.frameRate.shown);
+  if (gInput.helpShown) DrawHelpScreen(OverlayArea{0, 0, window.width, window.height, 1.0f});
+  if (window.config.showFrameRate) DrawFrameRate(OverlayArea{0, 0, window.width, window.height, 1.0f}, window.frameRate.shown);
   SaverTakeScreenshots();
   PaceFrame();
   CountFrame(window.frameRate, window.dt);

@@ -263,7 +263,7 @@ bool CreateSaver(const LinuxOptions& options) {
   ReportSize();
   for (int buffer = 0; buffer < 2; ++buffer) {
     glClear(GL_COLOR_BUFFER_BIT);
-    DrawLoadingText(saver.width, saver.height);
+    DrawLoadingText(OverlayArea{0, 0, saver.width, saver.height, 1.0f});
     SDL_GL_SwapWindow(shell.window);
   }
   LoadProgressStart(LoadRequestFor(saver.config));

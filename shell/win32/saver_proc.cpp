@@ -120,7 +120,7 @@ LRESULT CreateSaver(HWND window) {
   }
   for (int buffer = 0; buffer < 2; ++buffer) {
     glClear(GL_COLOR_BUFFER_BIT);
-    DrawLoadingText(saver.width, saver.height);
+    DrawLoadingText(OverlayArea{0, 0, saver.width, saver.height, 1.0f});
     SwapBuffers(gWin32.deviceContext);
   }
   StartLoader();
