@@ -42,6 +42,24 @@ HFONT CreateOverlayFont(const wchar_t* face, int32_t height) {
   return CreateFontIndirectW(&font);
 }
 
+// NOTE: wglUseFontBitmaps records a glyph without pixels (the space, the no-break space) as a
+// glBitmap with a null pointer. Mesa, which Wine and software OpenGL on Windows use, records no
+// list entry for that and reports GL_OUT_OF_MEMORY, so the space would not move the pen
+// ("FPS:29.9"). Those lists are recorded again with a valid pointer and the glyph's width, and
+// the error the first recording left is taken.
+void RecordEmptyGlyphs(HDC dc, const OverlayFont& font) {
+  static const GLubyte kNoPixels = 0;
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  for (int32_t code = 0; code < kFontGlyphCount; ++code) {
+    GLYPHMETRICS metrics;
+    if (GetGlyphOutlineW(dc, UINT(code), GGO_BITMAP, &metrics, 0, nullptr, &identity) != 0) continue;
+    glNewList(font.listBase + GLuint(code), GL_COMPILE);
+    glBitmap(0, 0, 0.0f, 0.0f, GLfloat(font.advances[code]), 0.0f, &kNoPixels);
+    glEndList();
+  }
+  while (glGetError() == GL_OUT_OF_MEMORY) continue;
+}
+
 // The scale's lists and the widths OverlayTextWidth adds up, from the same selected font.
 void MakeFontLists(HDC dc, OverlayScale scale, OverlayFont& overlayFont) {
   // Without Arial the font mapper picks a face for an empty name; if even that fails the lists
@@ -52,10 +70,11 @@ void MakeFontLists(HDC dc, OverlayScale scale, OverlayFont& overlayFont) {
   overlayFont.listBase = glGenLists(kFontGlyphCount);
   // The glyphs are the first Unicode code points, the overlay text being ASCII.
   wglUseFontBitmapsW(dc, 0, kFontGlyphCount, overlayFont.listBase);
-  // Widths the font cannot tell stay 0: text is then measured short, never drawn wrong.
+  // Widths the font cannot tell stay 0: such text is measured short.
   INT widths[kFontGlyphCount] = {};
   if (!GetCharWidth32W(dc, 0, kFontGlyphCount - 1, widths)) std::memset(widths, 0, sizeof widths);
   for (int32_t code = 0; code < kFontGlyphCount; ++code) overlayFont.advances[code] = widths[code];
+  RecordEmptyGlyphs(dc, overlayFont);
   if (font) {
     SelectObject(dc, previous);
     DeleteObject(font);
