@@ -1,24 +1,40 @@
-// Sizes of the pictures that resources/tools/make_pictures generates at build time, the glyph
-// record of the overlay font, and the copies the Linux build embeds (embedded_pictures.cpp, made
-// by the same tool; the Windows build carries the pictures as resources instead).
+// Sizes of the pictures that resources/tools/make_pictures generates at build time, the two pixel
+// scales the overlay pictures and font come in, the glyph record of the overlay font, and the
+// copies the Linux build embeds (embedded_pictures.cpp, made by the same tool; the Windows build
+// carries the pictures as resources instead).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// The help picture: B, G, R, A per pixel, first row at the bottom (the order glDrawPixels reads).
+// Every overlay picture and the overlay font are made at two pixel scales, drawn from the fonts
+// at each, so a monitor of about 192 dots per inch shows them as crisp and as large as one of 96.
+enum OverlayScale : int32_t { kOverlayScale1x, kOverlayScale2x, kOverlayScaleCount };
+constexpr int32_t kOverlayScaleFactor[kOverlayScaleCount] = {1, 2};
+
+// The help picture at 1x: B, G, R, A per pixel, first row at the bottom (the order glDrawPixels
+// reads). At 2x every length doubles.
 constexpr int32_t kHelpWidth = 600;
 constexpr int32_t kHelpHeight = 440;
 constexpr size_t kHelpImageBytes = size_t{kHelpWidth} * kHelpHeight * 4;  // 1,056,000
+
+constexpr int32_t HelpWidthAt(OverlayScale scale) { return kHelpWidth * kOverlayScaleFactor[scale]; }
+constexpr int32_t HelpHeightAt(OverlayScale scale) { return kHelpHeight * kOverlayScaleFactor[scale]; }
+// 1,056,000 at 1x, 4,224,000 at 2x.
+constexpr size_t HelpImageBytesAt(OverlayScale scale) {
+  return size_t(HelpWidthAt(scale)) * size_t(HelpHeightAt(scale)) * 4;
+}
 
 // The preview picture (globe and name on black) and the largest icon, same pixel order.
 constexpr int32_t kPreviewSize = 96;
 constexpr int32_t kIconSize = 64;
 
 // The overlay font: one bitmap per character code 0 ... 254 (Windows code page 1252), bold
-// sans-serif with a character height of 28 pixels, as Windows makes it from Arial.
+// sans-serif with a character height of 28 pixels at 1x (56 at 2x), as Windows makes it from Arial.
 constexpr int32_t kFontHeight = 28;
 constexpr int32_t kFontGlyphCount = 255;
+
+constexpr int32_t FontHeightAt(OverlayScale scale) { return kFontHeight * kOverlayScaleFactor[scale]; }
 
 // One glyph as glBitmap takes it: rows bottom first, (width + 7) / 8 bytes a row, leftmost pixel
 // in the high bit. left and top place the bitmap's top-left corner relative to the pen on the
@@ -29,12 +45,19 @@ struct FontGlyph {
   int8_t left;
   int8_t top;
   uint8_t advance;
-  uint32_t offset;  // first byte in kFontBits
+  uint32_t offset;  // first byte in the scale's kFontBits
 };
 
 // Linux build only (embedded_pictures.cpp); read-only for the life of the process.
-extern const uint8_t kHelpPixels[kHelpImageBytes];
+//
+// The help pictures as pixel runs, which keep the mostly even panel small in the program (the 2x
+// picture's 4.2 MB take about a tenth of that): a head byte n, then either (n < 128) n + 1 pixels
+// as they are, or (n >= 128) one pixel that repeats n - 126 times; 4 bytes a pixel in the
+// picture's order (resources/pixel_runs.h). kHelpRunBytes[scale] counts the bytes of
+// kHelpRuns[scale].
+extern const uint8_t* const kHelpRuns[kOverlayScaleCount];
+extern const size_t kHelpRunBytes[kOverlayScaleCount];
 extern const uint8_t kPreviewPixels[size_t{kPreviewSize} * kPreviewSize * 4];
 extern const uint8_t kIconPixels[size_t{kIconSize} * kIconSize * 4];
-extern const FontGlyph kFontGlyphs[kFontGlyphCount];
-extern const uint8_t kFontBits[];
+extern const FontGlyph kFontGlyphs[kOverlayScaleCount][kFontGlyphCount];
+extern const uint8_t* const kFontBits[kOverlayScaleCount];

@@ -1,6 +1,7 @@
 // make_pictures: draws the help picture, the preview picture, the icon and the overlay font's
 // glyph bitmaps at build time with FreeType, and writes them for both builds: .bmp and .ico files
-// for the Windows resource script, and embedded_pictures.cpp for the Linux program.
+// for the Windows resource script, and embedded_pictures.cpp for the Linux program. The help
+// picture and the font are drawn at each overlay scale (1x and 2x) from the fonts themselves.
 //
 // Usage: make_pictures BOLD_FONT REGULAR_FONT OUTPUT_FOLDER
 #include <ft2build.h>
@@ -16,6 +17,7 @@
 
 #include "resources/help_layout.h"
 #include "resources/pictures.h"
+#include "resources/pixel_runs.h"
 
 namespace {
 
@@ -130,31 +132,36 @@ double RoundedRectCoverage(double px, double py, double left, double top, double
   return std::clamp(0.5 - distance, 0.0, 1.0);
 }
 
-Canvas DrawHelpPicture(FT_Face bold, FT_Face regular) {
-  Canvas canvas = MakeCanvas(kHelpWidth, kHelpHeight);
+// The help picture at an overlay scale: every length of the layout (picture, margin, frame,
+// corners, text sizes, baselines, columns) times the scale's factor, the text drawn by FreeType
+// at that size rather than the 1x pixels enlarged.
+Canvas DrawHelpPicture(FT_Face bold, FT_Face regular, OverlayScale scale) {
+  const int32_t f = kOverlayScaleFactor[scale];
+  const int32_t width = HelpWidthAt(scale), height = HelpHeightAt(scale);
+  Canvas canvas = MakeCanvas(width, height);
   const Rgb panel = ToRgb(kHelpPanelColour);
   const double panelAlpha = kHelpPanelAlpha / 255.0;
-  const double outer = kHelpMargin, inner = kHelpMargin + kHelpFrameWidth;
-  for (int32_t y = 0; y < kHelpHeight; ++y) {
-    for (int32_t x = 0; x < kHelpWidth; ++x) {
+  const double outer = kHelpMargin * f, inner = (kHelpMargin + kHelpFrameWidth) * f;
+  const double outerRadius = kHelpCornerRadius * f, innerRadius = (kHelpCornerRadius - kHelpFrameWidth) * f;
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
       const double px = x + 0.5, py = y + 0.5;
-      const double frame = RoundedRectCoverage(px, py, outer, outer, kHelpWidth - outer, kHelpHeight - outer, kHelpCornerRadius);
-      const double inside = RoundedRectCoverage(px, py, inner, inner, kHelpWidth - inner, kHelpHeight - inner,
-                                                kHelpCornerRadius - kHelpFrameWidth);
+      const double frame = RoundedRectCoverage(px, py, outer, outer, width - outer, height - outer, outerRadius);
+      const double inside = RoundedRectCoverage(px, py, inner, inner, width - inner, height - inner, innerRadius);
       Over(canvas, x, y, panel, (frame - inside) + inside * panelAlpha);
     }
   }
 
   const Rgb white = ToRgb(kHelpWhite), yellow = ToRgb(kHelpYellow);
-  SetSize(bold, kHelpTitleSize);
-  DrawText(canvas, bold, (kHelpWidth - TextWidth(bold, kHelpTitle)) / 2, kHelpTitleBaseline, kHelpTitle, white);
-  SetSize(bold, kHelpTextSize);
-  SetSize(regular, kHelpTextSize);
+  SetSize(bold, kHelpTitleSize * f);
+  DrawText(canvas, bold, (width - TextWidth(bold, kHelpTitle)) / 2, kHelpTitleBaseline * f, kHelpTitle, white);
+  SetSize(bold, kHelpTextSize * f);
+  SetSize(regular, kHelpTextSize * f);
   for (int32_t column = 0; column < kHelpColumnCount; ++column)
-    DrawText(canvas, bold, kHelpColumnX[column], kHelpHeadingBaseline, kHelpHeadings[column], white);
+    DrawText(canvas, bold, kHelpColumnX[column] * f, kHelpHeadingBaseline * f, kHelpHeadings[column], white);
   for (int32_t row = 0; row < kHelpRowCount; ++row)
     for (int32_t column = 0; column < kHelpColumnCount; ++column)
-      DrawText(canvas, regular, kHelpColumnX[column], HelpRowBaseline(row), kHelpRows[row].cells[column],
+      DrawText(canvas, regular, kHelpColumnX[column] * f, HelpRowBaseline(row) * f, kHelpRows[row].cells[column],
                column == kHelpActionColumn ? white : yellow);
   return canvas;
 }
@@ -337,9 +344,10 @@ struct Font {
   std::vector<uint8_t> bits;
 };
 
-// One-bit glyphs, as wglUseFontBitmapsA makes them on Windows, at kFontHeight pixels per em.
-Font MakeOverlayFont(FT_Face bold) {
-  SetSize(bold, kFontHeight);
+// One-bit glyphs, as wglUseFontBitmapsW makes them on Windows, at the scale's font height in
+// pixels per em.
+Font MakeOverlayFont(FT_Face bold, OverlayScale scale) {
+  SetSize(bold, FontHeightAt(scale));
   Font font;
   for (int32_t code = 0; code < kFontGlyphCount; ++code) {
     FontGlyph glyph{0, 0, 0, 0, 0, uint32_t(font.bits.size())};
@@ -488,27 +496,79 @@ void WriteByteArray(Output& out, const char* declaration, const std::vector<uint
   Write(out, text.data(), text.size());
 }
 
-void WriteEmbeddedPictures(const std::string& folder, const std::vector<uint8_t>& help,
-                           const std::vector<uint8_t>& preview, const std::vector<uint8_t>& icon, const Font& font) {
+// The pixel runs of resources/pixel_runs.h: a repeat for two or more equal pixels, pixels as they
+// are in between. Unpacked again here, so a fault in either half stops the build.
+std::vector<uint8_t> PackPixelRuns(const std::vector<uint8_t>& pixels) {
+  const size_t count = pixels.size() / kRunPixelBytes;
+  const auto same = [&](size_t a, size_t b) {
+    return std::equal(&pixels[a * kRunPixelBytes], &pixels[(a + 1) * kRunPixelBytes], &pixels[b * kRunPixelBytes]);
+  };
+  std::vector<uint8_t> runs;
+  size_t i = 0;
+  while (i < count) {
+    size_t repeat = 1;
+    while (i + repeat < count && repeat < size_t{kRunLongestRepeat} && same(i, i + repeat)) ++repeat;
+    if (repeat >= 2) {
+      runs.push_back(uint8_t(repeat + kRunRepeatHeadBase));
+      runs.insert(runs.end(), &pixels[i * kRunPixelBytes], &pixels[(i + 1) * kRunPixelBytes]);
+      i += repeat;
+      continue;
+    }
+    size_t literal = 1;
+    while (i + literal < count && literal < size_t{kRunLongestLiteral} &&
+           !(i + literal + 1 < count && same(i + literal, i + literal + 1)))
+      ++literal;
+    runs.push_back(uint8_t(literal - 1));
+    runs.insert(runs.end(), &pixels[i * kRunPixelBytes], &pixels[(i + literal) * kRunPixelBytes]);
+    i += literal;
+  }
+  std::vector<uint8_t> check(pixels.size());
+  if (!UnpackPixelRuns(runs.data(), runs.size(), check.data(), check.size()) || check != pixels)
+    Fail("the help picture's pixel runs do not unpack to the picture");
+  return runs;
+}
+
+void WriteEmbeddedPictures(const std::string& folder, const std::vector<uint8_t> (&help)[kOverlayScaleCount],
+                           const std::vector<uint8_t>& preview, const std::vector<uint8_t>& icon,
+                           const Font (&fonts)[kOverlayScaleCount]) {
   Output out = Create(folder, "embedded_pictures.cpp");
   const std::string head =
-      "// The help and preview pictures, the icon and the overlay font, generated at build time by\n"
-      "// resources/tools/make_pictures; the Linux build's copy of what Windows keeps as resources.\n"
-      "#include \"resources/pictures.h\"\n\n";
+      "// The help and preview pictures, the icon and the overlay font at each overlay scale, generated\n"
+      "// at build time by resources/tools/make_pictures; the Linux build's copy of what Windows keeps\n"
+      "// as resources.\n"
+      "#include \"resources/pictures.h\"\n\n"
+      "namespace {\n\n";
   Write(out, head.data(), head.size());
-  WriteByteArray(out, "const uint8_t kHelpPixels[kHelpImageBytes]", help);
+  std::string runTable = "}  // namespace\n\nconst uint8_t* const kHelpRuns[kOverlayScaleCount] = {";
+  std::string runBytes = "const size_t kHelpRunBytes[kOverlayScaleCount] = {";
+  std::string bitTable = "const uint8_t* const kFontBits[kOverlayScaleCount] = {";
+  for (int32_t scale = 0; scale < kOverlayScaleCount; ++scale) {
+    const std::string suffix = std::to_string(kOverlayScaleFactor[scale]) + "x";
+    const std::vector<uint8_t> runs = PackPixelRuns(help[scale]);
+    WriteByteArray(out, ("const uint8_t kHelpRuns" + suffix + "[" + std::to_string(runs.size()) + "]").c_str(), runs);
+    // One spare byte keeps the array non-empty whatever the font holds.
+    std::vector<uint8_t> bits = fonts[scale].bits;
+    bits.push_back(0);
+    WriteByteArray(out, ("const uint8_t kFontBits" + suffix + "[" + std::to_string(bits.size()) + "]").c_str(), bits);
+    runTable += "kHelpRuns" + suffix + ", ";
+    runBytes += std::to_string(runs.size()) + ", ";
+    bitTable += "kFontBits" + suffix + ", ";
+  }
+  const std::string tables = runTable + "};\n" + runBytes + "};\n" + bitTable + "};\n\n";
+  Write(out, tables.data(), tables.size());
   WriteByteArray(out, "const uint8_t kPreviewPixels[size_t{kPreviewSize} * kPreviewSize * 4]", preview);
   WriteByteArray(out, "const uint8_t kIconPixels[size_t{kIconSize} * kIconSize * 4]", icon);
-  std::string glyphs = "const FontGlyph kFontGlyphs[kFontGlyphCount] = {\n";
-  for (const FontGlyph& g : font.glyphs)
-    glyphs += "    {" + std::to_string(g.width) + ", " + std::to_string(g.height) + ", " + std::to_string(g.left) + ", " +
-              std::to_string(g.top) + ", " + std::to_string(g.advance) + ", " + std::to_string(g.offset) + "},\n";
-  glyphs += "};\n\n";
+  std::string glyphs = "const FontGlyph kFontGlyphs[kOverlayScaleCount][kFontGlyphCount] = {\n";
+  for (const Font& font : fonts) {
+    glyphs += "  {\n";
+    for (const FontGlyph& g : font.glyphs)
+      glyphs += "    {" + std::to_string(g.width) + ", " + std::to_string(g.height) + ", " + std::to_string(g.left) +
+                ", " + std::to_string(g.top) + ", " + std::to_string(g.advance) + ", " + std::to_string(g.offset) +
+                "},\n";
+    glyphs += "  },\n";
+  }
+  glyphs += "};\n";
   Write(out, glyphs.data(), glyphs.size());
-  // One spare byte keeps the array non-empty whatever the font holds.
-  std::vector<uint8_t> bits = font.bits;
-  bits.push_back(0);
-  WriteByteArray(out, ("const uint8_t kFontBits[" + std::to_string(bits.size()) + "]").c_str(), bits);
   Close(out);
 }
 
@@ -522,22 +582,31 @@ int main(int argc, char** argv) {
   const std::string folder = argv[3];
 
   // NOTE: Windows hands the help bitmap to the program top row first (GetBitmapBits on the
-  // device-dependent bitmap LoadBitmapA makes), while glDrawPixels wants the bottom row first. So
-  // the picture is stored upside down in help.bmp: its first stored row, the bitmap's bottom
-  // row, is the picture's top row, and GetBitmapBits then yields exactly the embedded bytes.
-  const std::vector<uint8_t> help = BgraBottomUp(DrawHelpPicture(bold, regular));
-  std::vector<uint8_t> helpFlipped(help.size());
-  const size_t helpRow = size_t(kHelpWidth) * 4;
-  for (int32_t y = 0; y < kHelpHeight; ++y)
-    std::copy_n(help.begin() + (kHelpHeight - 1 - y) * helpRow, helpRow, helpFlipped.begin() + y * helpRow);
-  WriteBmp(folder, "help.bmp", helpFlipped, kHelpWidth, kHelpHeight, 32);
+  // device-dependent bitmap LoadBitmapW makes), while glDrawPixels wants the bottom row first. So
+  // the picture is stored upside down in help.bmp and help2x.bmp: the first stored row, the
+  // bitmap's bottom row, is the picture's top row, and GetBitmapBits then yields exactly the
+  // embedded bytes.
+  constexpr const char* kHelpFiles[kOverlayScaleCount] = {"help.bmp", "help2x.bmp"};
+  std::vector<uint8_t> help[kOverlayScaleCount];
+  Font fonts[kOverlayScaleCount];
+  for (int32_t index = 0; index < kOverlayScaleCount; ++index) {
+    const OverlayScale scale = OverlayScale(index);
+    const int32_t width = HelpWidthAt(scale), height = HelpHeightAt(scale);
+    help[scale] = BgraBottomUp(DrawHelpPicture(bold, regular, scale));
+    std::vector<uint8_t> flipped(help[scale].size());
+    const size_t row = size_t(width) * 4;
+    for (int32_t y = 0; y < height; ++y)
+      std::copy_n(help[scale].begin() + ptrdiff_t((height - 1 - y) * row), row, flipped.begin() + ptrdiff_t(y * row));
+    WriteBmp(folder, kHelpFiles[scale], flipped, width, height, 32);
+    fonts[scale] = MakeOverlayFont(bold, scale);
+  }
 
   const std::vector<uint8_t> preview = BgraBottomUp(DrawPreviewPicture(bold));
   WriteBmp(folder, "preview.bmp", preview, kPreviewSize, kPreviewSize, 24);
   // From the smallest list view to the largest Explorer tile (256 is stored as 0 in the directory).
   WriteIco(folder, "redsphere.ico", {16, 24, 32, 48, kIconSize, 128, 256});
 
-  WriteEmbeddedPictures(folder, help, preview, BgraBottomUp(DrawIconPicture(kIconSize)), MakeOverlayFont(bold));
+  WriteEmbeddedPictures(folder, help, preview, BgraBottomUp(DrawIconPicture(kIconSize)), fonts);
   FT_Done_Face(bold);
   FT_Done_Face(regular);
   FT_Done_FreeType(gFreeType);

@@ -18,6 +18,9 @@ SDL_GLContext gContext = nullptr;
 bool GlHarnessStart(int width, int height, std::string* why) {
   if (gWindow) {
     SDL_SetWindowSize(gWindow, width, height);
+    // NOTE: Mesa's software rasteriser takes a window's new size at a swap; without one a grown
+    // window keeps drawing into its old, smaller buffers.
+    SDL_GL_SwapWindow(gWindow);
     glViewport(0, 0, width, height);
     return true;
   }

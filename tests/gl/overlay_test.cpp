@@ -1,6 +1,8 @@
 // The overlays on Mesa: where "Loading..." and the help picture land on both raster-position
-// paths, the clipped help in a small window, the state both leave behind, and the generated help
-// picture's bytes against its layout. Writes PNG files of the pictures for a person to look at.
+// paths at 1x and 2x, in the whole window and in a part of it that shows one monitor; the clipped
+// help in a small window; shadowed text and its measure; the state every overlay leaves behind;
+// and the generated help pictures' bytes against their layout. Writes PNG files of the pictures
+// for a person to look at.
 #include "gl/overlays.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -30,10 +33,34 @@ struct Bgra {
 };
 bool operator==(Bgra p, Bgra q) { return p.b == q.b && p.g == q.g && p.r == q.r && p.a == q.a; }
 
-// A help picture pixel, x right and y down from the picture's top-left corner.
-Bgra HelpPixel(const uint8_t* image, int x, int y) {
-  const uint8_t* p = image + (size_t(kHelpHeight - 1 - y) * kHelpWidth + x) * 4;
+constexpr OverlayArea kWholeWindow{0, 0, kWidth, kHeight, 1.0f};
+
+// A help picture pixel at a scale, x right and y down from the picture's top-left corner.
+Bgra HelpPixel(OverlayScale scale, int x, int y) {
+  const int width = HelpWidthAt(scale), height = HelpHeightAt(scale);
+  const uint8_t* p = gOverlays.helpImages[scale] + (size_t(height - 1 - y) * width + x) * 4;
   return Bgra{p[0], p[1], p[2], p[3]};
+}
+
+// Window pixels (y up) that the scale's glyphs of `text` set with the pen starting at (penX, penY),
+// as a mask of a window of width x height; *lowest gets the lowest set row.
+std::vector<uint8_t> GlyphMask(OverlayScale scale, const char* text, int penX, int penY, int width, int height,
+                               int* lowest = nullptr) {
+  std::vector<uint8_t> lit(size_t(width) * height, 0);
+  int pen = penX, bottom = height;
+  for (const char* c = text; *c; ++c) {
+    const FontGlyph& glyph = kFontGlyphs[scale][uint8_t(*c)];
+    const int rowBytes = (glyph.width + 7) / 8;
+    const int x0 = pen + glyph.left, y0 = penY + glyph.top - glyph.height;
+    for (int row = 0; row < glyph.height; ++row)
+      for (int col = 0; col < glyph.width; ++col)
+        if (kFontBits[scale][glyph.offset + row * rowBytes + col / 8] & (0x80 >> (col % 8)))
+          lit[size_t(y0 + row) * width + x0 + col] = 1;
+    if (glyph.height) bottom = std::min(bottom, y0);
+    pen += glyph.advance;
+  }
+  if (lowest) *lowest = bottom;
+  return lit;
 }
 
 std::string PicturePath(const char* name) {
@@ -52,6 +79,97 @@ void WriteBgraPicture(const char* name, const uint8_t* pixels, int width, int he
   EXPECT_TRUE(WritePng(path, rgba, width, height)) << path;
 }
 
+// The help picture's bytes at a scale: transparent margin, opaque frame with rounded outer
+// corners, the panel at alpha 74, and opaque white or light-yellow text exactly in the cells the
+// table fills; every length of the layout times the scale's factor.
+void CheckHelpPictureLayout(OverlayScale scale) {
+  const int f = kOverlayScaleFactor[scale];
+  const int width = HelpWidthAt(scale), height = HelpHeightAt(scale);
+  const Bgra frame{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, 255};
+  const Bgra panel{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, kHelpPanelAlpha};
+  const Bgra white{kHelpWhite.b, kHelpWhite.g, kHelpWhite.r, 255};
+  const Bgra yellow{kHelpYellow.b, kHelpYellow.g, kHelpYellow.r, 255};
+  const int margin = kHelpMargin * f, inner = (kHelpMargin + kHelpFrameWidth) * f, radius = kHelpCornerRadius * f;
+
+  // Text bands: from above the ascenders to below the descenders of each text line.
+  struct Band {
+    int top, bottom;
+  };
+  const auto band = [f](int baseline, int size) {
+    return Band{(baseline - (size * 85 + 99) / 100) * f, (baseline + (size * 30 + 99) / 100) * f};
+  };
+  std::vector<Band> bands = {band(kHelpTitleBaseline, kHelpTitleSize), band(kHelpHeadingBaseline, kHelpTextSize)};
+  for (int row = 0; row < kHelpRowCount; ++row) bands.push_back(band(HelpRowBaseline(row), kHelpTextSize));
+  const auto inBand = [&](int y) {
+    return std::any_of(bands.begin(), bands.end(), [y](Band b) { return y >= b.top && y <= b.bottom; });
+  };
+
+  int wrongMargin = 0, wrongFrame = 0, wrongPanel = 0, wrongText = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Bgra p = HelpPixel(scale, x, y);
+      const int edge = std::min({x, y, width - 1 - x, height - 1 - y});
+      const bool nearCorner = (x < inner + radius || x >= width - inner - radius) &&
+                              (y < inner + radius || y >= height - inner - radius);
+      if (edge < margin) {
+        wrongMargin += p.a != 0;
+      } else if (edge < inner) {
+        wrongFrame += !nearCorner && !(p == frame);
+      } else if (!nearCorner) {
+        if (!inBand(y)) wrongPanel += !(p == panel);
+        // Text is opaque in its own colour; only glyph edges blend with the panel.
+        else wrongText += p.a < kHelpPanelAlpha || (p.a == 255 && !(p == white) && !(p == yellow));
+      }
+    }
+  }
+  EXPECT_EQ(wrongMargin, 0);
+  EXPECT_EQ(wrongFrame, 0);
+  EXPECT_EQ(wrongPanel, 0);
+  EXPECT_EQ(wrongText, 0);
+  EXPECT_EQ(HelpPixel(scale, margin, margin).a, 0) << "rounded corner";
+  EXPECT_EQ(HelpPixel(scale, width - 1 - margin, height - 1 - margin).a, 0) << "rounded corner";
+  EXPECT_EQ(HelpPixel(scale, margin, margin + radius), frame);
+
+  // Counts of fully opaque white and yellow pixels in a band between two columns.
+  const auto count = [&](Band b, int left, int right, const Bgra& colour) {
+    int n = 0;
+    for (int y = b.top; y <= b.bottom; ++y)
+      for (int x = left; x < right; ++x) n += HelpPixel(scale, x, y) == colour;
+    return n;
+  };
+  const auto columnLeft = [f](int column) { return (kHelpColumnX[column] - 2) * f; };
+  const auto columnRight = [&](int column) {
+    return column + 1 < kHelpColumnCount ? (kHelpColumnX[column + 1] - 2) * f : width - inner;
+  };
+  const Band title = bands[0];
+  EXPECT_GT(count(title, inner, width - inner, white), 100);
+  EXPECT_EQ(count(title, inner, width - inner, yellow), 0);
+  for (int column = 0; column < kHelpColumnCount; ++column) {
+    EXPECT_GT(count(bands[1], columnLeft(column), columnRight(column), white), 20) << "heading " << column;
+    EXPECT_EQ(count(bands[1], columnLeft(column), columnRight(column), yellow), 0) << "heading " << column;
+  }
+  // The key table's shape, top to bottom: which of Mod., Key, Mouse and Action each row fills.
+  const char* const kFilled[] = {"-KMA", "CKMA", "-K-A", "-KMA", "CKMA", "-K-A", "-K-A", "-KMA",
+                                 "-KMA", "-K-A", "-K-A", "-K-A", "-K-A", "-K-A", "-K-A"};
+  ASSERT_EQ(kHelpRowCount, int(std::size(kFilled)));
+  for (int row = 0; row < kHelpRowCount; ++row) {
+    for (int column = 0; column < kHelpColumnCount; ++column) {
+      SCOPED_TRACE(testing::Message() << "row " << row << " column " << column);
+      ASSERT_EQ(kHelpRows[row].cells[column][0] != '\0', kFilled[row][column] != '-');
+      const Band b = bands[2 + row];
+      const int left = columnLeft(column), right = columnRight(column);
+      const bool action = column == kHelpActionColumn;
+      const bool filled = kHelpRows[row].cells[column][0] != '\0';
+      int textPixels = 0;
+      for (int y = b.top; y <= b.bottom; ++y)
+        for (int x = left; x < right; ++x) textPixels += HelpPixel(scale, x, y).a > kHelpPanelAlpha;
+      EXPECT_EQ(textPixels > 0, filled);
+      EXPECT_EQ(count(b, left, right, action ? white : yellow) > 0, filled);
+      EXPECT_EQ(count(b, left, right, action ? yellow : white), 0);
+    }
+  }
+}
+
 class OverlayTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -61,11 +179,14 @@ class OverlayTest : public ::testing::Test {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "before";
     ASSERT_TRUE(CreateOverlayResources(nullptr, nullptr));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "after";
-    ASSERT_NE(gOverlays.helpImage, nullptr);
+    ASSERT_NE(gOverlays.helpImages[kOverlayScale1x], nullptr);
+    ASSERT_NE(gOverlays.helpImages[kOverlayScale2x], nullptr);
   }
   void TearDown() override {
     FreeOverlayImages();
-    glDeleteLists(gOverlays.fontListBase, kFontGlyphCount);
+    EXPECT_EQ(gOverlays.helpImages[kOverlayScale1x], nullptr);
+    EXPECT_EQ(gOverlays.helpImages[kOverlayScale2x], nullptr);
+    for (const OverlayFont& font : gOverlays.fonts) glDeleteLists(font.listBase, kFontGlyphCount);
     gGlCaps = saved;
     std::string why;
     GlHarnessStart(kWidth, kHeight, &why);
@@ -88,17 +209,20 @@ class OverlayTest : public ::testing::Test {
     glDepthMask(GL_TRUE);
   }
 
-  // Window pixels that differ from what the help picture blended over the background gives,
-  // with the picture's lower-left corner at (left, bottom). Mesa's blend may round either way.
-  static int HelpMismatches(const std::vector<uint8_t>& window, int width, int height, int left, int bottom) {
+  // Window pixels that differ from what the scale's help picture blended over the background
+  // gives, with the picture's lower-left corner at (left, bottom): inside the picture's box the
+  // blend, outside it the background. Mesa's blend may round either way.
+  static int HelpMismatches(const std::vector<uint8_t>& window, int width, int height, int left, int bottom,
+                            OverlayScale scale = kOverlayScale1x) {
+    const int helpWidth = HelpWidthAt(scale), helpHeight = HelpHeightAt(scale);
     int mismatches = 0;
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         const uint8_t* got = &window[(size_t(y) * width + x) * 4];
         int expected[3] = {kBackground[0], kBackground[1], kBackground[2]};
         const int px = x - left, py = y - bottom;
-        if (px >= 0 && py >= 0 && px < kHelpWidth && py < kHelpHeight) {
-          const uint8_t* src = gOverlays.helpImage + (size_t(py) * kHelpWidth + px) * 4;
+        if (px >= 0 && py >= 0 && px < helpWidth && py < helpHeight) {
+          const uint8_t* src = gOverlays.helpImages[scale] + (size_t(py) * helpWidth + px) * 4;
           const double a = src[3] / 255.0;
           const uint8_t rgb[3] = {src[2], src[1], src[0]};
           for (int c = 0; c < 3; ++c) expected[c] = int(std::lround(rgb[c] * a + kBackground[c] * (1.0 - a)));
@@ -120,33 +244,35 @@ class OverlayTest : public ::testing::Test {
   GlCaps saved{};
 };
 
-const uint8_t* Pixel(const std::vector<uint8_t>& window, int x, int y) { return &window[(size_t(y) * kWidth + x) * 4]; }
+const uint8_t* Pixel(const std::vector<uint8_t>& window, int x, int y, int width = kWidth) {
+  return &window[(size_t(y) * width + x) * 4];
+}
 bool IsColour(const uint8_t* p, const uint8_t* rgb) { return p[0] == rgb[0] && p[1] == rgb[1] && p[2] == rgb[2]; }
+
+// The four overlays by number, for the tests that treat them alike.
+constexpr int kOverlayCount = 4;
+const char* const kOverlayNames[kOverlayCount] = {"loading", "help", "frame rate", "text"};
+void DrawOverlay(int overlay, const OverlayArea& area) {
+  switch (overlay) {
+    case 0: DrawLoadingText(area); break;
+    case 1: DrawHelpScreen(area); break;
+    case 2: DrawFrameRate(area, 29.9); break;
+    default: DrawOverlayText(area, 20, 30, "Tharsis Montes", OverlayColour{255, 255, 180}); break;
+  }
+}
 
 // Both raster-position paths put "Loading..." with its pen at (442, 370) in a 1024 x 768 window:
 // the lit pixels are exactly the glyph bitmaps laid out from there, in the loading colour.
 TEST_F(OverlayTest, LoadingTextStartsAt442By370OnBothPaths) {
-  const char* text = "Loading...";
-  std::vector<uint8_t> lit(size_t(kWidth) * kHeight, 0);
-  int pen = 442, lowest = kHeight;
-  for (const char* c = text; *c; ++c) {
-    const FontGlyph& glyph = kFontGlyphs[uint8_t(*c)];
-    const int rowBytes = (glyph.width + 7) / 8;
-    const int x0 = pen + glyph.left, y0 = 370 + glyph.top - glyph.height;
-    for (int row = 0; row < glyph.height; ++row)
-      for (int col = 0; col < glyph.width; ++col)
-        if (kFontBits[glyph.offset + row * rowBytes + col / 8] & (0x80 >> (col % 8)))
-          lit[size_t(y0 + row) * kWidth + x0 + col] = 1;
-    if (glyph.height) lowest = std::min(lowest, y0);
-    pen += glyph.advance;
-  }
+  int lowest = kHeight;
+  const std::vector<uint8_t> lit = GlyphMask(kOverlayScale1x, "Loading...", 442, 370, kWidth, kHeight, &lowest);
   ASSERT_LT(lowest, 370) << "the g of the font reaches below the baseline";
 
   for (bool version14 : {true, false}) {
     SCOPED_TRACE(version14 ? "glWindowPos2i" : "orthographic raster position");
     gGlCaps.version14 = version14;
     SceneState(kWidth, kHeight);
-    DrawLoadingText(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
+    DrawLoadingText(kWholeWindow);
     const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
 
     int firstColumn = kWidth, firstRow = kHeight, wrong = 0;
@@ -157,7 +283,7 @@ TEST_F(OverlayTest, LoadingTextStartsAt442By370OnBothPaths) {
         if (isLit != bool(lit[size_t(y) * kWidth + x]) || (!isLit && !IsColour(Pixel(window, x, y), kBackground))) ++wrong;
       }
     }
-    EXPECT_EQ(firstColumn, 442 + kFontGlyphs['L'].left);
+    EXPECT_EQ(firstColumn, 442 + kFontGlyphs[kOverlayScale1x]['L'].left);
     EXPECT_EQ(firstRow, lowest);
     EXPECT_EQ(wrong, 0) << "pixels that differ from the glyphs placed at (442, 370)";
   }
@@ -169,7 +295,7 @@ TEST_F(OverlayTest, HelpPictureAt212By164OnBothPaths) {
     SCOPED_TRACE(version14 ? "glWindowPos2i" : "orthographic raster position");
     gGlCaps.version14 = version14;
     SceneState(kWidth, kHeight);
-    DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
+    DrawHelpScreen(kWholeWindow);
     const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
     // The frame begins after the 2-pixel transparent margin, in the opaque panel colour.
     const uint8_t frame[3] = {kHelpPanelColour.r, kHelpPanelColour.g, kHelpPanelColour.b};
@@ -187,13 +313,13 @@ TEST_F(OverlayTest, HelpPictureAt212By164OnBothPaths) {
 // left them; only the orthographic path may replace them.
 TEST_F(OverlayTest, WindowPositionPathLeavesMatricesAndViewport) {
   gGlCaps.version14 = true;
-  for (int overlay = 0; overlay < 2; ++overlay) {
+  for (int overlay = 0; overlay < kOverlayCount; ++overlay) {
     SceneState(kWidth, kHeight);
     glViewport(10, 20, 300, 200);
     GLfloat projection[16], modelview[16], after[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    overlay == 0 ? DrawLoadingText(OverlayArea{0, 0, kWidth, kHeight, 1.0f}) : DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
+    DrawOverlay(overlay, OverlayArea{100, 50, 900, 700, overlay % 2 ? 1.0f : 2.0f});
     GLint viewport[4], mode = 0;
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -229,26 +355,30 @@ TEST_F(OverlayTest, HelpInSmallWindowClippedWith14AndAbsentWithout) {
   }
 }
 
-// Whatever lighting, depth test, depth writes and blending were, each overlay on each path leaves
-// lighting and depth testing on and depth writes enabled; the help screen also blending off.
-TEST_F(OverlayTest, StateAfterEitherOverlay) {
-  for (int overlay = 0; overlay < 2; ++overlay) {
+// Whatever lighting, depth test, depth writes, blending and the scissor test were, each overlay on
+// each path leaves lighting and depth testing on, depth writes enabled, and blending and the
+// scissor test off.
+TEST_F(OverlayTest, StateAfterEveryOverlay) {
+  for (int overlay = 0; overlay < kOverlayCount; ++overlay) {
     for (bool version14 : {true, false}) {
       for (bool before : {true, false}) {
-        SCOPED_TRACE(testing::Message() << "overlay " << overlay << " version14 " << version14 << " before " << before);
+        SCOPED_TRACE(testing::Message() << kOverlayNames[overlay] << " version14 " << version14 << " before "
+                                        << before);
         gGlCaps.version14 = version14;
         SceneState(kWidth, kHeight);
         const auto set = [&](GLenum cap) { before ? glEnable(cap) : glDisable(cap); };
         set(GL_LIGHTING);
         set(GL_DEPTH_TEST);
         set(GL_BLEND);
+        set(GL_SCISSOR_TEST);
         glDepthMask(before ? GL_TRUE : GL_FALSE);
-        overlay == 0 ? DrawLoadingText(OverlayArea{0, 0, kWidth, kHeight, 1.0f}) : DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
+        DrawOverlay(overlay, kWholeWindow);
         GLboolean depthWrites = GL_FALSE;
         glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
         EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
         EXPECT_TRUE(depthWrites);
+        EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
         if (overlay == 1) {
           EXPECT_FALSE(glIsEnabled(GL_BLEND));
         }
@@ -258,118 +388,201 @@ TEST_F(OverlayTest, StateAfterEitherOverlay) {
   }
 }
 
-// Every character's list moves the pen by its advance, empty glyphs such as the space included,
-// and making the lists leaves the unpack alignment that texture uploads rely on.
-TEST_F(OverlayTest, FontListsAdvanceAndUnpackAlignmentRestored) {
-  const unsigned char text[] = {'L', ' ', 'W', 0xe9, 0x80};  // e acute, and the euro sign of 1252
-  int expected = 10;
-  for (unsigned char c : text) expected += kFontGlyphs[c].advance;
-  EXPECT_GT(kFontGlyphs[' '].advance, 0);
-  EXPECT_GT(kFontGlyphs[0x80].width, 0);
-  glListBase(gOverlays.fontListBase);
-  glWindowPos2i(10, 10);
-  glCallLists(sizeof(text), GL_UNSIGNED_BYTE, text);
-  GLint position[4] = {};
-  glGetIntegerv(GL_CURRENT_RASTER_POSITION, position);
-  EXPECT_EQ(position[0], expected);
-  EXPECT_EQ(position[1], 10);
+// At each scale every character's list moves the pen by its advance, empty glyphs such as the
+// space included, OverlayTextWidth measures the same, the 2x font is twice the 1x font's size, and
+// making the lists leaves the unpack alignment that texture uploads rely on.
+TEST_F(OverlayTest, FontListsAdvanceAsMeasuredAndUnpackAlignmentRestored) {
+  const char text[] = {'L', ' ', 'W', char(0xe9), char(0x80), 0};  // e acute, and the euro sign of 1252
+  for (float areaScale : {1.0f, 1.49f, 1.5f, 2.0f}) {
+    SCOPED_TRACE(testing::Message() << "area scale " << areaScale);
+    const OverlayArea area{0, 0, kWidth, kHeight, areaScale};
+    const OverlayScale scale = OverlayScaleOf(area);
+    EXPECT_EQ(scale, areaScale >= 1.5f ? kOverlayScale2x : kOverlayScale1x);
+    int expected = 0;
+    for (const char* c = text; *c; ++c) expected += kFontGlyphs[scale][uint8_t(*c)].advance;
+    EXPECT_GT(kFontGlyphs[scale][' '].advance, 0);
+    EXPECT_GT(kFontGlyphs[scale][0x80].width, 0);
+    EXPECT_EQ(OverlayTextWidth(area, text), expected);
+    EXPECT_EQ(OverlayTextHeight(area), FontHeightAt(scale));
+    glListBase(gOverlays.fonts[scale].listBase);
+    glWindowPos2i(10, 10);
+    glCallLists(GLsizei(std::strlen(text)), GL_UNSIGNED_BYTE, text);
+    GLint position[4] = {};
+    glGetIntegerv(GL_CURRENT_RASTER_POSITION, position);
+    EXPECT_EQ(position[0], 10 + expected);
+    EXPECT_EQ(position[1], 10);
+  }
+  // Drawn from the font at 56 pixels, not the 28-pixel glyphs doubled: about twice as wide, in
+  // glyphs of their own.
+  const OverlayArea area1x{0, 0, kWidth, kHeight, 1.0f}, area2x{0, 0, kWidth, kHeight, 2.0f};
+  const int width1x = OverlayTextWidth(area1x, "Olympus Mons"), width2x = OverlayTextWidth(area2x, "Olympus Mons");
+  EXPECT_NEAR(double(width2x) / width1x, 2.0, 0.1);
+  EXPECT_NEAR(double(kFontGlyphs[kOverlayScale2x]['M'].height) / kFontGlyphs[kOverlayScale1x]['M'].height, 2.0, 0.1);
   GLint alignment = 0;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   EXPECT_EQ(alignment, 4);
 }
 
-// The help picture's bytes: transparent margin, opaque frame with rounded outer corners, the
-// panel at alpha 74, and opaque white or light-yellow text exactly in the cells the table fills.
-TEST_F(OverlayTest, HelpPictureBytesFollowTheLayout) {
-  const uint8_t* image = gOverlays.helpImage;
-  const Bgra frame{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, 255};
-  const Bgra panel{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, kHelpPanelAlpha};
-  const Bgra white{kHelpWhite.b, kHelpWhite.g, kHelpWhite.r, 255};
-  const Bgra yellow{kHelpYellow.b, kHelpYellow.g, kHelpYellow.r, 255};
-  const int inner = kHelpMargin + kHelpFrameWidth;
+// The help pictures' bytes follow the layout at both scales, the 2x one drawn at its own size.
+TEST_F(OverlayTest, HelpPictureBytesFollowTheLayoutAtBothScales) {
+  for (int index = 0; index < kOverlayScaleCount; ++index) {
+    const OverlayScale scale = OverlayScale(index);
+    SCOPED_TRACE(testing::Message() << kOverlayScaleFactor[scale] << "x");
+    CheckHelpPictureLayout(scale);
+  }
+  WriteBgraPicture("help.png", gOverlays.helpImages[kOverlayScale1x], kHelpWidth, kHelpHeight);
+  WriteBgraPicture("help2x.png", gOverlays.helpImages[kOverlayScale2x], HelpWidthAt(kOverlayScale2x),
+                   HelpHeightAt(kOverlayScale2x));
+}
 
-  // Text bands: from above the ascenders to below the descenders of each text line.
-  struct Band {
-    int top, bottom;
-  };
-  const auto band = [](int baseline, int size) {
-    return Band{baseline - (size * 85 + 99) / 100, baseline + (size * 30 + 99) / 100};
-  };
-  std::vector<Band> bands = {band(kHelpTitleBaseline, kHelpTitleSize), band(kHelpHeadingBaseline, kHelpTextSize)};
-  for (int row = 0; row < kHelpRowCount; ++row) bands.push_back(band(HelpRowBaseline(row), kHelpTextSize));
-  const auto inBand = [&](int y) {
-    return std::any_of(bands.begin(), bands.end(), [y](Band b) { return y >= b.top && y <= b.bottom; });
-  };
-
-  int wrongMargin = 0, wrongFrame = 0, wrongPanel = 0, wrongText = 0;
-  for (int y = 0; y < kHelpHeight; ++y) {
-    for (int x = 0; x < kHelpWidth; ++x) {
-      const Bgra p = HelpPixel(image, x, y);
-      const int edge = std::min({x, y, kHelpWidth - 1 - x, kHelpHeight - 1 - y});
-      const bool nearCorner = (x < inner + kHelpCornerRadius || x >= kHelpWidth - inner - kHelpCornerRadius) &&
-                              (y < inner + kHelpCornerRadius || y >= kHelpHeight - inner - kHelpCornerRadius);
-      if (edge < kHelpMargin) {
-        wrongMargin += p.a != 0;
-      } else if (edge < inner) {
-        wrongFrame += !nearCorner && !(p == frame);
-      } else if (!nearCorner) {
-        if (!inBand(y)) wrongPanel += !(p == panel);
-        // Text is opaque in its own colour; only glyph edges blend with the panel.
-        else wrongText += p.a < kHelpPanelAlpha || (p.a == 255 && !(p == white) && !(p == yellow));
+// At scale 2 in an area offset from the window's origin, the 2x help picture covers exactly the
+// 1200 x 880 box centred in the area, on both paths: inside it the picture blended over the scene,
+// everywhere else the scene untouched.
+TEST_F(OverlayTest, HelpAtScale2CoversA1200By880BoxCentredInAnOffsetArea) {
+  constexpr int kBigWidth = 1280, kBigHeight = 1000;
+  constexpr OverlayArea kArea{60, 40, 1220, 960, 2.0f};
+  constexpr int kLeft = 60 + (1220 - 1200) / 2, kBottom = 40 + (960 - 880) / 2;  // (70, 80)
+  std::string why;
+  ASSERT_TRUE(GlHarnessStart(kBigWidth, kBigHeight, &why)) << why;
+  for (bool version14 : {true, false}) {
+    SCOPED_TRACE(version14 ? "glWindowPos2i" : "orthographic raster position");
+    gGlCaps.version14 = version14;
+    SceneState(kBigWidth, kBigHeight);
+    DrawHelpScreen(kArea);
+    const std::vector<uint8_t> window = GlReadPixels(0, 0, kBigWidth, kBigHeight);
+    // The 2x frame begins after a 4-pixel transparent margin.
+    const uint8_t frame[3] = {kHelpPanelColour.r, kHelpPanelColour.g, kHelpPanelColour.b};
+    EXPECT_TRUE(IsColour(Pixel(window, kLeft + 3, kBottom + 200, kBigWidth), kBackground));
+    EXPECT_TRUE(IsColour(Pixel(window, kLeft + 4, kBottom + 200, kBigWidth), frame));
+    EXPECT_TRUE(IsColour(Pixel(window, kLeft + 1200 - 5, kBottom + 200, kBigWidth), frame));
+    EXPECT_TRUE(IsColour(Pixel(window, kLeft + 1200 - 4, kBottom + 200, kBigWidth), kBackground));
+    EXPECT_EQ(HelpMismatches(window, kBigWidth, kBigHeight, kLeft, kBottom, kOverlayScale2x), 0);
+    if (version14) {
+      const std::string path = PicturePath("help2x_in_area.png");
+      if (!path.empty()) {
+        EXPECT_TRUE(WritePng(path, window, kBigWidth, kBigHeight)) << path;
       }
     }
   }
-  EXPECT_EQ(wrongMargin, 0);
-  EXPECT_EQ(wrongFrame, 0);
-  EXPECT_EQ(wrongPanel, 0);
-  EXPECT_EQ(wrongText, 0);
-  EXPECT_EQ(HelpPixel(image, kHelpMargin, kHelpMargin).a, 0) << "rounded corner";
-  EXPECT_EQ(HelpPixel(image, kHelpWidth - 1 - kHelpMargin, kHelpHeight - 1 - kHelpMargin).a, 0) << "rounded corner";
-  EXPECT_EQ(HelpPixel(image, kHelpMargin, kHelpMargin + kHelpCornerRadius), frame);
-
-  // Counts of fully opaque white and yellow pixels in a band between two columns.
-  const auto count = [&](Band b, int left, int right, const Bgra& colour) {
-    int n = 0;
-    for (int y = b.top; y <= b.bottom; ++y)
-      for (int x = left; x < right; ++x) n += HelpPixel(image, x, y) == colour;
-    return n;
-  };
-  const auto columnLeft = [](int column) { return kHelpColumnX[column] - 2; };
-  const auto columnRight = [](int column) {
-    return column + 1 < kHelpColumnCount ? kHelpColumnX[column + 1] - 2 : kHelpWidth - inner;
-  };
-  const Band title = bands[0];
-  EXPECT_GT(count(title, inner, kHelpWidth - inner, white), 100);
-  EXPECT_EQ(count(title, inner, kHelpWidth - inner, yellow), 0);
-  for (int column = 0; column < kHelpColumnCount; ++column) {
-    EXPECT_GT(count(bands[1], columnLeft(column), columnRight(column), white), 20) << "heading " << column;
-    EXPECT_EQ(count(bands[1], columnLeft(column), columnRight(column), yellow), 0) << "heading " << column;
-  }
-  // The key table's shape, top to bottom: which of Mod., Key, Mouse and Action each row fills.
-  const char* const kFilled[] = {"-KMA", "CKMA", "-K-A", "-KMA", "CKMA", "-K-A", "-K-A", "-KMA",
-                                 "-KMA", "-K-A", "-K-A", "-K-A", "-K-A", "-K-A", "-K-A"};
-  ASSERT_EQ(kHelpRowCount, int(std::size(kFilled)));
-  for (int row = 0; row < kHelpRowCount; ++row) {
-    for (int column = 0; column < kHelpColumnCount; ++column) {
-      SCOPED_TRACE(testing::Message() << "row " << row << " column " << column);
-      ASSERT_EQ(kHelpRows[row].cells[column][0] != '\0', kFilled[row][column] != '-');
-      const Band b = bands[2 + row];
-      const int left = columnLeft(column), right = columnRight(column);
-      const bool action = column == kHelpActionColumn;
-      const bool filled = kHelpRows[row].cells[column][0] != '\0';
-      int textPixels = 0;
-      for (int y = b.top; y <= b.bottom; ++y)
-        for (int x = left; x < right; ++x) textPixels += HelpPixel(image, x, y).a > kHelpPanelAlpha;
-      EXPECT_EQ(textPixels > 0, filled);
-      EXPECT_EQ(count(b, left, right, action ? white : yellow) > 0, filled);
-      EXPECT_EQ(count(b, left, right, action ? yellow : white), 0);
-    }
-  }
-  WriteBgraPicture("help.png", image, kHelpWidth, kHelpHeight);
 }
 
-// Both overlays in one frame over a scene-like background, for a person to look at; the preview
-// picture and the icon go with it.
+// "Loading..." in the right half of the window: at scale 2 exactly the 56-pixel glyphs with the
+// pen at the 2x place (the area's middle less 140 and 28), about twice as tall as at scale 1, and
+// all of it inside the area.
+TEST_F(OverlayTest, LoadingTextAtScale2TwiceAsTallAndInsideItsArea) {
+  constexpr int kAreaX = kWidth / 2, kAreaWidth = kWidth / 2;
+  int litHeight[kOverlayScaleCount] = {};
+  for (int index = 0; index < kOverlayScaleCount; ++index) {
+    const OverlayScale scale = OverlayScale(index);
+    const int f = kOverlayScaleFactor[scale];
+    const OverlayArea area{kAreaX, 0, kAreaWidth, kHeight, float(f)};
+    const int penX = kAreaX + kAreaWidth / 2 - 70 * f, penY = kHeight / 2 - 14 * f;
+    const std::vector<uint8_t> lit = GlyphMask(scale, "Loading...", penX, penY, kWidth, kHeight);
+    for (bool version14 : {true, false}) {
+      SCOPED_TRACE(testing::Message() << f << "x " << (version14 ? "glWindowPos2i" : "orthographic raster position"));
+      gGlCaps.version14 = version14;
+      SceneState(kWidth, kHeight);
+      DrawLoadingText(area);
+      const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
+      int wrong = 0, outside = 0, top = -1, bottom = kHeight;
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          const bool isLit = IsColour(Pixel(window, x, y), kLoadingColour);
+          if (isLit) top = std::max(top, y), bottom = std::min(bottom, y), outside += x < kAreaX;
+          wrong += isLit != bool(lit[size_t(y) * kWidth + x]) ||
+                   (!isLit && !IsColour(Pixel(window, x, y), kBackground));
+        }
+      }
+      EXPECT_EQ(wrong, 0) << "pixels that differ from the glyphs placed at (" << penX << ", " << penY << ")";
+      EXPECT_EQ(outside, 0);
+      litHeight[scale] = top - bottom + 1;
+    }
+  }
+  EXPECT_NEAR(double(litHeight[kOverlayScale2x]) / litHeight[kOverlayScale1x], 2.0, 0.15)
+      << litHeight[kOverlayScale1x] << " and " << litHeight[kOverlayScale2x] << " pixels tall";
+}
+
+// Every overlay at either scale, drawn into a part of the window offset in x and y (too narrow
+// for the help picture), changes pixels only inside that part; each but the clipped help on the
+// orthographic path (whose corner lies outside the area, so nothing is drawn) shows there.
+TEST_F(OverlayTest, EveryOverlayStaysInsideItsArea) {
+  constexpr int kAreaX = 512, kAreaY = 96, kAreaWidth = 512, kAreaHeight = 600;
+  for (float areaScale : {1.0f, 2.0f}) {
+    for (int overlay = 0; overlay < kOverlayCount; ++overlay) {
+      for (bool version14 : {true, false}) {
+        SCOPED_TRACE(testing::Message() << kOverlayNames[overlay] << " scale " << areaScale << " version14 "
+                                        << version14);
+        gGlCaps.version14 = version14;
+        SceneState(kWidth, kHeight);
+        DrawOverlay(overlay, OverlayArea{kAreaX, kAreaY, kAreaWidth, kAreaHeight, areaScale});
+        const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
+        int inside = 0, outside = 0;
+        for (int y = 0; y < kHeight; ++y) {
+          for (int x = 0; x < kWidth; ++x) {
+            if (IsColour(Pixel(window, x, y), kBackground)) continue;
+            const bool inArea = x >= kAreaX && x < kAreaX + kAreaWidth && y >= kAreaY && y < kAreaY + kAreaHeight;
+            ++(inArea ? inside : outside);
+          }
+        }
+        EXPECT_EQ(outside, 0);
+        EXPECT_EQ(inside > 0, overlay != 1 || version14) << inside << " pixels drawn";
+      }
+    }
+  }
+}
+
+// Overlay text and the frame rate at each scale: exactly the scale's glyphs in the colour with the
+// pen at the area pixel asked for, over a black copy of them 2 (1x) or 4 (2x) pixels right and
+// down, and nothing else drawn.
+TEST_F(OverlayTest, TextInItsColourOverItsShadowAtBothScales) {
+  constexpr OverlayArea kArea{300, 200, 640, 400, 1.0f};
+  const uint8_t black[3] = {0, 0, 0};
+  for (int index = 0; index < kOverlayScaleCount; ++index) {
+    const OverlayScale scale = OverlayScale(index);
+    const int f = kOverlayScaleFactor[scale];
+    OverlayArea area = kArea;
+    area.scale = float(f);
+    struct Case {
+      const char* text;
+      int x, y;  // area pixels
+      uint8_t colour[3];
+    };
+    const Case cases[] = {{"Hellas, -7152 m", 40 * f, 50 * f, {255, 255, 180}},
+                          {"FPS: 29.9", 8 * f, 8 * f, {255, 255, 255}}};
+    for (int which = 0; which < 2; ++which) {
+      const Case& c = cases[which];
+      for (bool version14 : {true, false}) {
+        SCOPED_TRACE(testing::Message() << f << "x " << c.text << " version14 " << version14);
+        gGlCaps.version14 = version14;
+        SceneState(kWidth, kHeight);
+        if (which == 0) {
+          DrawOverlayText(area, c.x, c.y, c.text, OverlayColour{c.colour[0], c.colour[1], c.colour[2]});
+        } else {
+          DrawFrameRate(area, 29.94);
+        }
+        const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
+        const int penX = area.x + c.x, penY = area.y + c.y;
+        const std::vector<uint8_t> text = GlyphMask(scale, c.text, penX, penY, kWidth, kHeight);
+        const std::vector<uint8_t> shadow = GlyphMask(scale, c.text, penX + 2 * f, penY - 2 * f, kWidth, kHeight);
+        int wrong = 0, lit = 0, dark = 0;
+        for (int y = 0; y < kHeight; ++y) {
+          for (int x = 0; x < kWidth; ++x) {
+            const size_t i = size_t(y) * kWidth + x;
+            const uint8_t* expected = text[i] ? c.colour : shadow[i] ? black : kBackground;
+            wrong += !IsColour(Pixel(window, x, y), expected);
+            lit += text[i], dark += shadow[i] && !text[i];
+          }
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GT(lit, 50 * f * f);
+        EXPECT_GT(dark, 20 * f * f) << "the shadow shows beside the text";
+      }
+    }
+  }
+}
+
+// Both overlays in one frame over a scene-like background, and every overlay at both scales side by
+// side, for a person to look at; the preview picture and the icon go with them.
 TEST_F(OverlayTest, ScreenshotOfBothOverlays) {
   gGlCaps.version14 = true;
   SceneState(kWidth, kHeight);
@@ -383,7 +596,7 @@ TEST_F(OverlayTest, ScreenshotOfBothOverlays) {
     glClear(GL_COLOR_BUFFER_BIT);
   }
   glDisable(GL_SCISSOR_TEST);
-  DrawHelpScreen(OverlayArea{0, 0, kWidth, kHeight, 1.0f});
+  DrawHelpScreen(kWholeWindow);
   DrawLoadingText(OverlayArea{0, 0, kWidth, 200, 1.0f});
   const std::vector<uint8_t> window = GlReadPixels(0, 0, kWidth, kHeight);
   // The loading text at its place for a 200-pixel-high window: pen at (442, 86).
@@ -394,6 +607,31 @@ TEST_F(OverlayTest, ScreenshotOfBothOverlays) {
   const std::string path = PicturePath("overlays.png");
   if (!path.empty()) {
     EXPECT_TRUE(WritePng(path, window, kWidth, kHeight)) << path;
+  }
+
+  // Two monitors side by side, 1x on the left and 2x on the right, over dark and bright stripes:
+  // the same physical size on each, the text readable over both grounds.
+  SceneState(kWidth, kHeight);
+  glDisable(GL_LIGHTING);
+  glEnable(GL_SCISSOR_TEST);
+  for (int stripe = 0; stripe < kHeight / 48; ++stripe) {
+    glScissor(0, stripe * 48, kWidth, 24);
+    glClearColor(0.93f, 0.9f, 0.85f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  glDisable(GL_SCISSOR_TEST);
+  const OverlayArea monitors[] = {{0, 0, kWidth / 2, kHeight, 1.0f}, {kWidth / 2, 0, kWidth / 2, kHeight, 2.0f}};
+  for (const OverlayArea& area : monitors) {
+    DrawLoadingText(area);
+    DrawFrameRate(area, 29.9);
+    const char* caption = "Olympus Mons";
+    const int f = kOverlayScaleFactor[OverlayScaleOf(area)];
+    DrawOverlayText(area, (area.width - OverlayTextWidth(area, caption)) / 2, area.height - 40 * f, caption,
+                    OverlayColour{255, 255, 255});
+  }
+  const std::string twoScales = PicturePath("overlays_two_scales.png");
+  if (!twoScales.empty()) {
+    EXPECT_TRUE(WritePng(twoScales, GlReadPixels(0, 0, kWidth, kHeight), kWidth, kHeight)) << twoScales;
   }
 
   // The preview: the globe's middle is drawn, the corners stay black; the icon's corners are clear.
