@@ -120,7 +120,7 @@ TEST(Landmarks, EditedTableReadOrItsFirstBadLineNamed) {
   EXPECT_STREQ(codes, "Curiosity \x96 rover, landed 2012");  // the en dash is code 150
 
   std::string many = header;
-  for (int i = 0; i <= kMaxLandmarks; ++i) many += "P" + std::to_string(i) + ",0,0,10,c\n";
+  for (int i = 0; i <= kMaxLandmarks; ++i) many.append("P").append(std::to_string(i)).append(",0,0,10,c\n");
   struct Case {
     std::string text;
     const char* says;
