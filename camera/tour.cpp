@@ -219,7 +219,7 @@ bool StartTour(TourState& tour, const LandmarkTable& landmarks, float minDistanc
   tour = TourState{};
   if (landmarks.count < 1 || landmarks.count > kMaxLandmarks) return false;
   tour.landmarks = &landmarks;
-  tour.minDistance = minDistance;
+  tour.minDistance = std::min(minDistance, kMaxCameraDistance);  // a range the clamps can rely on
   tour.visiting = -1;
   for (int32_t& index : tour.recent) index = -1;
   const Vec3 position = PointPosition(camera.point);
