@@ -81,6 +81,13 @@ int32_t OverlayTextWidth(const OverlayArea& area, const char* text);
 // The font's character height in the area's pixels (28 at 1x, 56 at 2x): the spacing for lines.
 int32_t OverlayTextHeight(const OverlayArea& area);
 
+// A caption near the bottom of the area, centred: the title over a line of facts (both in the
+// font's code page 1252 bytes; the facts wrap at spaces onto up to three lines, at most nine
+// tenths of the area wide) on a dark translucent panel, so it reads over bright and dark
+// ground; opacity 0..1 fades panel and text together. Leaves lighting, depth test and depth writes
+// on, blending and the scissor test off, and face culling on.
+void DrawCaption(const OverlayArea& area, const char* title, const char* facts, float opacity);
+
 // Releases the help pixels of both scales (at window destruction, after FreeMapData); the font
 // lists go with the context.
 void FreeOverlayImages();

@@ -30,6 +30,7 @@ RunConfig ResolveRunConfig(const SaverSettings& settings, const RunLimits& limit
   config.clouds = CloudsWanted(settings, limits);
   config.atmosphere = settings.Atmosphere != 0;
   config.automatic = settings.AutoControl != 0;
+  config.tour = settings.AutoControl == 2;
   config.showFrameRate = settings.ShowFrameRate != 0;
   config.adaptQuality = settings.AdaptQuality != 0;
   config.monitors = static_cast<MonitorMode>(settings.Monitors <= 2 ? settings.Monitors : 0);

@@ -36,7 +36,8 @@ struct RunConfig {
   bool shadows;                  // cast shadows: the setting, and depth textures (OpenGL 1.4)
   bool clouds;                   // the cloud layer: the setting, and textures of kCloudTextureSize texels
   bool atmosphere;               // the atmosphere shell: the setting
-  bool automatic;                // the automatic flyby (else manual control)
+  bool automatic;                // the automatic flyby or the tour: input ends the saver (else manual control)
+  bool tour;                     // the guided tour of landmarks in place of the flyby
   float reliefFactor;            // starting relief exaggeration, 1..10
   uint32_t sunPosition;          // season of the sun, 0 (winter) .. 4 (summer)
   uint32_t terraformMode;        // 0 none, 1 once, 2 periodic

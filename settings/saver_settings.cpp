@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 
 namespace {
+const char* const kControlChoices[] = {"manual", "automatic", "tour", nullptr};
 const char* const kMonitorChoices[] = {"each", "span", "primary", nullptr};
 }  // namespace
 
@@ -16,8 +17,8 @@ const SettingDef kSettingDefs[kSettingCount] = {
     {"Shadows", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Shadows, "draw cast shadows"},
     {"Atmosphere", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Atmosphere, "draw the atmosphere"},
     {"Clouds", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::Clouds, "draw clouds in the terraformed look"},
-    {"AutoControl", SettingKind::Flag, 1, 0, 1, nullptr, &SaverSettings::AutoControl,
-     "automatic flyby (0: manual control)"},
+    {"AutoControl", SettingKind::Number, 1, 0, 2, &SaverSettings::AutoControl, nullptr,
+     "manual control, the automatic flyby, or the guided tour of landmarks", kControlChoices},
     {"MaxPPD", SettingKind::Number, 8, 8, 32, &SaverSettings::MaxPPD, nullptr,
      "map resolution level, samples per degree"},
     {"ReliefExFactor", SettingKind::Number, 10, 1, 10, &SaverSettings::ReliefExFactor, nullptr,

@@ -20,10 +20,10 @@ struct SaverSettings {
   uint32_t SunPos;               // season of the sun, 0 (winter) .. 4 (summer)
   uint32_t TerraformMode;        // 0 none, 1 once, 2 periodic
   uint32_t TerraformPeriod;      // periodic cycle length in steps of 20 s, 1..10
+  uint32_t AutoControl;          // 0 manual control, 1 automatic flyby, 2 guided tour
   uint8_t Shadows;               // draw cast shadows
   uint8_t Atmosphere;            // draw the atmosphere shell
   uint8_t Clouds;                // draw clouds in the terraformed look
-  uint8_t AutoControl;           // 1 automatic flyby, 0 manual control
   uint8_t ShowFrameRate;         // draw the frame rate in a corner
   uint8_t AdaptQuality;          // step quality down (shadows, then detail) while frames run late
   uint32_t Monitors;             // 0 the globe on every monitor, 1 one view across all, 2 the primary only

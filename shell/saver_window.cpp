@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "camera/camera_state.h"
 #include "camera/control_step.h"
@@ -24,7 +25,7 @@
 #include "shell/screenshot.h"
 
 SaverWindow gSaverWindow{{}, 1, 1, 0, 0, {}, false, {}, kDefaultRefreshRate, kMaxFramesPerSecond, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
-                         false, false, {}};
+                         false, false, {}, {}, {}, {}};
 
 namespace {
 
@@ -66,6 +67,55 @@ void DrawHelpWherePointerIs(const ViewLayout& layout) {
   DrawHelpScreen(AreaOf(layout.views[ViewAt(layout, x, y)]));
 }
 
+TourTerrain GroundTerrain() { return TourTerrain{MapGroundHeight, &gSaverWindow.ground}; }
+
+// The tour starts from the initial view; a table that holds no landmark leaves the flyby.
+void StartGuidedTour() {
+  SaverWindow& window = gSaverWindow;
+  CameraState& cameras = gCameraState;
+  window.ground = MapGround{&gMapData, window.config.reliefFactor};
+  if (StartTour(window.tour, window.landmarks, cameras.minDistance, GroundTerrain(), cameras.camera, cameras.sun)) return;
+  window.config.tour = false;
+  gInput.horizontalMove = 1;
+}
+
+// The caption of the landmark the tour circles, on every view at its scale: its name over the
+// line of facts (the table's caption without the name it starts with).
+void DrawTourCaption(const ViewLayout& layout) {
+  const TourState& tour = gSaverWindow.tour;
+  const float opacity = TourCaptionOpacity(tour);
+  if (opacity <= 0.0f) return;
+  const Landmark& place = tour.landmarks->entries[tour.visiting];
+  const char* facts = place.caption;
+  const size_t nameLength = std::strlen(place.name);
+  if (std::strncmp(facts, place.name, nameLength) == 0 && std::strncmp(facts + nameLength, " - ", 3) == 0)
+    facts += nameLength + 3;
+  char title[kLandmarkNameSize], line[kLandmarkCaptionSize];
+  if (!EncodeCodePage1252(place.name, nameLength, title, sizeof title) ||
+      !EncodeCodePage1252(facts, std::strlen(facts), line, sizeof line))
+    return;
+  for (int32_t i = 0; i < layout.count; ++i) DrawCaption(AreaOf(layout.views[i]), title, line, opacity);
+}
+
+// The camera and sun of this frame: the tour flies them itself; the flyby and manual control
+// set commands that ControlStep carries out.
+void StepCamera(bool hasFocus, float dt) {
+  SaverWindow& window = gSaverWindow;
+  CameraState& cameras = gCameraState;
+  if (window.config.tour) {
+    window.ground.relief = gMeshWorker.currentRelief.load(std::memory_order_relaxed);
+    TourStep(window.tour, dt, GroundTerrain(), cameras.camera, cameras.sun, cameras.spinAngle);
+    return;
+  }
+  if (!Automatic()) {
+    if (hasFocus) SaverPollMouse();
+  } else {
+    FlybyStep(cameras.camera, cameras.sun);
+  }
+  ControlStep(dt, PlatformCapsLockOn(), Automatic(), cameras.camera, cameras.heading, cameras.initialCamera, cameras.sun,
+              cameras.spinAngle);
+}
+
 void LoadingFrame() {
   SaverWindow& window = gSaverWindow;
   SaverDrawLoading();
@@ -76,7 +126,8 @@ void LoadingFrame() {
   SetupInitialView(window.config, static_cast<float>(window.width), static_cast<float>(window.height));
   window.counterFrequency = PlatformCounterFrequency();
   window.lastCounter = PlatformCounter();
-  if (Automatic()) gInput.horizontalMove = 1;  // the flyby orbits to the right for the whole run
+  if (window.config.tour) StartGuidedTour();
+  else if (Automatic()) gInput.horizontalMove = 1;  // the flyby orbits to the right for the whole run
   window.ready = true;
 }
 
@@ -146,13 +197,7 @@ void ReadyFrame(bool hasFocus) {
   CameraState& cameras = gCameraState;
   const float dt = static_cast<float>(window.dt);
   TerraformSchedule(window.config, dt);
-  if (!Automatic()) {
-    if (hasFocus) SaverPollMouse();
-  } else {
-    FlybyStep(cameras.camera, cameras.sun);
-  }
-  ControlStep(dt, PlatformCapsLockOn(), Automatic(), cameras.camera, cameras.heading, cameras.initialCamera, cameras.sun,
-              cameras.spinAngle);
+  StepCamera(hasFocus, dt);
   LayOutViews();
   const ViewLayout& layout = window.layout;
   const FrameViews views = FrameViewsOf(layout, window.config);
@@ -160,6 +205,7 @@ void ReadyFrame(bool hasFocus) {
   RenderFrame(window.width, window.height, window.fieldOfView, window.aspect, dt, cameras.spinAngle, cameras.camera,
               cameras.sun, views);
   if (window.graceSeconds < kGraceLimit) window.graceSeconds += dt;
+  if (window.config.tour) DrawTourCaption(layout);
   if (gInput.helpShown) DrawHelpWherePointerIs(layout);
   if (window.config.showFrameRate) DrawFrameRate(AreaOf(layout.views[layout.primary]), window.frameRate.shown);
   SaverTakeScreenshots();
@@ -225,7 +271,13 @@ void SetRefreshRate(double hertz) {
 void SaverConfigure(const SaverSettings& settings) {
   int32_t levels[kLevelListCapacity];
   const int32_t count = ScanLevelsIn(settings.DataPath, levels, kLevelListCapacity);
-  gSaverWindow.config = ResolveRunConfig(settings, GlRunLimits(), levels, count);
+  RunConfig& config = gSaverWindow.config;
+  config = ResolveRunConfig(settings, GlRunLimits(), levels, count);
+  char error[kLandmarkErrorSize];
+  if (config.tour && !LoadBuiltInLandmarks(gSaverWindow.landmarks, error, sizeof error)) {
+    ReportFailure("the tour's landmark table is broken (%s): the flyby is shown instead", error);
+    config.tour = false;
+  }
 }
 
 void StartLoader() {

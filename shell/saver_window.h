@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <thread>
 
+#include "camera/landmarks.h"
+#include "camera/map_ground.h"
+#include "camera/tour.h"
 #include "mapdata/run_config.h"
 #include "render/quality_governor.h"
 #include "shell/monitor_views.h"
@@ -61,6 +64,9 @@ struct SaverWindow {
   bool fileShotWanted;      // F2 went down since the last frame: a numbered file of the next one
   bool copyShotWanted;      // Print Screen came up since the last frame: the next one to the clipboard
   std::thread loader;       // the loader thread, joined at destruction
+  LandmarkTable landmarks;  // the tour's places, parsed at configuration when the run is a tour
+  TourState tour;           // the guided tour's flight, started when the scene is ready
+  MapGround ground;         // the loaded map's surface the tour keeps clear of
 };
 
 extern SaverWindow gSaverWindow;

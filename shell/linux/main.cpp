@@ -62,8 +62,10 @@ int main(int argc, char** argv) {
 
   LoadSettings(gSaverSettings);
   ApplySettingOptions(options, gSaverSettings);
-  // Nobody steers an XScreenSaver hack or a picture sequence: both show the flyby.
-  if (options.mode == RunMode::ForeignWindow || options.mode == RunMode::Frames) gSaverSettings.AutoControl = 1;
+  // Nobody steers an XScreenSaver hack or a picture sequence: both fly by themselves (the flyby,
+  // or the tour when that is chosen).
+  const bool unsteered = options.mode == RunMode::ForeignWindow || options.mode == RunMode::Frames;
+  if (unsteered && gSaverSettings.AutoControl == 0) gSaverSettings.AutoControl = 1;
   // A picture sequence runs on a stepped clock: how long its frames take says nothing, and its
   // pictures must not depend on the machine.
   if (options.mode == RunMode::Frames) gSaverSettings.AdaptQuality = 0;

@@ -57,7 +57,8 @@ void Click(HWND dialog, int id) {
   SetCheck(dialog, id, true);
 }
 
-// The "Monitors" choices in the order of their stored values.
+// The flyby control's and the "Monitors" choices in the order of their stored values.
+const int kControlButtons[3] = {IDC_MANUAL, IDC_AUTOMATIC, IDC_TOUR};
 const int kMonitorButtons[3] = {IDC_MONITORS_EACH, IDC_MONITORS_SPAN, IDC_MONITORS_PRIMARY};
 
 void InitDialog(HWND dialog) {
@@ -88,7 +89,7 @@ void InitDialog(HWND dialog) {
   static const int kModeButtons[3] = {IDC_TERRA_NO, IDC_TERRA_ONCE, IDC_TERRA_PERIODIC};
   Click(dialog, kModeButtons[settings.TerraformMode < 3 ? settings.TerraformMode : 2]);
   if (settings.TerraformMode < 2) Enable(dialog, IDC_PERIOD, false);
-  Click(dialog, settings.AutoControl ? IDC_AUTOMATIC : IDC_MANUAL);
+  Click(dialog, kControlButtons[settings.AutoControl < 3 ? settings.AutoControl : 1]);
   Click(dialog, kMonitorButtons[settings.Monitors < 3 ? settings.Monitors : 0]);
 
   SetTrackbar(dialog, IDC_SUNPOS, 0, 4, settings.SunPos);
@@ -102,7 +103,8 @@ void SaveDialog(HWND dialog) {
   if (gDialog.shadowsSupported) settings.Shadows = Checked(dialog, IDC_SHADOWS);
   settings.Atmosphere = Checked(dialog, IDC_ATMOSPHERE);
   if (gDialog.largeTextures) settings.Clouds = Checked(dialog, IDC_CLOUDS);
-  settings.AutoControl = Checked(dialog, IDC_AUTOMATIC);
+  for (uint32_t choice = 0; choice < 3; ++choice)
+    if (Checked(dialog, kControlButtons[choice])) settings.AutoControl = choice;
   if (Checked(dialog, IDC_TERRA_NO)) settings.TerraformMode = 0;
   else if (Checked(dialog, IDC_TERRA_ONCE)) settings.TerraformMode = 1;
   else if (Checked(dialog, IDC_TERRA_PERIODIC)) settings.TerraformMode = 2;

@@ -250,15 +250,52 @@ const uint8_t* Pixel(const std::vector<uint8_t>& window, int x, int y, int width
 bool IsColour(const uint8_t* p, const uint8_t* rgb) { return p[0] == rgb[0] && p[1] == rgb[1] && p[2] == rgb[2]; }
 
 // The four overlays by number, for the tests that treat them alike.
-constexpr int kOverlayCount = 4;
-const char* const kOverlayNames[kOverlayCount] = {"loading", "help", "frame rate", "text"};
+constexpr int kOverlayCount = 5;
+const char* const kOverlayNames[kOverlayCount] = {"loading", "help", "frame rate", "text", "caption"};
+// Longer than any area here is wide: it must wrap.
+constexpr char kCaptionFacts[] = "the largest canyon system known, 4000 km long and up to 7 km deep, east of the Tharsis bulge";
 void DrawOverlay(int overlay, const OverlayArea& area) {
   switch (overlay) {
     case 0: DrawLoadingText(area); break;
     case 1: DrawHelpScreen(area); break;
     case 2: DrawFrameRate(area, 29.9); break;
-    default: DrawOverlayText(area, 20, 30, "Tharsis Montes", OverlayColour{255, 255, 180}); break;
+    case 3: DrawOverlayText(area, 20, 30, "Tharsis Montes", OverlayColour{255, 255, 180}); break;
+    default: DrawCaption(area, "Valles Marineris", kCaptionFacts, 1.0f); break;
   }
+}
+
+// Over the brightest ground the caption's panel darkens what lies behind the text; the title is
+// drawn in its own colour; at half opacity panel and text are half blended; at 0 nothing shows.
+TEST_F(OverlayTest, CaptionReadsOverBrightGroundAndFades) {
+  static const uint8_t kWhite[3] = {255, 255, 255}, kTitle[3] = {255, 255, 180};
+  const auto drawn = [](float opacity) {
+    SceneState(kWidth, kHeight);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawCaption(kWholeWindow, "Valles Marineris", kCaptionFacts, opacity);
+    return GlReadPixels(0, 0, kWidth, kHeight);
+  };
+  const auto darkest = [](const std::vector<uint8_t>& window, int* titlePixels) {
+    int least = 255;
+    *titlePixels = 0;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        const uint8_t* p = Pixel(window, x, y);
+        least = std::min<int>(least, p[0]);
+        *titlePixels += IsColour(p, kTitle);
+      }
+    return least;
+  };
+  int title = 0;
+  const std::vector<uint8_t> full = drawn(1.0f);
+  EXPECT_NEAR(darkest(full, &title), 255 * 0.45, 2.0) << "the panel behind the text";
+  EXPECT_GT(title, 100) << "the title in its colour";
+  EXPECT_TRUE(IsColour(Pixel(full, kWidth / 2, kHeight - 10), kWhite)) << "nothing above the caption";
+  const std::vector<uint8_t> half = drawn(0.5f);
+  EXPECT_NEAR(darkest(half, &title), 255 * (1.0 - 0.55 / 2), 2.0);
+  EXPECT_EQ(title, 0) << "text blended at half opacity";
+  const std::vector<uint8_t> none = drawn(0.0f);
+  EXPECT_EQ(std::count(none.begin(), none.end(), uint8_t(255)), static_cast<long>(none.size()));
 }
 
 // Both raster-position paths put "Loading..." with its pen at (442, 370) in a 1024 x 768 window:

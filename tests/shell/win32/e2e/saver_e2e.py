@@ -604,7 +604,7 @@ def case_settings(session, args):
     without_14 = {"MESA_GL_VERSION_OVERRIDE": "1.3"}
     states = dialog_run(session, args, [
         "dump", "click:terra_once", "dump", "click:terra_no", "dump", "click:terra_periodic", "dump",
-        "click:terra_once", "click:manual", "click:atmosphere", "click:clouds", "click:monitors_primary",
+        "click:terra_once", "click:tour", "click:atmosphere", "click:clouds", "click:monitors_primary",
         "pos:sunpos:1", "pos:period:7", "pos:relief:3", "sel:2", "dump", "ok"], extra_env=without_14)
     check(len(states) == 5, f"expected 5 dialog states, got {len(states)}")
     expect(states[0], "defaults without OpenGL 1.4",
@@ -614,17 +614,17 @@ def case_settings(session, args):
            sunpos__pos=4, sunpos__min=0, sunpos__max=4, period__pos=1, period__min=1, period__max=10,
            relief__pos=10, relief__min=1, relief__max=10,
            resolution__count=3, resolution__items="8,16,32", resolution__sel=0,
-           monitors_each__checked=1, monitors_span__checked=0, monitors_primary__checked=0)
+           monitors_each__checked=1, monitors_span__checked=0, monitors_primary__checked=0, tour__checked=0)
     status = states[0].get("data_status.text", "")
     check(status == f"Map_data_in_{data}:_levels_8,_16,_32".replace(" ", "_"),
           f"the data line under the controls reads {status}")
     expect(states[1], '"Once" chosen', terra_once__checked=1, terra_periodic__checked=0, period__enabled=0)
     expect(states[2], '"No" chosen', terra_no__checked=1, period__enabled=0)
     expect(states[3], '"Periodic" chosen', terra_periodic__checked=1, period__enabled=1, period__pos=1)
-    expect(states[4], "before OK", manual__checked=1, automatic__checked=0, atmosphere__checked=0,
+    expect(states[4], "before OK", tour__checked=1, manual__checked=0, automatic__checked=0, atmosphere__checked=0,
            clouds__checked=0, terra_once__checked=1, period__enabled=0, sunpos__pos=1, period__pos=7,
            relief__pos=3, resolution__sel=2, monitors_primary__checked=1, monitors_each__checked=0)
-    stored = dict(Shadows=1, Atmosphere=0, Clouds=0, AutoControl=0, MaxPPD=32, ReliefExFactor=3, SunPos=1,
+    stored = dict(Shadows=1, Atmosphere=0, Clouds=0, AutoControl=2, MaxPPD=32, ReliefExFactor=3, SunPos=1,
                   TerraformMode=1, TerraformPeriod=7, ShowFrameRate=0, AdaptQuality=1, Monitors=2)
     values = session.user_values()
     check(values == stored, f"OK stored {values}, expected {stored}")
@@ -635,11 +635,11 @@ def case_settings(session, args):
     for ending in ("cancel", "close"):
         states = dialog_run(session, args, [
             "dump", "click:terra_periodic", "dump", "click:shadows", "click:automatic", "click:atmosphere",
-            "pos:sunpos:3", "pos:relief:9", "sel:0", "click:monitors_span", ending])
+            "pos:sunpos:3", "pos:relief:9", "sel:0", "click:monitors_span", "click:tour", ending])
         check(len(states) == 2, f"expected 2 dialog states, got {len(states)}")
         expect(states[0], "stored values with OpenGL 1.4",
                shadows__enabled=1, shadows__checked=1, atmosphere__checked=0, clouds__checked=0,
-               manual__checked=1, automatic__checked=0, terra_once__checked=1, period__enabled=0,
+               tour__checked=1, manual__checked=0, automatic__checked=0, terra_once__checked=1, period__enabled=0,
                sunpos__pos=1, period__pos=7, relief__pos=3, resolution__sel=2, monitors_primary__checked=1)
         expect(states[1], '"Periodic" chosen', period__enabled=1)
         values = session.user_values()
