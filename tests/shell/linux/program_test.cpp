@@ -440,6 +440,9 @@ TEST_F(LinuxProgram, FramesWritesPngFilesOfTheFlybyWithOrWithoutADisplay) {
   }
 }
 
+// Pictures of the tour until its first landmark is circled with the caption shown: 24 s of flight.
+constexpr uint32_t kTourFrames = 720;
+
 // The pictures' clock is stepped at 30 frames a second, so the rate is known exactly: 151 frames
 // are five seconds of flight, one report.
 TEST_F(LinuxProgram, FpsShowsTheRateInTheCornerAndPrintsItEveryFiveSeconds) {
@@ -457,6 +460,30 @@ TEST_F(LinuxProgram, FpsShowsTheRateInTheCornerAndPrintsItEveryFiveSeconds) {
   for (int32_t y = last.height - 36; y < last.height; ++y)
     for (int32_t x = 0; x < 130; ++x) white += last.At(x, y)[0] > 240 && last.At(x, y)[1] > 240 && last.At(x, y)[2] > 240;
   EXPECT_GT(white, 150) << "white lettering in the corner";
+}
+
+// The guided tour flies down to its first landmark and names it: no caption while it flies there,
+// then the title in its light yellow on the caption's panel.
+TEST_F(LinuxProgram, TheTourNamesTheFirstLandmarkItCircles) {
+  const fs::path out = temp / "frames-tour";
+  Program program;
+  Start(program, {"--data", data.string(), "--auto-control", "tour", "--terraform-mode", "0", "--frames",
+                  std::to_string(kTourFrames), "--out", out.string(), "--size", "320x180"});
+  ASSERT_EQ(program.WaitForExit(2400), 0) << program.Err();
+  const auto titlePixels = [&](uint32_t frame) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05u.png", frame);
+    const Picture picture = ReadPng((out / name).string());
+    int count = 0;
+    for (int32_t y = 0; y < picture.height; ++y)
+      for (int32_t x = 0; x < picture.width; ++x) {
+        const uint8_t* p = picture.At(x, y);
+        count += p[0] == 255 && p[1] == 255 && p[2] == 180;
+      }
+    return count;
+  };
+  EXPECT_EQ(titlePixels(30), 0) << "a caption while flying to the first landmark";
+  EXPECT_GT(titlePixels(kTourFrames), 100) << "the landmark's name under the circling camera";
 }
 
 TEST_F(LinuxProgram, ATerminalShowsOneLineOfLoadingProgress) {
