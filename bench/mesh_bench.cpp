@@ -51,8 +51,8 @@ void Aim(Pose pose) {
       // Looking along the horizon towards the north, from a little above the closest distance.
       const float d = 1.2f * nearest;
       eye = Place(d, 10.0f, 100.0f);
-      const Vec3 down = Unit(Vec3{-eye.x, -eye.y, -eye.z});
-      const Vec3 north = Unit(Sub(Place(d, 11.0f, 100.0f), eye));
+      const Vec3 down = Normalized(Vec3{-eye.x, -eye.y, -eye.z});
+      const Vec3 north = Normalized(Sub(Place(d, 11.0f, 100.0f), eye));
       const float tilt = std::asin(3396000.0f / d);
       forward = Vec3{down.x * std::cos(tilt) + north.x * std::sin(tilt), down.y * std::cos(tilt) + north.y * std::sin(tilt),
                      down.z * std::cos(tilt) + north.z * std::sin(tilt)};

@@ -57,11 +57,11 @@ void PlaceCamera(const Pose& pose) {
   Vec3 target;
   SphereToVec3(target, SphereCoords{pose.targetRadius, pose.targetLatitude, pose.targetLongitude});
   const Vec3 position = PointPosition(camera.point);
-  const Vec3 forward = Unit(Sub(target, position));
+  const Vec3 forward = Normalized(Sub(target, position));
   Vec3 up{0, 1, 0};
   if (std::fabs(forward.y) > 0.99f) up = Vec3{0, 0, -1};
-  const Vec3 right = Unit(CrossOf(forward, up));
-  SetOrientation(camera, forward, CrossOf(right, forward), right);
+  const Vec3 right = Normalized(Cross(forward, up));
+  SetOrientation(camera, forward, Cross(right, forward), right);
 }
 
 // The window the frames are drawn into and its views (one, or one per monitor).

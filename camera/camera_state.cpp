@@ -49,17 +49,21 @@ void SetDistance(SpherePoint& point, float r) {
   point.z = position.z;
 }
 
-void RotatePosition(SpherePoint& point, const Mat3& rotation) {
-  Vec3 turned;
-  Mat3MulVec3(turned, rotation, PointPosition(point));
-  point.x = turned.x;
-  point.y = turned.y;
-  point.z = turned.z;
+void SetPointPosition(SpherePoint& point, const Vec3& position) {
+  point.x = position.x;
+  point.y = position.y;
+  point.z = position.z;
   SphereCoords sphere;
-  Vec3ToSphere(sphere, turned);
+  Vec3ToSphere(sphere, position);
   point.distance = sphere.r;
   point.latitude = WrapDegrees(sphere.lat);
   point.longitude = WrapDegrees(sphere.lon);
+}
+
+void RotatePosition(SpherePoint& point, const Mat3& rotation) {
+  Vec3 turned;
+  Mat3MulVec3(turned, rotation, PointPosition(point));
+  SetPointPosition(point, turned);
 }
 
 void SetOrientation(CameraPose& pose, const Vec3& forward, const Vec3& up, const Vec3& right) {

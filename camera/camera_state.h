@@ -58,6 +58,8 @@ inline SphereCoords PointSpherical(const SpherePoint& point) {
 }
 // position = rotation * position; distance and angles follow from the new position.
 void RotatePosition(SpherePoint& point, const Mat3& rotation);
+// Sets the position; distance and angles follow (a SpherePoint keeps both in step).
+void SetPointPosition(SpherePoint& point, const Vec3& position);
 
 void SetOrientation(CameraPose& pose, const Vec3& forward, const Vec3& up, const Vec3& right);
 // The three vectors only; the position of `into` stays.

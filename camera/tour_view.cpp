@@ -6,11 +6,6 @@
 
 #include "mapdata/map_formats.h"
 
-Vec3 Normalized(const Vec3& v) {
-  const float length = Length(v);
-  return length > 0.0f ? Scaled(v, 1.0f / length) : v;
-}
-
 Vec3 RotatedAbout(const Vec3& v, const Vec3& axis, float degrees) {
   Mat3 rotation;
   Mat3Rotation(rotation, axis, degrees);
@@ -76,17 +71,6 @@ CameraPose AimedPose(const TourView& view, const Vec3& position) {
   const Vec3 up = Normalized(Sub(ahead, Scaled(forward, Dot(ahead, forward))));
   SetOrientation(pose, forward, up, Cross(forward, up));
   return pose;
-}
-
-void SetPointPosition(SpherePoint& point, const Vec3& position) {
-  point.x = position.x;
-  point.y = position.y;
-  point.z = position.z;
-  SphereCoords s;
-  Vec3ToSphere(s, position);
-  point.distance = s.r;
-  point.latitude = WrapDegrees(s.lat);
-  point.longitude = WrapDegrees(s.lon);
 }
 
 SkyDirection SkyDirectionOf(const Vec3& sun, const Vec3& normal, const Vec3& tangent) {

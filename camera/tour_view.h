@@ -23,16 +23,6 @@ struct SkyDirection {
   float azimuth;
 };
 
-inline Vec3 Add(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 Scaled(const Vec3& v, float s) { return Vec3{v.x * s, v.y * s, v.z * s}; }
-inline float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 Cross(const Vec3& a, const Vec3& b) {
-  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-inline float Length(const Vec3& v) { return SqrtF(Dot(v, v)); }
-// v scaled to unit length; a zero vector stays zero.
-Vec3 Normalized(const Vec3& v);
 // v turned right-handedly about a unit axis by degrees.
 Vec3 RotatedAbout(const Vec3& v, const Vec3& axis, float degrees);
 // The angle in degrees (-180..180] that turns `from` towards `to` about the unit `axis`, both taken
@@ -54,8 +44,6 @@ Vec3 ViewPosition(const TourView& view);
 // A pose at `position` (anywhere on the line from the planet centre through ViewPosition(view),
 // as far out or farther) looking at the view's focus point, its picture's top towards the heading.
 CameraPose AimedPose(const TourView& view, const Vec3& position);
-// Sets the position; distance and angles follow (a SpherePoint keeps both in step).
-void SetPointPosition(SpherePoint& point, const Vec3& position);
 
 SkyDirection SkyDirectionOf(const Vec3& sun, const Vec3& normal, const Vec3& tangent);
 Vec3 SunInSky(const SkyDirection& sky, const Vec3& normal, const Vec3& tangent);

@@ -57,6 +57,21 @@ inline void Vec3Scale(Vec3& v, float s) {
   v.z *= s;
 }
 
+// The same operations returning their result, for expressions.
+inline Vec3 Add(const Vec3& a, const Vec3& b) { return Vec3{a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 Scaled(const Vec3& v, float s) { return Vec3{v.x * s, v.y * s, v.z * s}; }
+inline float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vec3 Cross(const Vec3& a, const Vec3& b) {
+  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline float Length(const Vec3& v) { return SqrtF(Dot(v, v)); }
+// v scaled to unit length; a zero vector stays zero.
+inline Vec3 Normalized(const Vec3& v) {
+  const float length = Length(v);
+  return length > 0.0f ? Scaled(v, 1.0f / length) : v;
+}
+
 // Both angles come back in [0, 360): a southern latitude of -10 is returned as 350.
 inline void Vec3ToSphere(SphereCoords& out, const Vec3& v) {
   const float horizontal = SqrtF(v.x * v.x + v.z * v.z);

@@ -65,7 +65,7 @@ Pose RandomPose(std::mt19937& random, bool lookAtCentre) {
   RandomFrame(random, forward, up);
   if (lookAtCentre) {
     forward = Vec3{-pose.eye.x, -pose.eye.y, -pose.eye.z};
-    if (std::fabs(Dot(Unit(forward), Unit(up))) > 0.99f) up = Vec3{up.y, up.z, up.x};
+    if (std::fabs(Dot(Normalized(forward), Normalized(up))) > 0.99f) up = Vec3{up.y, up.z, up.x};
   }
   ViewAlong(pose.view, pose.eye, forward, up);
   pose.fieldOfView = 30.0f + 40.0f * unit(random);
@@ -162,7 +162,7 @@ TEST_F(MeshPropertiesTest, RandomPosesStayInsideLimitsAndFaceOutward) {
     uint32_t inward = 0;
     for (uint32_t tri = 0; tri < r.total; ++tri) {
       const Vec3 a = positions[3 * tri], b = positions[3 * tri + 1], c = positions[3 * tri + 2];
-      inward += !(Dot(CrossOf(Sub(b, a), Sub(c, a)), Vec3{a.x + b.x + c.x, a.y + b.y + c.y, a.z + b.z + c.z}) > 0.0f);
+      inward += !(Dot(Cross(Sub(b, a), Sub(c, a)), Vec3{a.x + b.x + c.x, a.y + b.y + c.y, a.z + b.z + c.z}) > 0.0f);
     }
     EXPECT_EQ(inward, 0u);
   }

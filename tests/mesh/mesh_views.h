@@ -9,16 +9,6 @@
 #include "mesh/mesh_slot.h"
 #include "mesh/visible_region.h"
 
-inline Vec3 Sub(const Vec3& a, const Vec3& b) { return Vec3{a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 CrossOf(const Vec3& a, const Vec3& b) {
-  return Vec3{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-inline Vec3 Unit(const Vec3& v) {
-  const float length = std::sqrt(Dot(v, v));
-  return Vec3{v.x / length, v.y / length, v.z / length};
-}
-
 // A camera position from distance and angles (degrees).
 inline Vec3 Place(float distance, float latitude, float longitude) {
   Vec3 p;
@@ -28,9 +18,9 @@ inline Vec3 Place(float distance, float latitude, float longitude) {
 
 // Column-major view matrix looking along `forward` with `up` as near as possible to up.
 inline void ViewAlong(float out[16], const Vec3& eye, const Vec3& forward, const Vec3& up) {
-  const Vec3 f = Unit(forward);
-  const Vec3 s = Unit(CrossOf(f, up));
-  const Vec3 u = CrossOf(s, f);
+  const Vec3 f = Normalized(forward);
+  const Vec3 s = Normalized(Cross(f, up));
+  const Vec3 u = Cross(s, f);
   const float m[16] = {s.x, u.x, -f.x, 0, s.y, u.y, -f.y, 0, s.z, u.z, -f.z, 0, -Dot(s, eye), -Dot(u, eye), Dot(f, eye), 1};
   for (int i = 0; i < 16; ++i) out[i] = m[i];
 }

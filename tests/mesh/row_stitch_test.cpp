@@ -56,7 +56,7 @@ struct Output {
   }
   bool Outward(uint32_t t) const {
     const Vec3 a = positions[3 * t], b = positions[3 * t + 1], c = positions[3 * t + 2];
-    return Dot(CrossOf(Sub(b, a), Sub(c, a)), a) > 0.0f;
+    return Dot(Cross(Sub(b, a), Sub(c, a)), a) > 0.0f;
   }
 };
 
@@ -107,7 +107,7 @@ TEST(RowStitch, MergeOrderGapsAndSeam) {
         EXPECT_LE(hi - lo, 3.0f * std::max(c.southSpacing, c.northSpacing)) << "triangle " << t << " bridges a hole";
       EXPECT_TRUE(out.Outward(t)) << "triangle " << t;
       const Vec3 a = out.positions[3 * t], b = out.positions[3 * t + 1], cc = out.positions[3 * t + 2];
-      const Vec3 face = CrossOf(Sub(a, b), Sub(a, cc));
+      const Vec3 face = Cross(Sub(a, b), Sub(a, cc));
       for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(out.normals[3 * t + k].y, face.y);
     }
     EXPECT_EQ(seam, c.seamTriangles);
