@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "camera/camera_state.h"
@@ -25,7 +26,7 @@
 #include "shell/screenshot.h"
 
 SaverWindow gSaverWindow{{}, 1, 1, 0, 0, {}, false, {}, kDefaultRefreshRate, kMaxFramesPerSecond, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
-                         false, false, {}, {}, {}, {}};
+                         false, false, {}, {}, {}, {}, {}};
 
 namespace {
 
@@ -79,22 +80,29 @@ void StartGuidedTour() {
   gInput.horizontalMove = 1;
 }
 
-// The caption of the landmark the tour circles, on every view at its scale: its name over the
-// line of facts (the table's caption without the name it starts with).
+// The caption of the landmark the tour circles, on every view at its scale.
 void DrawTourCaption(const ViewLayout& layout) {
-  const TourState& tour = gSaverWindow.tour;
-  const float opacity = TourCaptionOpacity(tour);
+  const SaverWindow& window = gSaverWindow;
+  const float opacity = TourCaptionOpacity(window.tour);
   if (opacity <= 0.0f) return;
-  const Landmark& place = tour.landmarks->entries[tour.visiting];
-  const char* facts = place.caption;
-  const size_t nameLength = std::strlen(place.name);
-  if (std::strncmp(facts, place.name, nameLength) == 0 && std::strncmp(facts + nameLength, " - ", 3) == 0)
-    facts += nameLength + 3;
-  char title[kLandmarkNameSize], line[kLandmarkCaptionSize];
-  if (!EncodeCodePage1252(place.name, nameLength, title, sizeof title) ||
-      !EncodeCodePage1252(facts, std::strlen(facts), line, sizeof line))
-    return;
-  for (int32_t i = 0; i < layout.count; ++i) DrawCaption(AreaOf(layout.views[i]), title, line, opacity);
+  const TourCaption& caption = window.captions[window.tour.visiting];
+  for (int32_t i = 0; i < layout.count; ++i) DrawCaption(AreaOf(layout.views[i]), caption.title, caption.facts, opacity);
+}
+
+// The tour's table and its captions in the font's codes, once for the run. False with the reason
+// when the table built into the program is broken.
+bool PrepareTour(SaverWindow& window, char* error, size_t errorSize) {
+  if (!LoadBuiltInLandmarks(window.landmarks, error, errorSize)) return false;
+  for (int32_t i = 0; i < window.landmarks.count; ++i) {
+    const Landmark& place = window.landmarks.entries[i];
+    TourCaption& caption = window.captions[i];
+    if (!EncodeCodePage1252(place.name, std::strlen(place.name), caption.title, sizeof caption.title) ||
+        !EncodeCodePage1252(place.caption, std::strlen(place.caption), caption.facts, sizeof caption.facts)) {
+      std::snprintf(error, errorSize, "the caption of %s does not fit the overlay font", place.name);
+      return false;
+    }
+  }
+  return true;
 }
 
 // The camera and sun of this frame: the tour flies them itself; the flyby and manual control
@@ -274,7 +282,7 @@ void SaverConfigure(const SaverSettings& settings) {
   RunConfig& config = gSaverWindow.config;
   config = ResolveRunConfig(settings, GlRunLimits(), levels, count);
   char error[kLandmarkErrorSize];
-  if (config.tour && !LoadBuiltInLandmarks(gSaverWindow.landmarks, error, sizeof error)) {
+  if (config.tour && !PrepareTour(gSaverWindow, error, sizeof error)) {
     ReportFailure("the tour's landmark table is broken (%s): the flyby is shown instead", error);
     config.tour = false;
   }

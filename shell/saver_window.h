@@ -37,6 +37,13 @@ struct FrameRateMeter {
 };
 constexpr double kFrameRateReportSeconds = 5.0;
 
+// A landmark's caption as the overlay font draws it (code page 1252 bytes).
+struct TourCaption {
+  char title[kLandmarkNameSize];
+  char facts[kLandmarkCaptionSize];
+};
+using TourCaptions = TourCaption[kMaxLandmarks];
+
 // One process-wide record owned by the window thread (the loader thread never touches it).
 struct SaverWindow {
   RunConfig config;         // the run's configuration, resolved once by SaverConfigure at creation
@@ -65,6 +72,7 @@ struct SaverWindow {
   bool copyShotWanted;      // Print Screen came up since the last frame: the next one to the clipboard
   std::thread loader;       // the loader thread, joined at destruction
   LandmarkTable landmarks;  // the tour's places, parsed at configuration when the run is a tour
+  TourCaptions captions;    // their names and facts in the overlay font's codes, made with them
   TourState tour;           // the guided tour's flight, started when the scene is ready
   MapGround ground;         // the loaded map's surface the tour keeps clear of
 };
