@@ -13,23 +13,13 @@ namespace {
 constexpr char kHeader[] = "name,latitude,longitude,size_km,caption";
 constexpr int32_t kMaxNumberCharacters = 16;
 
-// Code page 1252 for codes 128 ... 159 (0: the code page leaves the code unused); every other
-// code up to 255 is the Latin-1 character of the same number.
-constexpr uint16_t kHighCodes[32] = {
-    0x20ac, 0,      0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017d, 0,      0,      0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
-    0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0,      0x017e, 0x0178};
-
-// The code of a character in code page 1252, or -1 when the code page or the overlay font has none
-// (control characters have empty glyphs, and the font stops below code 255).
+// The font code of a character, or -1 when code page 1252 or the overlay font has none (control
+// characters have empty glyphs, and the font stops below code 255).
 int32_t CodeOf(uint32_t character) {
-  if (character < 0x20 || character == 0x7f) return -1;
-  if (character < 0x80) return static_cast<int32_t>(character);
-  int32_t code = -1;
-  if (character >= 0xa0 && character <= 0xff) code = static_cast<int32_t>(character);
-  for (int32_t i = 0; i < 32 && code < 0; ++i)
-    if (kHighCodes[i] == character) code = 0x80 + i;
-  return code < kFontGlyphCount ? code : -1;
+  if (character == 0) return -1;
+  for (int32_t code = 0; code < kFontGlyphCount; ++code)
+    if (CharacterOfCode(code) == character) return code;
+  return -1;
 }
 
 // Reads one UTF-8 character at `p`, advancing it; false on a malformed, overlong or surrogate

@@ -218,13 +218,7 @@ void DrawCaption(const OverlayArea& area, const char* title, const char* facts, 
 }
 
 int32_t OverlayTextWidth(const OverlayArea& area, const char* text) {
-  const OverlayFont& font = gOverlays.fonts[OverlayScaleOf(area)];
-  int32_t width = 0;
-  for (const char* c = text; *c; ++c) {
-    const uint8_t code = uint8_t(*c);
-    if (code < kFontGlyphCount) width += font.advances[code];
-  }
-  return width;
+  return TextWidth(gOverlays.fonts[OverlayScaleOf(area)], text, static_cast<int32_t>(std::strlen(text)));
 }
 
 int32_t OverlayTextHeight(const OverlayArea& area) { return FontHeightAt(OverlayScaleOf(area)); }

@@ -36,6 +36,19 @@ constexpr int32_t kFontGlyphCount = 255;
 
 constexpr int32_t FontHeightAt(OverlayScale scale) { return kFontHeight * kOverlayScaleFactor[scale]; }
 
+// The character (Unicode) of each font code: code page 1252, whose codes 128 ... 159 hold these
+// (0: the code page leaves the code unused); every other code is the Latin-1 character of the same
+// number. Control codes have no character and the font draws them as empty glyphs.
+constexpr uint16_t kCodePage1252High[32] = {
+    0x20ac, 0,      0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017d, 0,      0,      0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
+    0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0,      0x017e, 0x0178};
+constexpr uint32_t CharacterOfCode(int32_t code) {
+  if (code < 32 || code == 127) return 0;
+  if (code >= 128 && code < 160) return kCodePage1252High[code - 128];
+  return uint32_t(code);
+}
+
 // One glyph as glBitmap takes it: rows bottom first, (width + 7) / 8 bytes a row, leftmost pixel
 // in the high bit. left and top place the bitmap's top-left corner relative to the pen on the
 // baseline (y up); advance moves the pen after it.

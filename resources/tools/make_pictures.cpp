@@ -326,19 +326,6 @@ Canvas DrawIconPicture(int32_t size) {
 
 // ---- The overlay font --------------------------------------------------------------------------
 
-// Windows code page 1252 for codes 128 ... 159 (0: no character); the rest of 0 ... 254 is
-// Latin-1. Control codes get empty glyphs.
-constexpr uint16_t kCodePage1252High[32] = {
-    0x20ac, 0,      0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017d, 0,      0,      0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
-    0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0,      0x017e, 0x0178};
-
-uint32_t CharacterOfCode(int32_t code) {
-  if (code < 32 || code == 127) return 0;
-  if (code >= 128 && code < 160) return kCodePage1252High[code - 128];
-  return uint32_t(code);
-}
-
 struct Font {
   std::vector<FontGlyph> glyphs;
   std::vector<uint8_t> bits;

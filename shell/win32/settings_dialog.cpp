@@ -57,9 +57,22 @@ void Click(HWND dialog, int id) {
   SetCheck(dialog, id, true);
 }
 
-// The flyby control's and the "Monitors" choices in the order of their stored values.
-const int kControlButtons[3] = {IDC_MANUAL, IDC_AUTOMATIC, IDC_TOUR};
-const int kMonitorButtons[3] = {IDC_MONITORS_EACH, IDC_MONITORS_SPAN, IDC_MONITORS_PRIMARY};
+// The dialog's groups of three choices, their buttons in the order of the stored values.
+using ChoiceButtons = int[3];
+const ChoiceButtons kControlButtons = {IDC_MANUAL, IDC_AUTOMATIC, IDC_TOUR};
+const ChoiceButtons kTerraformButtons = {IDC_TERRA_NO, IDC_TERRA_ONCE, IDC_TERRA_PERIODIC};
+const ChoiceButtons kMonitorButtons = {IDC_MONITORS_EACH, IDC_MONITORS_SPAN, IDC_MONITORS_PRIMARY};
+
+// Checks the button of a stored value; a value past the group's end checks the fallback's.
+void ClickChoice(HWND dialog, const ChoiceButtons& buttons, uint32_t value, uint32_t fallback) {
+  Click(dialog, buttons[value < std::size(buttons) ? value : fallback]);
+}
+
+// The stored value of the group's checked button; value as it was when none is checked.
+void ReadChoice(HWND dialog, const ChoiceButtons& buttons, uint32_t& value) {
+  for (uint32_t choice = 0; choice < std::size(buttons); ++choice)
+    if (Checked(dialog, buttons[choice])) value = choice;
+}
 
 void InitDialog(HWND dialog) {
   ProbeGraphics();
@@ -86,11 +99,10 @@ void InitDialog(HWND dialog) {
   if (gDialog.largeTextures) SetCheck(dialog, IDC_CLOUDS, settings.Clouds);
   else Enable(dialog, IDC_CLOUDS, false);
 
-  static const int kModeButtons[3] = {IDC_TERRA_NO, IDC_TERRA_ONCE, IDC_TERRA_PERIODIC};
-  Click(dialog, kModeButtons[settings.TerraformMode < 3 ? settings.TerraformMode : 2]);
+  ClickChoice(dialog, kTerraformButtons, settings.TerraformMode, 2);
   if (settings.TerraformMode < 2) Enable(dialog, IDC_PERIOD, false);
-  Click(dialog, kControlButtons[settings.AutoControl < 3 ? settings.AutoControl : 1]);
-  Click(dialog, kMonitorButtons[settings.Monitors < 3 ? settings.Monitors : 0]);
+  ClickChoice(dialog, kControlButtons, settings.AutoControl, 1);
+  ClickChoice(dialog, kMonitorButtons, settings.Monitors, 0);
 
   SetTrackbar(dialog, IDC_SUNPOS, 0, 4, settings.SunPos);
   SetTrackbar(dialog, IDC_PERIOD, 1, 10, settings.TerraformPeriod);
@@ -103,13 +115,9 @@ void SaveDialog(HWND dialog) {
   if (gDialog.shadowsSupported) settings.Shadows = Checked(dialog, IDC_SHADOWS);
   settings.Atmosphere = Checked(dialog, IDC_ATMOSPHERE);
   if (gDialog.largeTextures) settings.Clouds = Checked(dialog, IDC_CLOUDS);
-  for (uint32_t choice = 0; choice < 3; ++choice)
-    if (Checked(dialog, kControlButtons[choice])) settings.AutoControl = choice;
-  if (Checked(dialog, IDC_TERRA_NO)) settings.TerraformMode = 0;
-  else if (Checked(dialog, IDC_TERRA_ONCE)) settings.TerraformMode = 1;
-  else if (Checked(dialog, IDC_TERRA_PERIODIC)) settings.TerraformMode = 2;
-  for (uint32_t choice = 0; choice < 3; ++choice)
-    if (Checked(dialog, kMonitorButtons[choice])) settings.Monitors = choice;
+  ReadChoice(dialog, kControlButtons, settings.AutoControl);
+  ReadChoice(dialog, kTerraformButtons, settings.TerraformMode);
+  ReadChoice(dialog, kMonitorButtons, settings.Monitors);
   settings.SunPos = TrackbarPosition(dialog, IDC_SUNPOS);
   settings.TerraformPeriod = TrackbarPosition(dialog, IDC_PERIOD);
   settings.ReliefExFactor = TrackbarPosition(dialog, IDC_RELIEF);
