@@ -76,14 +76,12 @@ void Aim(Pose pose) {
   float view[16];
   ViewAlong(view, eye, forward, up);
   MeshSlot& slot = gMeshWorker.slots[1];
-  FillSlotInputs(slot, gMeshWorker.camera, view, eye, kFieldOfView, kAspect, kMaxTerraformLevel, kRelief);
+  FillSlotInputs(slot, view, eye, kFieldOfView, kAspect, kMaxTerraformLevel, kRelief);
   // The sun's shadow camera at the camera's distance on the sun direction (latitude 25, longitude 330).
   float light[16];
   const float d = std::sqrt(Dot(eye, eye));
   LookAt(light, Place(d, 25.0f, 330.0f), Vec3{0, 0, 0}, Vec3{0, 1, 0});
-  Mat4 columns;
-  std::memcpy(columns.m, light, sizeof light);
-  Mat4Transpose(slot.lightView, columns);
+  SetSlotLight(slot, light);
 }
 
 void BM_MeshBuild(benchmark::State& state, uint32_t level, Pose pose) {

@@ -22,6 +22,7 @@
 #include "gl/gl_setup.h"
 #include "mapdata/map_data.h"
 #include "mesh/mesh_worker.h"
+#include "render/fixed_function_back_end.h"
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "settings/saver_settings.h"
@@ -75,31 +76,27 @@ Surface OneView(int width, int height) {
   return Surface{width, height, WholeWindowView(width, height, aspect >= 1.0f ? 24.0f : 24.0f / aspect, aspect)};
 }
 
-void LoadView(const Surface& surface) {
-  const CameraPose& c = gCameraState.camera;
-  const FrameView enclosing = EnclosingView(surface.views);
-  glViewport(0, 0, surface.width, surface.height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  const float top = 3396000.0f + 10.0f * gCameraState.topHeight;
-  const float d = c.point.distance;
-  gluPerspective(enclosing.fieldOfView, enclosing.aspect, std::max(1.0f, (d - top) * 0.6f), d + 0.5f * top);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  gluLookAt(c.point.x, c.point.y, c.point.z, c.point.x + 3375000.0 * c.forward.x, c.point.y + 3375000.0 * c.forward.y,
-            c.point.z + 3375000.0 * c.forward.z, c.up.x, c.up.y, c.up.z);
-  const GLfloat light[4] = {gCameraState.sun.x, gCameraState.sun.y, gCameraState.sun.z, 0};
-  glLightfv(GL_LIGHT0, GL_POSITION, light);
+bool gShadowsDrawn = false;  // what InitRenderer allowed the scene
+
+// The frame's request as the saver makes it from the camera state, then RenderFrame.
+void Frame(FrameTimings* timings, const Surface& surface = OneView(kWidth, kHeight)) {
+  FrameRequest request{};
+  SetRequestScene(request, gCameraState, 10.0f, AdvanceTerraformLevel(0.033f), QualityLevel{gShadowsDrawn, 0});
+  request.width = surface.width;
+  request.height = surface.height;
+  request.views = surface.views;
+  request.overlays = FrameOverlays{false, -1, -1, 0.0, nullptr, nullptr, 0.0f};
+  SetFrameMatrices(request);
+  gFrame.timings = timings;
+  RenderFrame(request);
+  gFrame.timings = nullptr;
 }
 
-void Frame(FrameTimings* timings, const Surface& surface = OneView(kWidth, kHeight)) {
-  LoadView(surface);
-  gFrame.timings = timings;
-  const CameraState& c = gCameraState;
-  const FrameView enclosing = EnclosingView(surface.views);
-  RenderFrame(surface.width, surface.height, enclosing.fieldOfView, enclosing.aspect, 0.033f, c.spinAngle, c.camera,
-              c.sun, surface.views);
-  gFrame.timings = nullptr;
+// A row-by-row matrix into the current OpenGL matrix.
+void LoadRows(const Mat4& rows) {
+  Mat4 columns;
+  Mat4Transpose(columns, rows);
+  glLoadMatrixf(columns.m);
 }
 
 // The drawn slot's lit, coloured triangles in buffers filled once, with the slot's matrices.
@@ -118,10 +115,11 @@ void FillRawSlot(const MeshSlot& slot, GLuint buffers[3]) {
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
   glEnableClientState(GL_COLOR_ARRAY);
+  const FrameRequest& recorded = gFrame.slotRequests[1 - gMeshWorker.slotIndex];
   glMatrixMode(GL_PROJECTION);
-  glLoadMatrixf(slot.projectionMatrix);
+  LoadRows(recorded.projection);
   glMatrixMode(GL_MODELVIEW);
-  glLoadMatrixf(slot.viewMatrix);
+  LoadRows(recorded.view);
   glFinish();
 }
 
@@ -176,11 +174,11 @@ void StartScene(const std::string& folder, bool shadows, int width, int height) 
   gSaverSettings.Shadows = static_cast<uint8_t>(shadows);
   gSaverSettings.AutoControl = 0;
   gSaverSettings.TerraformMode = 0;
-  SetBaseGlState();
-  gTestLimits = GlRunLimits();
-  RunConfig config = TestRunConfig();
+  const RenderBackEnd& backEnd = FixedFunctionBackEnd();
+  backEnd.startContext(OverlayHandles{nullptr, nullptr}, &gTestLimits);
+  const RunConfig config = TestRunConfig();
   LoaderThreadMain(LoadRequestFor(config));
-  InitRenderer(config, width, height);
+  gShadowsDrawn = InitRenderer(backEnd, config, gMapData, width, height);
   SetupInitialView(config, static_cast<float>(width), static_cast<float>(height));
 }
 
@@ -217,8 +215,8 @@ int CompareMonitors(const std::string& folder) {
   constexpr int kScreenWidth = 2304, kScreenHeight = 1024;
   Surface two{kScreenWidth, kScreenHeight, {}};
   two.views.count = 2;
-  two.views.views[0] = FrameView{0, 0, 1280, 1024, 24.0f, 1280.0f / 1024.0f};
-  two.views.views[1] = FrameView{1280, 256, 1024, 768, 24.0f, 1024.0f / 768.0f};
+  two.views.views[0] = FrameView{0, 0, 1280, 1024, 24.0f, 1280.0f / 1024.0f, 1.0f};
+  two.views.views[1] = FrameView{1280, 256, 1024, 768, 24.0f, 1024.0f / 768.0f, 1.0f};
   const Surface span = OneView(kScreenWidth, kScreenHeight);
   std::printf("%-24s %-7s %9s %9s %9s %9s %9s %9s %7s\n", "pose", "shadows", "span tri", "span ms", "span wait",
               "two tri", "two ms", "two wait", "ratio");

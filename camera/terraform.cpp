@@ -1,7 +1,11 @@
-// The terraformed look's target and the advance of its blend level.
+// The terraformed look's target, its schedule and the advance of its blend level.
 #include "camera/terraform.h"
 
-TerraformState gTerraform{false, 0.0f};
+TerraformState gTerraform{false, 0.0f, 0.0f, 0};
+
+namespace {
+constexpr float kScheduleDelay = 2.0f;  // seconds of the present look before the first switch
+}
 
 void ToggleTerraformTarget() { gTerraform.TerraformTarget = !gTerraform.TerraformTarget; }
 
@@ -26,4 +30,43 @@ int32_t AdvanceTerraformLevel(float frameSeconds) {
     }
   }
   return static_cast<int32_t>(level);
+}
+
+void TerraformSchedule(const RunConfig& config, float dt) {
+  TerraformState& state = gTerraform;
+  switch (config.terraformMode) {
+    case 1:
+      if (state.scheduleTime < kScheduleDelay) {
+        state.scheduleTime += dt;
+      } else if (state.scheduleState == 0) {
+        state.scheduleState = 1;
+        ToggleTerraformTarget();
+      }
+      break;
+    case 2: {
+      const float period = config.terraformPeriodSeconds;
+      if (state.scheduleTime >= period) {
+        state.scheduleTime = 0.0f;
+        break;
+      }
+      state.scheduleTime += dt;
+      if (state.scheduleTime > period * 0.5f + kScheduleDelay) {
+        if (state.scheduleState == 1) {
+          state.scheduleState = 0;
+          ToggleTerraformTarget();
+        }
+      } else if (state.scheduleTime > kScheduleDelay && state.scheduleState == 0) {
+        state.scheduleState = 1;
+        ToggleTerraformTarget();
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+int32_t TerraformStep(const RunConfig& config, float dt) {
+  TerraformSchedule(config, dt);
+  return AdvanceTerraformLevel(dt);
 }

@@ -1,9 +1,12 @@
-// The terraformed look's state: the on/off target the space bar and the schedule switch, and the
-// blend level from 0 (present) to 60 (full sea and clouds) that each frame advances towards it.
-// The mesh worker and the passes see the level only as the whole level stored in each slot.
+// The terraformed look's state: the on/off target the space bar and the schedule switch, the
+// schedule that switches it on its own, and the blend level from 0 (present) to 60 (full sea and
+// clouds) that each frame advances towards the target. The mesh worker and the passes see the
+// level only as the whole level each frame's request carries.
 #pragma once
 
 #include <cstdint>
+
+#include "mapdata/run_config.h"
 
 constexpr int32_t kMaxTerraformLevel = 60;  // the fully terraformed look; 0 is the present one
 constexpr int32_t kCloudLevel = 30;         // clouds show above this level, in the second half of the blend
@@ -13,11 +16,17 @@ constexpr float kTerraformRate = 30.0f;     // levels per second: 0 to 60 in abo
 struct TerraformState {
   bool TerraformTarget;   // wanted look: on = terraformed; starts off
   float TerraformLevel;   // blend level in [0, 60]; starts at 0
+  float scheduleTime;     // seconds into the schedule (once: up to 2; periodic: the cycle)
+  int scheduleState;      // what the schedule last switched the look to: 0 off, 1 on
 };
 
 extern TerraformState gTerraform;
 
 void ToggleTerraformTarget();
+// Switches the terraformed look once (2 s after start) or periodically, as the run is configured.
+void TerraformSchedule(const RunConfig& config, float dt);
 // Moves the level towards the target by frameSeconds and returns its whole part for the slot
 // being filled. Leaving 0 and reaching 0 each take one frame, whatever the frame time.
 int32_t AdvanceTerraformLevel(float frameSeconds);
+// One frame of dt seconds: the schedule, then the level's advance; returns the level's whole part.
+int32_t TerraformStep(const RunConfig& config, float dt);

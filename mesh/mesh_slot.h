@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "camera/camera_state.h"
 #include "camera/terraform.h"  // the terraform levels a slot carries
 #include "mapdata/map_formats.h"
 #include "math/vector_math.h"
@@ -51,8 +52,23 @@ struct MeshRanges {
 };
 static_assert(sizeof(MeshRanges) == 15 * 4, "MeshRanges is 15 words");
 
-// One of the two slots. The renderer writes the inputs between its wait on MeshReadyEvent and its
-// MeshRequestEvent; the worker then reads the inputs and writes the arrays and `ranges` until its
+// What one build is made for, written by the renderer from one frame's request: the camera and
+// the look-at view made from that same pose, so the rotation and the position the worker uses
+// always belong together.
+struct MeshInputs {
+  CameraPose camera;       // the eye: position and viewing frame
+  Mat4 view;               // the look-at view of `camera`, row by row: its rotation turns the visible region
+  Mat4 lightView;          // the shadow camera's view, row by row; set while `shadowed`
+  float fieldOfView;       // vertical, degrees, of the perspective enclosing every view
+  float aspect;            // its width / height
+  float reliefFactor;      // relief exaggeration, 1..10
+  int32_t terraformLevel;  // whole part of the terraform level, 0..60
+  uint32_t limitShift;     // the triangle limits divided by 2^limitShift (adaptive quality)
+  bool shadowed;           // the slot is drawn with shadows: the build fills the light-space box
+};
+
+// One of the two slots. The renderer writes `inputs` between its wait on MeshReadyEvent and its
+// MeshRequestEvent; the worker then reads them and writes the arrays and `ranges` until its
 // MeshReadyEvent; the renderer reads arrays and ranges one frame later.
 struct MeshSlot {
   // Arrays, allocated once at full size by SetupMeshWork.
@@ -60,18 +76,6 @@ struct MeshSlot {
   Vec3* normals;        // 3 per triangle: face normal (planet) or vertex position (shells)
   Colour* colours;      // 3 per triangle, planet and atmosphere triangles only
   TexCoord* texCoords;  // 3 per triangle, water and cloud triangles only (kSlotTexturedTriangles)
-  // Inputs, written by the renderer; the worker reads those marked so.
-  float viewMatrix[16];        // GL_MODELVIEW_MATRIX as glGetFloatv returns it, column by column (worker)
-  float projectionMatrix[16];  // GL_PROJECTION_MATRIX, column by column
-  float lightPosition[4];      // sun direction x, y, z and w = 0
-  Mat4 lightView;              // shadow camera view, row by row (worker, while shadows are in use)
-  float fieldOfView;           // vertical, degrees (worker)
-  float aspect;                // width / height (worker)
-  int32_t terraformLevel;      // whole part of the terraform level, 0..60 (worker)
-  float reliefFactor;          // relief exaggeration, 1..10 (worker)
-  float spinAngle;             // turn of the star field about +y, degrees
-  bool shadowed;               // lightView was recorded: the shadow pass draws this slot
-  uint32_t limitShift;         // the triangle limits divided by 2^limitShift (adaptive quality; worker)
-  // Output, written by the worker at the end of each build.
-  MeshRanges ranges;
+  MeshInputs inputs;    // written by the renderer, read by the worker
+  MeshRanges ranges;    // written by the worker at the end of each build
 };

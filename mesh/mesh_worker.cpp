@@ -59,7 +59,6 @@ void SetupMeshWork(const RunConfig& config) {
   const MapData& map = gMapData;
   w.ppd = map.ppd;
   w.nodeDensity = map.ppd > 0 ? map.nodeCount / (map.ppd * map.ppd) : 0;
-  w.shadowsInUse = config.shadows;
   w.cloudLayer = config.clouds;
   w.atmosphere = config.atmosphere;
 
@@ -80,10 +79,8 @@ void SetupMeshWork(const RunConfig& config) {
     slot.colours = AllocateOrFail<Colour>(3 * size_t{kSlotTriangles});
     slot.texCoords = AllocateOrFail<TexCoord>(3 * size_t{kSlotTexturedTriangles});
   }
-  // Slot 0 is drawn, empty, by the first frame with these matrices.
-  static constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  std::memcpy(w.slots[0].viewMatrix, kIdentity, sizeof kIdentity);
-  std::memcpy(w.slots[0].projectionMatrix, kIdentity, sizeof kIdentity);
+  // Slot 0 is drawn, empty, by the first frame.
+  Mat4Identity(w.slots[0].inputs.view);
   w.slotIndex = 0;
   w.light = LightBox{};
   for (uint32_t& extra : w.extraThinning) extra = 1;
@@ -157,22 +154,21 @@ BuildWork MeshBuildWork() {
 
 namespace {
 
-// The build's view from the slot's inputs and the camera copy.
-BuildView SlotView(const MeshSlot& slot, const CameraPose& pose) {
+// The build's view from the slot's inputs: the camera and the view made from it.
+BuildView SlotView(const MeshInputs& inputs) {
   BuildView view;
-  // Row i of the rotation is the start of column i of the (column-major) view matrix: the
-  // transpose of the view's rotation, which carries eye directions into the planet frame.
+  // The transpose of the view's rotation, which carries eye directions into the planet frame.
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) view.rotation.m[3 * i + j] = slot.viewMatrix[4 * i + j];
-  const SpherePoint& camera = pose.point;
+    for (int j = 0; j < 3; ++j) view.rotation.m[3 * i + j] = inputs.view.m[4 * j + i];
+  const SpherePoint& camera = inputs.camera.point;
   float latitude = camera.latitude, longitude = camera.longitude;
   FoldLatLon(latitude, longitude);
   view.distance = camera.distance;
   view.latitude = latitude;
   view.longitude = longitude;
   view.position = Vec3{camera.x, camera.y, camera.z};
-  view.aspect = slot.aspect;
-  view.relief = slot.reliefFactor;
+  view.aspect = inputs.aspect;
+  view.relief = inputs.reliefFactor;
   return view;
 }
 
@@ -195,7 +191,7 @@ uint32_t BuildGroup(LayerBuild& b, MeshGroup group, LayerBuilder builder, LayerS
   uint32_t& extra = b.worker.extraThinning[group];
   spec.terraformLevel = b.level;
   spec.extraThinning = extra;
-  spec.limit >>= b.slot.limitShift;
+  spec.limit >>= b.slot.inputs.limitShift;
   TriangleSink sink = SinkAt(b.slot, first, spec.limit, textured);
   const uint32_t count = builder(b.work, b.view, spec, sink);
   FollowLimit(extra, sink);
@@ -220,7 +216,7 @@ uint32_t BuildWater(LayerBuild& b) {
 uint32_t BuildClouds(LayerBuild& b, uint32_t first) {
   if (b.level == 0 || !b.worker.cloudLayer || b.level <= kCloudLevel) return 0;
   const float radius = kReferenceRadius + kCloudHeight * b.view.relief;
-  const float margin = b.worker.shadowsInUse ? kShadowedCloudMargin : kShellMargin;
+  const float margin = b.slot.inputs.shadowed ? kShadowedCloudMargin : kShellMargin;
   const LayerSpec spec{kSeaRadius, radius, LayerAngle(b, margin, radius), kCloudHeight, 0, kCloudLimit, 0};
   return BuildGroup(b, kCloudGroup, BuildShell, spec, first, true);
 }
@@ -266,16 +262,18 @@ void RecordRanges(MeshRanges& ranges, uint32_t water, uint32_t clouds, uint32_t 
 void BuildMeshSlot(uint32_t s) {
   MeshWorkerState& w = gMeshWorker;
   MeshSlot& slot = w.slots[s & 1];
-  const bool shadows = w.shadowsInUse;
+  const MeshInputs& inputs = slot.inputs;
+  // The light-space box is only needed where the slot is drawn with shadows.
+  const bool shadows = inputs.shadowed;
   if (shadows) {
-    w.light.lightMatrix = slot.lightView;
+    w.light.lightMatrix = inputs.lightView;
     w.light.reset = 1;
   }
-  const BuildView view = SlotView(slot, w.camera);
-  w.currentRelief.store(view.relief);
+  const BuildView view = SlotView(inputs);
+  w.buildsStarted.fetch_add(1, std::memory_order_relaxed);
   // The renderer stores the whole part of a level it keeps in 0..60; the clamp guards the palette.
-  LayerBuild build{w, slot, MeshBuildWork(), view, std::clamp(slot.terraformLevel, 0, kMaxTerraformLevel),
-                   slot.fieldOfView};
+  LayerBuild build{w, slot, MeshBuildWork(), view, std::clamp(inputs.terraformLevel, 0, kMaxTerraformLevel),
+                   inputs.fieldOfView};
   // The groups lie back to back in the slot: water, clouds, planet, atmosphere.
   const uint32_t water = BuildWater(build);
   const uint32_t clouds = BuildClouds(build, water);

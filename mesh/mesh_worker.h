@@ -16,22 +16,20 @@
 
 // One process-wide record. The window thread writes everything in SetupMeshWork, before the
 // worker starts, and releases it after the worker has been joined. In between ownership
-// alternates: the renderer (window thread) writes slotIndex, the inputs of the slot it names and
-// `camera` only between its wait on MeshReadyEvent and its MeshRequestEvent; the worker reads
-// them and writes that slot's arrays and ranges, `light`, extraThinning, the work buffers and
-// currentRelief only between its wake on MeshRequestEvent and its MeshReadyEvent. The atomics are
-// the only fields touched outside that alternation.
+// alternates: the renderer (window thread) writes slotIndex and the inputs of the slot it names
+// only between its wait on MeshReadyEvent and its MeshRequestEvent; the worker reads them and
+// writes that slot's arrays and ranges, `light`, extraThinning and the work buffers only between
+// its wake on MeshRequestEvent and its MeshReadyEvent. The atomics are the only fields touched
+// outside that alternation.
 struct MeshWorkerState {
   MeshSlot slots[2];                       // the two slots, drawn and built in turn
   uint32_t slotIndex;                      // the slot the worker builds when woken; renderer only
-  CameraPose camera;                       // the renderer's copy of the camera for the next build
   AutoResetEvent MeshReadyEvent;           // set by the worker when a slot is finished; starts set
   AutoResetEvent MeshRequestEvent;         // set by the renderer to request a build; starts clear
   std::atomic<uint32_t> running;           // 1 while the worker is to run; window thread writes
-  std::atomic<float> currentRelief;        // relief factor of the build under way; worker writes, window thread reads for its clipping planes
+  std::atomic<uint32_t> buildsStarted;     // builds begun; worker writes (a test stops the worker inside one)
   uint32_t ppd;                            // map rows per degree of the loaded level
   uint32_t nodeDensity;                    // node count / ppd^2
-  uint8_t shadowsInUse;                    // the run draws shadows: the worker fills the light box
   uint8_t cloudLayer;                      // the run draws the cloud layer
   uint8_t atmosphere;                      // the run draws the atmosphere shell
   LightBox light;                          // shadow camera and the box of the visible surface; worker
@@ -50,7 +48,7 @@ enum MeshGroup : uint32_t { kWaterGroup, kCloudGroup, kPlanetGroup, kAtmosphereG
 
 // Window thread, after the map data is loaded and before StartMeshWorker: takes the level's ppd
 // and node density and the run's features, allocates the work buffers and both slots' arrays at full
-// size, fills the palette and empties both slots (slot index 0, all ranges 0, slot 0's matrices
+// size, fills the palette and empties both slots (slot index 0, all ranges 0, slot 0's view the
 // identity). A failed allocation ends the process with status 1.
 void SetupMeshWork(const RunConfig& config);
 // Window thread, the last step of the GL set-up: MeshReadyEvent set, MeshRequestEvent clear,
@@ -63,12 +61,12 @@ void StopMeshWorker();
 void ReleaseMeshWork();
 
 // Renderer, once per frame: blocks, without a time limit, until the slot named by slotIndex is
-// finished; from then until RequestMeshBuild the renderer owns the slots and the camera copy.
+// finished; from then until RequestMeshBuild the renderer owns the slots.
 void WaitMeshReady();
-// Renderer: names `slot` (already given its inputs and the camera copy) for the worker and wakes it.
+// Renderer: names `slot` (already given its inputs) for the worker and wakes it.
 void RequestMeshBuild(uint32_t slot);
 
-// One whole build of a slot from its inputs and the camera copy; the worker calls it for each
+// One whole build of a slot from its inputs; the worker calls it for each
 // request, tests and benchmarks call it directly on their own thread.
 void BuildMeshSlot(uint32_t slot);
 // The worker's work memory and level constants as the builders take them.

@@ -87,9 +87,10 @@ int64_t PlatformCounterFrequency();
 void PlatformSleepMilliseconds(int32_t milliseconds);
 // The user's desktop folder for numbered screenshots; false when there is none.
 bool PlatformDesktopFolder(char* out, size_t size);
-// Print Screen: Windows puts the frame on the clipboard as a 24-bit CF_DIB; Linux, whose desktop
+// Print Screen, with the frame as the back end read it (bottom-up rows of blue, green, red, each
+// padded to 4 bytes): Windows puts it on the clipboard as a 24-bit CF_DIB; Linux, whose desktop
 // usually takes that key itself, saves a numbered file as F2 does. Failures are silent.
-void PlatformCopyFrame(int32_t width, int32_t height);
+void PlatformCopyFrame(const uint8_t* bgr, int32_t width, int32_t height);
 
 // ---- Settings store ----------------------------------------------------------------------------
 // Windows: the registry (machine-wide data folder, twelve per-user REG_DWORD values).

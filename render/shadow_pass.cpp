@@ -3,12 +3,12 @@
 #include "render/shadow_pass.h"
 
 #include <GL/glew.h>
-#include <GL/glu.h>
 
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_setup.h"
 #include "gl/textures.h"
+#include "math/view_matrices.h"
 #include "render/draw_triangles.h"
 #include "render/lighting.h"
 #include "render/surface_pass.h"
@@ -27,11 +27,18 @@ struct Box {
 
 Box ShadowBox(const MeshSlot& slot) {
   const MeshRanges& r = slot.ranges;
-  const float s = kReliefMargin * slot.reliefFactor;
+  const float s = kReliefMargin * slot.inputs.reliefFactor;
   return Box{r.lightMinX - s, r.lightMaxX + s, r.lightMinY - s, r.lightMaxY + s, -r.lightMaxZ - s, s - r.lightMinZ};
 }
 
-void OrthoBox(const Box& b) { glOrtho(b.left, b.right, b.bottom, b.top, b.nearPlane, b.farPlane); }
+Mat4 OrthoBox(const Box& b) { return Orthographic(b.left, b.right, b.bottom, b.top, b.nearPlane, b.farPlane); }
+
+// A row-by-row matrix loaded into the current OpenGL matrix, which takes columns.
+void LoadRows(const Mat4& rows) {
+  Mat4 columns;
+  Mat4Transpose(columns, rows);
+  glLoadMatrixf(columns.m);
+}
 
 void BindFramebuffer(GLuint framebuffer) {
   if (gGlCaps.version30) glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -40,15 +47,14 @@ void BindFramebuffer(GLuint framebuffer) {
 
 void ActiveUnit(GLenum unit) { glActiveTexture(unit); }
 
-void RenderDepth(const MeshSlot& slot, const Box& box, const GLfloat lightView[16], int32_t level, bool cloudLayer) {
+void RenderDepth(const MeshSlot& slot, const Box& box, int32_t level, bool cloudLayer) {
   const MeshRanges& r = slot.ranges;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
-  glLoadIdentity();
-  OrthoBox(box);
+  LoadRows(OrthoBox(box));
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
-  glLoadMatrixf(lightView);
+  LoadRows(slot.inputs.lightView);
 
   glDisableClientState(GL_NORMAL_ARRAY);
   glDisableClientState(GL_COLOR_ARRAY);
@@ -88,7 +94,7 @@ void RenderDepth(const MeshSlot& slot, const Box& box, const GLfloat lightView[1
   glDisable(GL_POLYGON_OFFSET_FILL);
 }
 
-void RestoreAfterDepth(const GLint viewport[4]) {
+void RestoreAfterDepth(int32_t width, int32_t height) {
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glEnable(GL_NORMALIZE);
   glEnable(GL_LIGHTING);
@@ -101,24 +107,21 @@ void RestoreAfterDepth(const GLint viewport[4]) {
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
-  glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+  glViewport(0, 0, width, height);
 }
 
-// Object-linear texture coordinates that carry a world point into the shadow map's [0, 1] cube.
-void SetShadowCoordinates(const Box& box, const GLfloat lightView[16]) {
-  glPushMatrix();
-  glLoadIdentity();
-  glTranslatef(0.5f, 0.5f, 0.5f);
-  glScalef(0.5f, 0.5f, 0.5f);
-  OrthoBox(box);
-  glMultMatrixf(lightView);
-  GLfloat t[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, t);
-  glPopMatrix();
+// Object-linear texture coordinates that carry a world point into the shadow map's [0, 1] cube:
+// the light's view, its box, then halved and moved by a half.
+void SetShadowCoordinates(const Box& box, const Mat4& lightView) {
+  Mat4 half;
+  Mat4Identity(half);
+  half.m[0] = half.m[5] = half.m[10] = 0.5f;
+  half.m[3] = half.m[7] = half.m[11] = 0.5f;
+  const Mat4 t = Mat4Multiply(Mat4Multiply(half, OrthoBox(box)), lightView);
   static const GLenum kCoords[4] = {GL_S, GL_T, GL_R, GL_Q};
   static const GLenum kGens[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q};
   for (int row = 0; row < 4; ++row) {
-    const GLfloat plane[4] = {t[row], t[row + 4], t[row + 8], t[row + 12]};  // row of a column-major matrix
+    const GLfloat* plane = &t.m[4 * row];
     glTexGeni(kCoords[row], GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
     glTexGenfv(kCoords[row], GL_OBJECT_PLANE, plane);
     glEnable(kGens[row]);
@@ -212,25 +215,8 @@ void DrawLit(const MeshSlot& slot, int32_t level, bool cloudLayer) {
 
 }  // namespace
 
-void UpdateLightView(MeshSlot& slot, const CameraPose& camera, const SpherePoint& sun) {
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  const double d = camera.point.distance;
-  gluLookAt(d * sun.x, d * sun.y, d * sun.z, 0, 0, 0, 0, 1, 0);
-  Mat4 view;
-  glGetFloatv(GL_MODELVIEW_MATRIX, view.m);
-  Mat4Transpose(slot.lightView, view);
-  glPopMatrix();
-}
-
 void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t height) {
   const GlObjects& objects = gGlObjects;
-  Mat4 lightView;
-  Mat4Transpose(lightView, slot.lightView);  // back into OpenGL's column order
-
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
   const bool framebuffer = objects.ShadowFramebuffer != 0;
   int32_t w, h;
   // Without framebuffer objects the depth is copied into texture 0 (the name is then 0).
@@ -246,23 +232,20 @@ void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32
     h = FloorPowerOfTwo(height);
   }
   glViewport(0, 0, w, h);
-  RenderDepth(slot, ShadowBox(slot), lightView.m, slot.terraformLevel, cloudLayer);
+  RenderDepth(slot, ShadowBox(slot), slot.inputs.terraformLevel, cloudLayer);
   if (framebuffer) {
     BindFramebuffer(0);
   } else {
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, 0, 0, w, h, 0);
     glClear(GL_DEPTH_BUFFER_BIT);
   }
-  RestoreAfterDepth(viewport);
+  RestoreAfterDepth(width, height);
 }
 
 void DrawShadowedSurface(const MeshSlot& slot, bool cloudLayer) {
-  glMatrixMode(GL_MODELVIEW);  // the shadow coordinates are worked out on the modelview stack
-  Mat4 lightView;
-  Mat4Transpose(lightView, slot.lightView);
   glBindTexture(GL_TEXTURE_2D, gGlObjects.ShadowDepthTexture);
-  SetShadowCoordinates(ShadowBox(slot), lightView.m);
-  DrawLit(slot, slot.terraformLevel, cloudLayer);
+  SetShadowCoordinates(ShadowBox(slot), slot.inputs.lightView);
+  DrawLit(slot, slot.inputs.terraformLevel, cloudLayer);
 
   glDisable(GL_TEXTURE_GEN_S);
   glDisable(GL_TEXTURE_GEN_T);

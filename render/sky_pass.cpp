@@ -3,12 +3,12 @@
 #include "render/sky_pass.h"
 
 #include <GL/glew.h>
-#include <GL/glu.h>
 
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
 #include "gl/textures.h"
 #include "math/vector_math.h"
+#include "math/view_matrices.h"
 
 namespace {
 
@@ -66,19 +66,20 @@ void DrawSunDisc(const Vec3& light) {
 
 }  // namespace
 
-void SkyPass(float fieldOfView, float aspect, float spinAngle, const float lightPosition[4]) {
+void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun) {
+  Mat4 columns;
+  Mat4Transpose(columns, Perspective(view.fieldOfView, view.aspect, kSkyNear, kSkyFar));
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
-  glLoadIdentity();
-  gluPerspective(fieldOfView, aspect, kSkyNear, kSkyFar);
+  glLoadMatrixf(columns.m);
 
   // The view's rotation without its translation: the sky stays at infinity.
+  Mat4 skyView = cameraView;
+  skyView.m[3] = skyView.m[7] = skyView.m[11] = 0.0f;
+  Mat4Transpose(columns, skyView);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
-  GLfloat skyView[16];
-  glGetFloatv(GL_MODELVIEW_MATRIX, skyView);
-  skyView[12] = skyView[13] = skyView[14] = 0.0f;
-  glLoadMatrixf(skyView);
+  glLoadMatrixf(columns.m);
 
   glDisable(GL_COLOR_MATERIAL);
   glDisable(GL_LIGHT0);
@@ -90,11 +91,15 @@ void SkyPass(float fieldOfView, float aspect, float spinAngle, const float light
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnable(GL_POINT_SMOOTH);
 
-  if (spinAngle != 0.0f) glRotatef(spinAngle, 0.0f, 1.0f, 0.0f);
+  if (spinAngle != 0.0f) {
+    Mat4 turned;
+    Mat4Transpose(turned, Mat4Multiply(skyView, RotationAboutY(spinAngle)));
+    glLoadMatrixf(turned.m);
+  }
   DrawStars();
-  glLoadMatrixf(skyView);
+  glLoadMatrixf(columns.m);
 
-  const Vec3 light{lightPosition[0], lightPosition[1], lightPosition[2]};
+  const Vec3 light{sun.x, sun.y, sun.z};
   if (IsNonZero(light.x)) DrawSunDisc(light);
 
   glDisable(GL_POINT_SMOOTH);

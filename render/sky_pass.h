@@ -2,7 +2,11 @@
 // uses the rotation of the view only and writes no depth, so the planet covers it.
 #pragma once
 
-// Called by RenderFrame with the drawn slot's view and projection loaded and the vertex and
-// colour arrays enabled; returns with both matrices as they were and GL_PROJECTION current.
-// lightPosition is the unit sun direction (w = 0) of that slot.
-void SkyPass(float fieldOfView, float aspect, float spinAngle, const float lightPosition[4]);
+#include "camera/camera_state.h"
+#include "math/vector_math.h"
+#include "render/frame_request.h"
+
+// Called with the vertex and colour arrays enabled, in one view with the camera's view matrix
+// (row by row), the stars' turn and the unit sun direction the drawn slot was recorded with;
+// returns with both matrices as they were and GL_PROJECTION current.
+void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun);

@@ -30,7 +30,7 @@ void DrawCloudShell(const MeshRanges& r) {
 
 void SurfacePass(const MeshSlot& slot, bool cloudLayer) {
   const MeshRanges& r = slot.ranges;
-  const int32_t level = slot.terraformLevel;
+  const int32_t level = slot.inputs.terraformLevel;
   if (level == 0) {
     DrawTriangles(r.planetFirst, r.planetCount);
     return;

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "mapdata/run_config.h"
-#include "render/frame.h"
+#include "render/frame_request.h"
 
 // A monitor as the system reports it: its rectangle in desktop pixels (y down; the virtual
 // screen's coordinates on Windows, the X screen's on Linux), its pixel scale (1 at 96 dots per

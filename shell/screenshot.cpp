@@ -1,7 +1,6 @@
 // Bitmap headers and screenshot files.
 #include "shell/screenshot.h"
 
-#include <GL/glew.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,33 +50,25 @@ void NextScreenshotName(char* out, size_t size) { std::snprintf(out, size, "Scre
 
 void ResetScreenshotCounter() { gScreenshotCounter = 1; }
 
-bool SaveScreenshotFile(const char* path, int32_t width, int32_t height) {
-  if (width <= 0 || height <= 0) return false;
+bool SaveScreenshotFile(const char* path, const uint8_t* bgr, int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0 || !bgr) return false;
   const uint32_t imageSize = BmpImageSize(width, height);
-  uint8_t* pixels = static_cast<uint8_t*>(std::malloc(imageSize));
-  if (!pixels) return false;
   FILE* file = PlatformOpenFile(path, "wb");
-  if (!file) {
-    std::free(pixels);
-    return false;
-  }
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, pixels);
+  if (!file) return false;
   uint8_t headers[kBmpFileHeaderSize + kBmpInfoHeaderSize];
   WriteBmpFileHeader(headers, imageSize);
   WriteBmpInfoHeader(headers + kBmpFileHeaderSize, width, height);
   bool ok = std::fwrite(headers, 1, sizeof headers, file) == sizeof headers &&
-            std::fwrite(pixels, 1, imageSize, file) == imageSize;
+            std::fwrite(bgr, 1, imageSize, file) == imageSize;
   ok = std::fclose(file) == 0 && ok;
-  std::free(pixels);
   return ok;
 }
 
-void SaveNumberedScreenshot(const char* folder, int32_t width, int32_t height) {
+void SaveNumberedScreenshot(const char* folder, const uint8_t* bgr, int32_t width, int32_t height) {
   if (!folder || !folder[0]) return;
   char name[32];
   NextScreenshotName(name, sizeof name);
   std::string path = folder;
   if (path.back() != '/' && path.back() != '\\') path += '/';
-  SaveScreenshotFile((path + name).c_str(), width, height);
+  SaveScreenshotFile((path + name).c_str(), bgr, width, height);
 }

@@ -22,9 +22,9 @@ void NextScreenshotName(char* out, size_t size);
 // Restarts the numbering at 01 (a new run).
 void ResetScreenshotCounter();
 
-// Reads the frame (glReadPixels, GL_BGR) and writes it as a bitmap file at path; false when the
-// memory or the file cannot be had. Window thread with the context current.
-bool SaveScreenshotFile(const char* path, int32_t width, int32_t height);
+// Writes a frame read back by the back end (bottom-up rows of blue, green, red, each padded to 4
+// bytes) as a bitmap file at path; false when the file cannot be written.
+bool SaveScreenshotFile(const char* path, const uint8_t* bgr, int32_t width, int32_t height);
 // Saves the frame as the next numbered file in folder (the desktop). Failures are silent, but a
 // number once formatted is used up.
-void SaveNumberedScreenshot(const char* folder, int32_t width, int32_t height);
+void SaveNumberedScreenshot(const char* folder, const uint8_t* bgr, int32_t width, int32_t height);

@@ -4,7 +4,7 @@
 
 #include <SDL2/SDL_keycode.h>
 
-#include "shell/saver_window.h"
+#include "shell/saver_core.h"
 
 namespace {
 

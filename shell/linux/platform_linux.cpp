@@ -119,7 +119,7 @@ bool PlatformDesktopFolder(char* out, size_t size) {
   return false;
 }
 
-void PlatformCopyFrame(int32_t width, int32_t height) {
+void PlatformCopyFrame(const uint8_t* bgr, int32_t width, int32_t height) {
   char desktop[kDataPathSize] = {};
-  if (PlatformDesktopFolder(desktop, sizeof desktop)) SaveNumberedScreenshot(desktop, width, height);
+  if (PlatformDesktopFolder(desktop, sizeof desktop)) SaveNumberedScreenshot(desktop, bgr, width, height);
 }

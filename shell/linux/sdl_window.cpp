@@ -1,6 +1,5 @@
-// The saver window of the Linux program. Creation, frames, input and destruction in the order the
-// Windows window procedure uses, with SDL2 for the window, the context and the events; what a
-// message does is the portable saver window's (shell/saver_window.cpp).
+// The saver window of the Linux program: SDL2's window (or an X window of someone else's), its
+// context, and the loop that turns SDL's events into the saver core's calls (shell/saver_core.h).
 #include "shell/linux/sdl_window.h"
 
 #include <GL/glew.h>
@@ -12,12 +11,10 @@
 #include <filesystem>
 #include <string>
 
-#include "camera/control_step.h"
-#include "gl/gl_setup.h"
-#include "gl/overlays.h"
 #include "mapdata/map_data.h"
 #include "platform/failure_report.h"
 #include "platform/platform.h"
+#include "render/fixed_function_back_end.h"
 #include "settings/saver_settings.h"
 #include "shell/linux/foreign_window.h"
 #include "shell/linux/frame_files.h"
@@ -28,7 +25,7 @@
 #include "shell/linux/power_linux.h"
 #include "shell/linux/private_display.h"
 #include "shell/linux/run_end.h"
-#include "shell/saver_window.h"
+#include "shell/saver_core.h"
 
 namespace {
 
@@ -58,15 +55,13 @@ struct LinuxWindow {
   uint32_t framesToWrite;           // Frames mode: --frames N
   uint32_t framesWritten;           // Frames mode: files written so far
   uint32_t readyFrames;             // ready frames drawn so far
-  std::filesystem::path outFolder;  // Frames mode: --out, made absolute before loading changes the working directory
+  std::filesystem::path outFolder;  // Frames mode: --out, made absolute at the start
   void* xDisplay;                   // the window's X connection (Display*), for DPMS
   bool hidden;                      // the window is minimised or unmapped
   bool displaysOff;                 // the X server put the displays to sleep (DPMS)
   uint32_t powerCheckedAt;          // SDL_GetTicks of the last power check; 0 before the first
 };
 LinuxWindow gLinux{};
-
-bool Manual() { return !gSaverWindow.config.automatic; }
 
 void Fail(const std::string& what) { ReportFailure("%s", what.c_str()); }
 
@@ -157,19 +152,26 @@ bool MakeWindowAndContext(const LinuxOptions& options) {
   return false;
 }
 
-// Client size and origin in screen coordinates, as WM_SIZE and ClientToScreen give them.
-void ReportSize() {
+// Client size and origin in screen coordinates, as WM_SIZE and ClientToScreen give them; false
+// when a foreign window's size cannot be read.
+bool ClientRect(WindowRect* client) {
   LinuxWindow& shell = gLinux;
   int width = 0, height = 0, x = 0, y = 0;
   if (shell.mode == RunMode::ForeignWindow) {
-    if (!ForeignWindowSize(shell.foreign, &width, &height)) return;
+    if (!ForeignWindowSize(shell.foreign, &width, &height)) return false;
     x = shell.foreign.left;
     y = shell.foreign.top;
   } else {
     SDL_GL_GetDrawableSize(shell.window, &width, &height);
     SDL_GetWindowPosition(shell.window, &x, &y);
   }
-  SaverResize(width, height, x, y);
+  *client = WindowRect{x, y, width, height};
+  return true;
+}
+
+void ReportSize() {
+  WindowRect client;
+  if (ClientRect(&client)) SaverResize(client.width, client.height, client.left, client.top);
 }
 
 // The I/O error handler's end of a run (see run_end.h): no X or OpenGL call is possible any more.
@@ -250,23 +252,38 @@ void SetUpPacing() {
   }
   SDL_DisplayMode mode;
   const int displayIndex = SDL_GetWindowDisplayIndex(shell.window);
-  if (SDL_GetCurrentDisplayMode(displayIndex < 0 ? 0 : displayIndex, &mode) == 0) SetRefreshRate(mode.refresh_rate);
+  if (SDL_GetCurrentDisplayMode(displayIndex < 0 ? 0 : displayIndex, &mode) == 0) SaverSetRefreshRate(mode.refresh_rate);
   // Two vertical retraces per swap: the frame rate the pacing aims at. Not every driver takes 2.
   if (SDL_GL_SetSwapInterval(2) != 0) SDL_GL_SetSwapInterval(1);
 }
 
 // The monitors the views are laid out over. Pictures (--frames) are one view at scale 1 whatever
 // the private server reports; full screen and a host's window may cross monitors.
+bool SpansMonitors() { return gLinux.mode == RunMode::Fullscreen || gLinux.mode == RunMode::ForeignWindow; }
+
 void ReadDesktop() {
   const LinuxWindow& shell = gLinux;
   if (shell.mode == RunMode::Frames) return;
-  const bool spans = shell.mode == RunMode::Fullscreen || shell.mode == RunMode::ForeignWindow;
-  SaverSetMonitors(ReadMonitors(shell.xDisplay), spans);
+  SaverSetMonitors(ReadMonitors(shell.xDisplay), SpansMonitors());
+}
+
+void SwapWindow(void*) { SDL_GL_SwapWindow(gLinux.window); }
+
+// The saver core's start on this window.
+bool StartCore() {
+  const LinuxWindow& shell = gLinux;
+  SaverHost host{&FixedFunctionBackEnd(), OverlayHandles{nullptr, nullptr}, SwapWindow, nullptr,
+                 WindowRect{0, 0, 0, 0}, MonitorList{}, false, LoadProgressStart};
+  ClientRect(&host.client);
+  if (shell.mode != RunMode::Frames) {
+    host.monitors = ReadMonitors(shell.xDisplay);
+    host.spansMonitors = SpansMonitors();
+  }
+  return SaverStart(gSaverSettings, host);
 }
 
 bool CreateSaver(const LinuxOptions& options) {
   LinuxWindow& shell = gLinux;
-  SaverWindow& saver = gSaverWindow;
   shell.mode = options.mode;
   // Before SDL starts: SDL then keeps its own SIGINT and SIGTERM handlers out and hands X errors on.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -281,21 +298,7 @@ bool CreateSaver(const LinuxOptions& options) {
     PlatformGetCursor(&shell.startCursorX, &shell.startCursorY);
   }
 
-  SetBaseGlState();
-  SaverConfigure(gSaverSettings);
-  if (!CreateOverlayResources(nullptr, nullptr)) {
-    Fail("no memory for the overlay pictures");
-    return false;
-  }
-  ReportSize();
-  ReadDesktop();
-  for (int buffer = 0; buffer < 2; ++buffer) {
-    SaverDrawLoading();
-    SDL_GL_SwapWindow(shell.window);
-  }
-  LoadProgressStart(LoadRequestFor(saver.config));
-  StartLoader();
-  return true;
+  return StartCore();
 }
 
 void DestroySaver() {
@@ -339,6 +342,11 @@ void DefaultAction(DefaultInput input, int32_t key) {
   }
 }
 
+SaverButton ButtonFromSdl(uint8_t button) {
+  if (button == SDL_BUTTON_LEFT) return SaverButton::Left;
+  return button == SDL_BUTTON_RIGHT ? SaverButton::Right : SaverButton::Middle;
+}
+
 void WindowEvent(const SDL_WindowEvent& event) {
   LinuxWindow& shell = gLinux;
   switch (event.event) {
@@ -374,7 +382,6 @@ void WindowEvent(const SDL_WindowEvent& event) {
 }
 
 void Dispatch(const SDL_Event& event) {
-  const bool manual = Manual();
   switch (event.type) {
     case SDL_QUIT:  // the window manager's close (signals are the program's own, see run_end.h)
       gLinux.quit = true;
@@ -393,26 +400,16 @@ void Dispatch(const SDL_Event& event) {
       SaverKeyUp(VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.mod));
       return;
     case SDL_MOUSEMOTION:
-      if (manual || !MouseMayEndFlyby()) return;
-      DefaultAction(DefaultInput::Motion, 0);
+      if (!SaverMouseMoved()) DefaultAction(DefaultInput::Motion, 0);
       return;
     case SDL_MOUSEBUTTONDOWN:
-      if (manual && event.button.button == SDL_BUTTON_LEFT) {
-        gInput.resetRequest = true;
-        return;
-      }
-      if (manual && event.button.button == SDL_BUTTON_RIGHT) {
-        gInput.cancelRotationRequest = true;
-        return;
-      }
-      DefaultAction(DefaultInput::Button, 0);
+      if (!SaverButtonDown(ButtonFromSdl(event.button.button))) DefaultAction(DefaultInput::Button, 0);
       return;
-    case SDL_MOUSEWHEEL:
-      if (manual) {
-        const int32_t notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-        gInput.wheelDelta = notches * kWheelDelta;
-      }
+    case SDL_MOUSEWHEEL: {
+      const int32_t notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+      SaverWheel(notches * kWheelDelta);
       return;
+    }
     default:
       return;
   }
@@ -435,7 +432,7 @@ void WriteFrame() {
   if (index < kSkippedFrames) return;
   const std::filesystem::path path = shell.outFolder / FrameFileName(shell.framesWritten + 1);
   std::string why;
-  if (!WriteFramePng(path.string(), gSaverWindow.width, gSaverWindow.height, &why)) {
+  if (!WriteFramePng(path.string(), gSaverCore.place.width, gSaverCore.place.height, &why)) {
     Fail("cannot write " + path.string() + ": " + why);
     shell.failed = shell.quit = true;
     return;
@@ -452,9 +449,9 @@ void FollowForeignWindow() {
     shell.quit = true;
     return;
   }
-  const SaverWindow& saver = gSaverWindow;
-  if (width != saver.width || height != saver.height || shell.foreign.left != saver.clientLeft ||
-      shell.foreign.top != saver.clientTop)
+  const WindowPlace& place = gSaverCore.place;
+  if (width != place.width || height != place.height || shell.foreign.left != place.left ||
+      shell.foreign.top != place.top)
     SaverResize(width, height, shell.foreign.left, shell.foreign.top);
 }
 
@@ -504,15 +501,15 @@ void WaitUnseen() {
 // Every five seconds, as XScreenSaver's hacks do with -fps.
 void PrintFrameRate() {
   double rate = 0.0;
-  if (!TakeFrameRateReport(&rate)) return;
+  if (!SaverTakeFrameRateReport(&rate)) return;
   std::printf("redsphere: %.1f frames per second\n", rate);
   std::fflush(stdout);
 }
 
 void RunLoop() {
   LinuxWindow& shell = gLinux;
-  SaverWindow& saver = gSaverWindow;
-  const int64_t frameStep = static_cast<int64_t>(FrameInterval(saver.refreshRate) * kNanosecondsPerSecond);
+  const SaverCore& saver = gSaverCore;
+  const int64_t frameStep = static_cast<int64_t>(FrameInterval(saver.pacing.refreshRate) * kNanosecondsPerSecond);
   while (!shell.quit) {
     CheckPower();
     if (FramesUnseen()) {
@@ -535,7 +532,7 @@ void RunLoop() {
       LoadProgressUpdate();
       // Loading frames are not paced by the saver window; a frame's interval keeps them from
       // taking a core away from the loader.
-      PlatformSleepMilliseconds(static_cast<int32_t>(1000.0 * FrameInterval(saver.refreshRate)));
+      PlatformSleepMilliseconds(static_cast<int32_t>(1000.0 * FrameInterval(saver.pacing.refreshRate)));
     }
   }
 }

@@ -4,7 +4,6 @@
 #include <mmsystem.h>
 #include <shlobj.h>
 
-#include <GL/glew.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -75,41 +74,30 @@ bool PlatformDesktopFolder(char* out, size_t size) {
   return NarrowInto(folder, out, size);
 }
 
-void PlatformCopyFrame(int32_t width, int32_t height) {
-  if (width <= 0 || height <= 0) return;
+void PlatformCopyFrame(const uint8_t* bgr, int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0 || !bgr) return;
   const uint32_t imageSize = BmpImageSize(width, height);
-  uint8_t* pixels = static_cast<uint8_t*>(std::malloc(imageSize));
-  if (!pixels) return;
   // The saver's own window owns the clipboard data (GetActiveWindow may be null between messages).
-  if (!OpenClipboard(hMainWindow)) {
-    std::free(pixels);
-    return;
-  }
+  if (!OpenClipboard(hMainWindow)) return;
   if (!EmptyClipboard()) {
     CloseClipboard();
-    std::free(pixels);
     return;
   }
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, imageSize + kBmpInfoHeaderSize);
   if (!memory) {
     CloseClipboard();
-    std::free(pixels);
     return;
   }
   uint8_t* image = static_cast<uint8_t*>(GlobalLock(memory));
   if (!image) {
     GlobalFree(memory);
     CloseClipboard();
-    std::free(pixels);
     return;
   }
   WriteBmpInfoHeader(image, width, height);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, 0, width, height, GL_BGR, GL_UNSIGNED_BYTE, pixels);
-  std::memcpy(image + kBmpInfoHeaderSize, pixels, imageSize);
+  std::memcpy(image + kBmpInfoHeaderSize, bgr, imageSize);
   GlobalUnlock(memory);
   // The clipboard owns the memory from here on.
   if (!SetClipboardData(CF_DIB, memory)) GlobalFree(memory);
   CloseClipboard();
-  std::free(pixels);
 }

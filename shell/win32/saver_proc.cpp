@@ -1,6 +1,5 @@
-// ScreenSaverProc: the saver window of the Windows build. Creation, frames, input and
-// destruction in the order the saver relies on; everything but the message plumbing, the
-// context and the preview picture is the portable saver window (shell/saver_window.cpp).
+// ScreenSaverProc: the saver window of the Windows build. The window's context, its messages
+// turned into the saver core's calls (shell/saver_core.h), power news, and the preview picture.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -9,14 +8,12 @@
 
 #include <cstring>
 
-#include "camera/control_step.h"
-#include "gl/gl_setup.h"
-#include "gl/overlays.h"
 #include "platform/failure_report.h"
+#include "render/fixed_function_back_end.h"
 #include "resources/pictures.h"
 #include "resources/resource_ids.h"
 #include "settings/saver_settings.h"
-#include "shell/saver_window.h"
+#include "shell/saver_core.h"
 #include "shell/win32/scrnsave/saver_host.h"
 #include "shell/win32/monitors_win32.h"
 #include "shell/win32/wgl_context.h"
@@ -88,8 +85,9 @@ void Paint(HWND window) {
   SwapBuffers(gWin32.deviceContext);
 }
 
+void SwapWindow(void*) { SwapBuffers(gWin32.deviceContext); }
+
 LRESULT CreateSaver(HWND window) {
-  SaverWindow& saver = gSaverWindow;
   LoadSettings(gSaverSettings);
   SetClassLongPtrW(window, GCL_STYLE, GetClassLongPtrW(window, GCL_STYLE) | CS_OWNDC);
 
@@ -99,16 +97,11 @@ LRESULT CreateSaver(HWND window) {
     ReportFailure("the display mode cannot be read (EnumDisplaySettings failed)");
     return -1;
   }
-  SetRefreshRate(mode.dmDisplayFrequency);
+  SaverSetRefreshRate(mode.dmDisplayFrequency);
   RECT client;
   GetClientRect(window, &client);
   POINT origin = {0, 0};
   ClientToScreen(window, &origin);
-  saver.width = client.right;
-  saver.height = client.bottom;
-  saver.clientLeft = origin.x;
-  saver.clientTop = origin.y;
-  SaverSetMonitors(ReadMonitors(), true);
 
   gWin32.deviceContext = GetDC(window);
   gWin32.glContext = CreateSaverContext(hMainInstance, gWin32.deviceContext);
@@ -118,17 +111,10 @@ LRESULT CreateSaver(HWND window) {
   }
   // Two vertical retraces per swap: the frame rate the pacing aims at.
   if (WGLEW_EXT_swap_control) wglSwapIntervalEXT(2);
-  SetBaseGlState();
-  SaverConfigure(gSaverSettings);
-  if (!CreateOverlayResources(hMainInstance, gWin32.deviceContext)) {
-    ReportFailure("the font and help picture cannot be made (out of GDI or memory resources)");
-    return -1;
-  }
-  for (int buffer = 0; buffer < 2; ++buffer) {
-    SaverDrawLoading();
-    SwapBuffers(gWin32.deviceContext);
-  }
-  StartLoader();
+  const SaverHost host{&FixedFunctionBackEnd(), OverlayHandles{hMainInstance, gWin32.deviceContext},
+                       SwapWindow, nullptr, WindowRect{origin.x, origin.y, client.right, client.bottom},
+                       ReadMonitors(), true, nullptr};
+  if (!SaverStart(gSaverSettings, host)) return -1;
   WatchPower(window);
   return 0;
 }
@@ -155,7 +141,7 @@ void DisplayChanged(HWND window) {
   SaverSetMonitors(ReadMonitors(), true);
   DEVMODEW mode = {};
   mode.dmSize = sizeof mode;
-  if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) SetRefreshRate(mode.dmDisplayFrequency);
+  if (EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode)) SaverSetRefreshRate(mode.dmDisplayFrequency);
   const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
   const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   if (width > 0 && height > 0) SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE);
@@ -163,7 +149,6 @@ void DisplayChanged(HWND window) {
 }
 
 LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const bool manual = !gSaverWindow.config.automatic;
   switch (message) {
     case WM_CREATE:
       return CreateSaver(window);
@@ -200,20 +185,17 @@ LRESULT RunningProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (SaverKeyUp(static_cast<int32_t>(wParam))) return 0;
       break;
     case WM_MOUSEMOVE:
-      if (manual || !MouseMayEndFlyby()) return 0;
+      if (SaverMouseMoved()) return 0;
       break;
     case WM_LBUTTONDOWN:
-      if (!manual) break;
-      gInput.resetRequest = true;
-      return 0;
+      if (SaverButtonDown(SaverButton::Left)) return 0;
+      break;
     case WM_RBUTTONDOWN:
-      if (!manual) break;
-      gInput.cancelRotationRequest = true;
-      return 0;
+      if (SaverButtonDown(SaverButton::Right)) return 0;
+      break;
     case WM_MOUSEWHEEL:
-      if (!manual) break;
-      gInput.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
-      return 0;
+      if (SaverWheel(GET_WHEEL_DELTA_WPARAM(wParam))) return 0;
+      break;
     default:
       break;
   }

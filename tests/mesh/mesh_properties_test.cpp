@@ -77,9 +77,9 @@ Pose RandomPose(std::mt19937& random, bool lookAtCentre) {
 }
 
 void Build(const Pose& pose) {
-  FillSlotInputs(gMeshWorker.slots[1], gMeshWorker.camera, pose.view, pose.eye, pose.fieldOfView, pose.aspect,
-                 pose.level, pose.relief);
-  gMeshWorker.slots[1].lightView = Mat4{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, -20000000, 0, 0, 0, 1}};
+  FillSlotInputs(gMeshWorker.slots[1], pose.view, pose.eye, pose.fieldOfView, pose.aspect, pose.level, pose.relief);
+  gMeshWorker.slots[1].inputs.lightView = Mat4{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, -20000000, 0, 0, 0, 1}};
+  gMeshWorker.slots[1].inputs.shadowed = true;  // the scene draws shadows
   BuildMeshSlot(1);
 }
 

@@ -56,14 +56,27 @@ inline BuildView ViewFor(const float view[16], const Vec3& eye, float aspect, fl
   return v;
 }
 
-// The inputs a frame writes into a slot, with the camera copy, for a camera at `eye` with the
-// given view matrix.
-inline void FillSlotInputs(MeshSlot& slot, CameraPose& cameraCopy, const float view[16], const Vec3& eye,
-                           float fieldOfView, float aspect, int32_t level, float relief) {
-  for (int i = 0; i < 16; ++i) slot.viewMatrix[i] = view[i];
-  slot.fieldOfView = fieldOfView;
-  slot.aspect = aspect;
-  slot.terraformLevel = level;
-  slot.reliefFactor = relief;
-  cameraCopy = PoseAt(eye);
+// The inputs a frame writes into a slot for a camera at `eye` with the given (column-major) view
+// matrix, drawn without shadows.
+inline void FillSlotInputs(MeshSlot& slot, const float view[16], const Vec3& eye, float fieldOfView, float aspect,
+                           int32_t level, float relief) {
+  MeshInputs& inputs = slot.inputs;
+  Mat4 columns;
+  for (int i = 0; i < 16; ++i) columns.m[i] = view[i];
+  Mat4Transpose(inputs.view, columns);
+  inputs.camera = PoseAt(eye);
+  inputs.fieldOfView = fieldOfView;
+  inputs.aspect = aspect;
+  inputs.terraformLevel = level;
+  inputs.reliefFactor = relief;
+  inputs.limitShift = 0;
+  inputs.shadowed = false;
+}
+
+// The shadow camera (a column-major view matrix) of a slot drawn with shadows.
+inline void SetSlotLight(MeshSlot& slot, const float light[16]) {
+  Mat4 columns;
+  for (int i = 0; i < 16; ++i) columns.m[i] = light[i];
+  Mat4Transpose(slot.inputs.lightView, columns);
+  slot.inputs.shadowed = true;
 }

@@ -23,21 +23,23 @@ class MeshWorkerTest : public ::testing::Test {
   void Install(uint32_t ppd, bool glVersion14 = true, uint32_t widest = 0) {
     RemoveMeshGrid(grid);
     InstallMeshGrid(grid, ppd, widest ? NarrowRows(ppd, widest) : FullCountRows(ppd), GridHeights::Relief);
-    SetupMeshWork(TestRunConfig(glVersion14));
+    const RunConfig config = TestRunConfig(glVersion14);
+    shadows = config.shadows;
+    SetupMeshWork(config);
   }
   // Slot s's inputs for a camera looking at the centre, with the shadow camera on the +x axis.
   void Aim(uint32_t s, float distance, float latitude, float longitude, int32_t level, float relief = 2.0f) {
     const Vec3 eye = Place(distance, latitude, longitude);
     float view[16], light[16];
     LookAt(view, eye, Vec3{0, 0, 0}, Vec3{0, 1, 0});
-    FillSlotInputs(gMeshWorker.slots[s], gMeshWorker.camera, view, eye, 45.0f, 4.0f / 3.0f, level, relief);
+    FillSlotInputs(gMeshWorker.slots[s], view, eye, 45.0f, 4.0f / 3.0f, level, relief);
     LookAt(light, Place(distance, 0.0f, 90.0f), Vec3{0, 0, 0}, Vec3{0, 1, 0});
-    Mat4 columns;
-    for (int i = 0; i < 16; ++i) columns.m[i] = light[i];
-    Mat4Transpose(gMeshWorker.slots[s].lightView, columns);
+    // The slot is drawn with shadows where the run draws them, as at full quality.
+    if (shadows) SetSlotLight(gMeshWorker.slots[s], light);
   }
 
   MeshGrid grid;
+  bool shadows = false;  // the run draws shadows: every slot is built for them
 };
 
 TEST_F(MeshWorkerTest, GroupsAndLightBoxFollowLevelSettingsAndCapabilities) {
@@ -72,7 +74,6 @@ TEST_F(MeshWorkerTest, GroupsAndLightBoxFollowLevelSettingsAndCapabilities) {
     EXPECT_EQ(r.atmosphereCount > 0, c.air);
     EXPECT_GT(r.planetCount, 10000u);
     EXPECT_EQ(r.planetFirst, r.waterCount + r.cloudCount);
-    EXPECT_EQ(gMeshWorker.currentRelief.load(), 2.0f);
     if (c.box) {
       // Seen from the +x axis at the camera's distance, the planet lies around z = -distance.
       EXPECT_LT(r.lightMinX, r.lightMaxX);
@@ -94,6 +95,7 @@ TEST_F(MeshWorkerTest, BuildsThatReachTheirLimitThinTheNextHarder) {
   RemoveMeshGrid(grid);
   InstallMeshGrid(grid, 8, counts, GridHeights::Relief);
   SetupMeshWork(TestRunConfig(true));
+  shadows = true;
   std::vector<uint32_t> extras, planets;
   for (uint32_t build = 0; build < 6; ++build) {
     Aim(build & 1, 20000000.0f, 10.0f, 70.0f, 0);
@@ -119,7 +121,7 @@ TEST_F(MeshWorkerTest, FirstFrameDrawsEmptySlotZeroAndRequestsSlotOne) {
   WaitMeshReady();  // MeshReadyEvent starts set: passes at once
   ASSERT_EQ(gMeshWorker.slotIndex, 0u);
   EXPECT_EQ(gMeshWorker.slots[0].ranges.total, 0u);
-  EXPECT_EQ(gMeshWorker.slots[0].viewMatrix[0], 1.0f);  // identity
+  EXPECT_EQ(gMeshWorker.slots[0].inputs.view.m[0], 1.0f);  // identity
   Aim(1, 20000000.0f, -10.0f, 300.0f, 0);
   RequestMeshBuild(1);
   WaitMeshReady();
@@ -139,10 +141,10 @@ TEST_F(MeshWorkerTest, StoppingIdleAndDuringABuild) {
   StartMeshWorker();
   WaitMeshReady();
   Aim(1, 7000000.0f, 40.0f, 10.0f, 60, 7.0f);
-  gMeshWorker.currentRelief.store(0.0f);
+  const uint32_t before = gMeshWorker.buildsStarted.load();
   RequestMeshBuild(1);
-  // The worker stores the slot's relief factor as its build starts: stop while it builds.
-  while (gMeshWorker.currentRelief.load() != 7.0f) std::this_thread::yield();
+  // The worker counts a build as it starts: stop while it builds.
+  while (gMeshWorker.buildsStarted.load() == before) std::this_thread::yield();
   StopMeshWorker();
   EXPECT_FALSE(gMeshWorker.thread.joinable());
   // The build ran to its end: the same inputs built again give the same ranges.

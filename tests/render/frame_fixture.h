@@ -17,6 +17,7 @@
 #include "gl/gl_caps.h"
 #include "gl/gl_setup.h"
 #include "mesh/mesh_worker.h"
+#include "render/fixed_function_back_end.h"
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "render/terraform_blend.h"
@@ -38,7 +39,7 @@ class FrameFixture : public LoadFixture {
     gSaverSettings.SunPos = 4;
     gSaverSettings.ReliefExFactor = 10;
     gSaverSettings.AutoControl = 1;
-    gTerraform = TerraformState{false, 0.0f};
+    gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
   }
   void TearDown() override {
     if (setUp) {
@@ -48,43 +49,34 @@ class FrameFixture : public LoadFixture {
     LoadFixture::TearDown();
   }
 
-  // Loads the set and sets the scene up; `adjust` may switch capabilities off between reading
-  // them and the GL set-up, to take a fallback path.
+  // Loads the set and sets the scene up on the fixed-function back end; `adjust` may switch
+  // capabilities off between reading them and the GL set-up, to take a fallback path.
   void StartScene(const std::function<void()>& adjust = {}) {
     WriteSet();
-    SetBaseGlState();
+    const RenderBackEnd& backEnd = FixedFunctionBackEnd();
+    ASSERT_TRUE(backEnd.startContext(OverlayHandles{nullptr, nullptr}, &gTestLimits));
     if (adjust) adjust();
     gTestLimits = GlRunLimits();
     Load();
-    RunConfig config = TestRunConfig();
-    InitRenderer(config, kWidth, kHeight);
+    const RunConfig config = TestRunConfig();
+    shadowsDrawn = InitRenderer(backEnd, config, gMapData, kWidth, kHeight);
+    quality = QualityLevel{shadowsDrawn, 0};
     setUp = true;
     SetupInitialView(config, kWidth, kHeight);
   }
 
-  // The saver's projection and camera view for this frame, then RenderFrame: one view of the
-  // window, or the views given (the projection then encloses them, as the saver's does).
+  // The frame's request as the saver makes it from the camera state (one view of the window, or
+  // the views given: the projection then encloses them), then RenderFrame.
   void RenderOneFrame(float seconds = 0.05f, const FrameViews* views = nullptr) {
     const float windowAspect = static_cast<float>(kWidth) / kHeight;
-    const FrameViews drawn = views ? *views : WholeWindowView(kWidth, kHeight, 24.0f, windowAspect);
-    const FrameView enclosing = EnclosingView(drawn);
-    CameraState& c = gCameraState;
-    glViewport(0, 0, kWidth, kHeight);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    const float top = 3396000.0f + 10.0f * c.topHeight;
-    const float d = c.camera.point.distance;
-    const float nearPlane = std::max(1.0f, (d - top) * 0.6f);
-    gluPerspective(enclosing.fieldOfView, enclosing.aspect, nearPlane, d + 0.5 * top);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const SpherePoint& p = c.camera.point;
-    gluLookAt(p.x, p.y, p.z, p.x + 3375000.0 * c.camera.forward.x, p.y + 3375000.0 * c.camera.forward.y,
-              p.z + 3375000.0 * c.camera.forward.z, c.camera.up.x, c.camera.up.y, c.camera.up.z);
-    const GLfloat light[4] = {c.sun.x, c.sun.y, c.sun.z, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, light);
-    RenderFrame(kWidth, kHeight, enclosing.fieldOfView, enclosing.aspect, seconds, c.spinAngle, c.camera, c.sun,
-                drawn);
+    FrameRequest request{};
+    SetRequestScene(request, gCameraState, 10.0f, AdvanceTerraformLevel(seconds), quality);
+    request.width = kWidth;
+    request.height = kHeight;
+    request.views = views ? *views : WholeWindowView(kWidth, kHeight, 24.0f, windowAspect);
+    request.overlays = FrameOverlays{false, -1, -1, 0.0, nullptr, nullptr, 0.0f};
+    SetFrameMatrices(request);
+    RenderFrame(request);
   }
 
   // Frames until the drawn slot carries the wanted terraform level (one frame of lag).
@@ -94,16 +86,30 @@ class FrameFixture : public LoadFixture {
 
   std::vector<uint8_t> Frame() { return GlReadPixels(0, 0, kWidth, kHeight); }
 
+  // The slot drawn by the frame that was just rendered.
+  static const MeshSlot& DrawnSlot() { return gMeshWorker.slots[1 - gMeshWorker.slotIndex]; }
+
+  // A scene set up afresh after `adjust`, three still frames, and the last frame's pixels.
+  std::vector<uint8_t> RenderFreshScene(const std::function<void()>& adjust = {}) {
+    StartScene(adjust);
+    RenderFrames(3, 0.0f);
+    std::vector<uint8_t> pixels = Frame();
+    ShutdownRenderer();
+    setUp = false;
+    FreeMapData();
+    return pixels;
+  }
+
   // Window position of a planet point at latitude, longitude (degrees) and height, with the
   // matrices of the frame that was just drawn (the camera does not move in these tests).
   // With a view given, where that view shows the point (its own viewport and shape).
   bool Project(float latitude, float longitude, float radius, double* x, double* y, const FrameView* view = nullptr) {
     GLdouble model[16], projection[16];
     GLint viewport[4] = {0, 0, kWidth, kHeight};
-    const MeshSlot& drawn = gMeshWorker.slots[1 - gMeshWorker.slotIndex];
+    const FrameRequest& drawn = gFrame.slotRequests[1 - gMeshWorker.slotIndex];
     for (int i = 0; i < 16; ++i) {
-      model[i] = drawn.viewMatrix[i];
-      projection[i] = drawn.projectionMatrix[i];
+      model[i] = drawn.view.m[(i % 4) * 4 + i / 4];  // OpenGL's column order
+      projection[i] = drawn.projection.m[(i % 4) * 4 + i / 4];
     }
     if (view) {
       const double cotangent = 1.0 / std::tan(view->fieldOfView * 0.5 * 3.14159265358979 / 180.0);
@@ -126,6 +132,8 @@ class FrameFixture : public LoadFixture {
   }
 
   bool setUp = false;
+  bool shadowsDrawn = false;  // what InitRenderer allowed
+  QualityLevel quality{};     // what the next frames are requested at (adaptive quality's level)
 };
 
 // Mean colour of a square of pixels around (x, y).

@@ -9,9 +9,50 @@
 
 #include "gl/gl_objects.h"
 #include "gl/textures.h"
+#include "math/view_matrices.h"
 #include "tests/render/frame_fixture.h"
 
 namespace {
+
+// The matrices a frame is drawn with are made on the processor; they must be the ones OpenGL's
+// own matrix stack makes from the same camera, or the mesh, the shadows and the sky drift apart.
+TEST(FrameMatrices, AreTheMatrixStacksOwn) {
+  std::string why;
+  ASSERT_TRUE(GlHarnessStart(64, 64, &why)) << why;
+  auto expectSame = [](const Mat4& rows, GLenum which, const char* what) {
+    GLfloat columns[16];
+    glGetFloatv(which, columns);
+    for (int i = 0; i < 16; ++i) {
+      const float expected = columns[(i % 4) * 4 + i / 4];
+      EXPECT_NEAR(rows.m[i], expected, 1e-6f * std::max(1.0f, std::fabs(expected))) << what << " element " << i;
+    }
+  };
+  glMatrixMode(GL_MODELVIEW);
+  for (int k = 0; k < 50; ++k) {
+    SCOPED_TRACE(k);
+    const float a = 0.37f * k, b = 0.11f * k;
+    const Vec3 eye{2.0e7f * std::cos(a), 5.0e6f * std::sin(3 * a), -1.5e7f * std::sin(a)};
+    const Vec3 forward = Normalized(Vec3{-std::cos(b), 0.3f, std::sin(b)});
+    const Vec3 centre = Add(eye, Scaled(forward, kLookAtDistance)), up{0.1f, 1.0f, -0.2f};
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
+    expectSame(LookAt(eye, centre, up), GL_MODELVIEW_MATRIX, "look-at");
+    const float spin = 7.3f * k;
+    Mat4 turned = LookAt(eye, centre, up), columns;
+    Mat4Transpose(columns, turned);
+    glLoadMatrixf(columns.m);
+    glRotatef(spin, 0.0f, 1.0f, 0.0f);
+    expectSame(Mat4Multiply(turned, RotationAboutY(spin)), GL_MODELVIEW_MATRIX, "turn");
+    glLoadIdentity();
+    glOrtho(-1e6 - k, 2e6, -3e6, 1e6 + k, -2e7, 4e6);
+    expectSame(Orthographic(-1e6f - k, 2e6f, -3e6f, 1e6f + k, -2e7f, 4e6f), GL_MODELVIEW_MATRIX, "box");
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(20.0 + k, 0.5 + 0.05 * k, 1.0e6 + k, 3.0e7);
+    expectSame(Perspective(20.0 + k, 0.5 + 0.05 * k, 1.0e6 + k, 3.0e7), GL_PROJECTION_MATRIX, "perspective");
+    glMatrixMode(GL_MODELVIEW);
+  }
+}
 
 constexpr Colour kGround{200, 80, 40, 255};
 
@@ -77,7 +118,7 @@ TEST_F(FrameTest, SeaFillsTheLowLandOnlyInTheTerraformedLook) {
 
   ToggleTerraformTarget();
   RenderFrames(4, 5.0f);  // a long frame reaches level 60; the picture follows one frame later
-  ASSERT_EQ(gMeshWorker.slots[1 - gMeshWorker.slotIndex].terraformLevel, 60);
+  ASSERT_EQ(DrawnSlot().inputs.terraformLevel, 60);
   SavePicture("frame_terraformed.png");
   const std::vector<uint8_t> terraformed = Frame();
   const MeanColour lowTerraformed = At(terraformed, -30.0f, -20.0f);
@@ -94,12 +135,12 @@ TEST_F(FrameTest, ShadowsTakenOffMidRunDrawAsARunWithoutThem) {
   std::vector<uint8_t> pictures[2];
   for (const int shadows : {0, 1}) {
     gSaverSettings.Shadows = static_cast<uint8_t>(shadows);
-    gTerraform = TerraformState{false, 0.0f};
+    gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
     StartScene();
     ToggleTerraformTarget();
     RenderFrames(4, 5.0f);  // the terraformed look, level 60, drawn
     if (shadows) {
-      ApplyQualityLevel(QualityLevel{false, 0});
+      quality = QualityLevel{false, 0};
       RenderFrames(2, 0.0f);
     }
     pictures[shadows] = Frame();
@@ -116,23 +157,14 @@ TEST_F(FrameTest, ShadowsTakenOffMidRunDrawAsARunWithoutThem) {
 
 TEST_F(FrameTest, CloudsOnlyAboveLevelThirty) {
   PaintGround();
-  StartScene();
-  ToggleTerraformTarget();
-  RenderOneFrame(0.0f);              // level 0 -> 1
-  RenderOneFrame(29.0f / 30.0f);     // level 30
-  RenderFrames(2, 0.0f);             // hold at 30 until the drawn slot carries it
-  ASSERT_EQ(gMeshWorker.slots[1 - gMeshWorker.slotIndex].terraformLevel, 30);
-  const std::vector<uint8_t> withSetting = Frame();
-  gFrame.config.clouds = false;
-  RenderFrames(2, 0.0f);
-  EXPECT_EQ(Frame(), withSetting) << "no clouds at level 30";
-
-  gFrame.config.clouds = true;
-  RenderFrames(3, 5.0f);
-  const std::vector<uint8_t> clouded = Frame();
-  gFrame.config.clouds = false;
-  RenderFrames(2, 0.0f);
-  const std::vector<uint8_t> clear = Frame();
+  auto render = [&](uint8_t clouds, float level) {
+    gSaverSettings.Clouds = clouds;
+    gTerraform = TerraformState{true, level, 0.0f, 0};
+    return RenderFreshScene();
+  };
+  EXPECT_EQ(render(1, 30.0f), render(0, 30.0f)) << "no clouds at level 30";
+  const std::vector<uint8_t> clouded = render(1, 60.0f);
+  const std::vector<uint8_t> clear = render(0, 60.0f);
   size_t differing = 0;
   for (size_t k = 0; k < clear.size(); k += 4)
     if (std::abs(clouded[k] - clear[k]) + std::abs(clouded[k + 2] - clear[k + 2]) > 12) ++differing;
@@ -193,7 +225,7 @@ TEST_F(FrameTest, EveryPathLeavesTheRestingStateAndTheCallersMatrices) {
     StartScene();
     glGetError();
     for (int level : {0, 60}) {
-      gTerraform = TerraformState{level == 60, level == 60 ? 60.0f : 0.0f};
+      gTerraform = TerraformState{level == 60, level == 60 ? 60.0f : 0.0f, 0.0f, 0};
       RenderFrames(2, 0.0f);
       GLfloat projection[16], modelview[16], projectionAfter[16], modelviewAfter[16];
       glGetFloatv(GL_PROJECTION_MATRIX, projection);
@@ -286,7 +318,7 @@ TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
   SavePicture("frame_shadows.png");
   const std::vector<uint8_t> shadowed = Frame();
   // Adaptive quality's first step: the slots built from now on are drawn on the plain path.
-  ApplyQualityLevel(QualityLevel{false, 0});
+  quality = QualityLevel{false, 0};
   RenderFrames(3);
   SavePicture("frame_no_shadows.png");
   const std::vector<uint8_t> plain = Frame();
@@ -300,7 +332,7 @@ TEST_F(ShadowTest, MountainCastsAShadowOnlyWithShadows) {
   EXPECT_NEAR(openShadowed, openPlain, 0.1 * openPlain + 6.0);
 
   // And back: the shadow returns whole once the slots are built with it again.
-  ApplyQualityLevel(QualityLevel{true, 0});
+  quality = QualityLevel{true, 0};
   RenderFrames(3);
   const std::vector<uint8_t> again = Frame();
   EXPECT_NEAR(Brightness(At(again, -1.0f, 46.0f)), behindShadowed, 0.1 * behindShadowed + 3.0);
@@ -315,8 +347,8 @@ TEST_F(ShadowTest, EveryViewDrawsTheWholeShadowedGlobeInsideItsOwnViewport) {
   StartScene();
   FrameViews views{};
   views.count = 2;
-  views.views[0] = FrameView{0, 0, kWidth / 2, kHeight, 24.0f, 0.0f};
-  views.views[1] = FrameView{kWidth / 2, kHeight / 4, kWidth / 2, kHeight / 2, 24.0f, 0.0f};
+  views.views[0] = FrameView{0, 0, kWidth / 2, kHeight, 24.0f, 0.0f, 1.0f};
+  views.views[1] = FrameView{kWidth / 2, kHeight / 4, kWidth / 2, kHeight / 2, 24.0f, 0.0f, 1.0f};
   for (FrameView& v : views.views) v.aspect = v.height > 0 ? static_cast<float>(v.width) / v.height : 0.0f;
   views.views[0].fieldOfView = 24.0f / views.views[0].aspect;  // portrait: widened, as the saver does
   for (int i = 0; i < 3; ++i) RenderOneFrame(0.05f, &views);
@@ -344,18 +376,20 @@ TEST_F(ShadowTest, AnIncompleteShadowFramebufferTurnsShadowsOffForTheSession) {
   // framebuffer can complete: the saver goes on, drawing the plain surface.
   gSaverSettings.Shadows = 1;
   StartScene([] { gGlCaps.maxRenderbufferSize = 0; });
-  EXPECT_FALSE(gFrame.config.shadows);
-  EXPECT_EQ(gMeshWorker.shadowsInUse, 0);
+  EXPECT_FALSE(shadowsDrawn);
   EXPECT_EQ(gGlObjects.ShadowFramebuffer, 0u);
   EXPECT_EQ(gGlObjects.ShadowDepthTexture, 0u);
   GLint unit = 0;
   glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &unit);
   EXPECT_EQ(unit, GL_TEXTURE0);
   RenderFrames(3);
+  EXPECT_FALSE(DrawnSlot().inputs.shadowed);
   const std::vector<uint8_t> fallback = Frame();
-  gFrame.config.shadows = false;
-  RenderFrames(3);
-  const std::vector<uint8_t> plain = Frame();
+  ShutdownRenderer();
+  setUp = false;
+  FreeMapData();
+  gSaverSettings.Shadows = 0;
+  const std::vector<uint8_t> plain = RenderFreshScene();
   const double behindFallback = Brightness(At(fallback, -1.0f, 46.0f));
   const double behindPlain = Brightness(At(plain, -1.0f, 46.0f));
   EXPECT_GT(behindPlain, 20.0) << "the ground behind the mountain is lit";
@@ -374,15 +408,8 @@ TEST_F(FrameTest, FallbackPathsDrawTheSameGlobe) {
   PaintGround();
   auto render = [&](const std::function<void()>& adjust, uint8_t shadows) {
     gSaverSettings.Shadows = shadows;
-    gTerraform = TerraformState{true, 60.0f};
-    StartScene(adjust);
-    RenderFrames(3, 0.0f);
-    std::vector<uint8_t> pixels = Frame();
-    ShutdownRenderer();
-    setUp = false;
-    glClientActiveTexture(GL_TEXTURE0);
-    FreeMapData();
-    return pixels;
+    gTerraform = TerraformState{true, 60.0f, 0.0f, 0};
+    return RenderFreshScene(adjust);
   };
   const std::vector<uint8_t> reference = render({}, 0);
   const std::vector<uint8_t> clientArrays = render([] { gGlCaps.version15 = false; }, 0);

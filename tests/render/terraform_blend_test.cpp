@@ -14,7 +14,7 @@ struct Frame {
 };
 
 void RunFrames(const std::vector<Frame>& frames) {
-  gTerraform = TerraformState{false, 0.0f};
+  gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
   int index = 0;
   for (const Frame& frame : frames) {
     if (frame.toggle) ToggleTerraformTarget();
@@ -32,7 +32,7 @@ TEST(TerraformBlend, RiseFallAndEdgeFrames) {
   // Toggling during a rise turns back from the present level.
   RunFrames({{true, 0.0f, 1}, {false, 1.0f, 31}, {true, 0.5f, 16}, {false, 0.5f, 1}, {false, 0.0f, 0}});
   // Two seconds of 30 Hz frames take the level from 1 to 60.
-  gTerraform = TerraformState{false, 0.0f};
+  gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
   ToggleTerraformTarget();
   int32_t level = AdvanceTerraformLevel(1.0f / 30);
   int frames = 1;

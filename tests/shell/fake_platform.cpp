@@ -21,4 +21,4 @@ bool PlatformDesktopFolder(char*, size_t) {
   ++gFakePlatform.desktopQueries;
   return false;
 }
-void PlatformCopyFrame(int32_t, int32_t) { ++gFakePlatform.copiedFrames; }
+void PlatformCopyFrame(const uint8_t*, int32_t, int32_t) { ++gFakePlatform.copiedFrames; }

@@ -3,26 +3,36 @@
 // limits, the flyby's zoom rule, the terraforming schedule and the frame's projection.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "camera/camera_state.h"
 #include "camera/control_step.h"
 #include "camera/flyby.h"
 #include "camera/terraform.h"
 #include "platform/platform.h"
 #include "settings/saver_settings.h"
-#include "shell/saver_window.h"
+#include "shell/saver_core.h"
+#include "shell/screenshot.h"
 #include "tests/shell/fake_platform.h"
 
 namespace {
+
+// A back end that draws nothing; its frames read back as black.
+bool ReadBlackFrame(FramePixels& pixels) {
+  std::memset(pixels.bgr, 0, BmpImageSize(pixels.width, pixels.height));
+  return true;
+}
+const RenderBackEnd kBlackBackEnd{nullptr, nullptr, nullptr, nullptr, ReadBlackFrame, nullptr, nullptr};
 
 class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gSaverSettings = DefaultSaverSettings();
-    gSaverWindow.config = ResolveRunConfig(gSaverSettings, RunLimits{true, 16384}, nullptr, 0);
-    gSaverWindow.config.automatic = false;
+    gSaverCore.config = ResolveRunConfig(gSaverSettings, RunLimits{true, 16384}, nullptr, 0);
+    gSaverCore.config.automatic = false;
     gInput = InputState{};
     gInput.reliefTarget = 10.0f;
-    gTerraform = TerraformState{false, 0.0f};
+    gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
     gFakePlatform = FakePlatform{};
     ResetAutoState();
     // The start pose of a 4:3 screen on a level-8 map: minimum distance 6,652,000 m.
@@ -34,17 +44,18 @@ class InputTest : public ::testing::Test {
     SetSpherical(c.sun, 1.0f, 25.0f, 330.0f);
     c.minDistance = 6652000.0f;
     c.topHeight = 45000.0f;
-    gSaverWindow.cursorCentreX = 400;
-    gSaverWindow.cursorCentreY = 300;
-    gSaverWindow.fileShotWanted = gSaverWindow.copyShotWanted = false;
+    gSaverCore.requests.cursorCentreX = 400;
+    gSaverCore.requests.cursorCentreY = 300;
+    gSaverCore.requests.fileShotWanted = gSaverCore.requests.copyShotWanted = false;
+    gSaverCore.backEnd = &kBlackBackEnd;
   }
   void Step(float dt) {
     CameraState& c = gCameraState;
-    ControlStep(dt, gFakePlatform.capsLock, gSaverWindow.config.automatic, c.camera, c.heading, c.initialCamera, c.sun, c.spinAngle);
+    ControlStep(dt, gFakePlatform.capsLock, gSaverCore.config.automatic, c.camera, c.heading, c.initialCamera, c.sun, c.spinAngle);
   }
   void MoveMouse(int32_t dx, int32_t dy) {
-    gFakePlatform.cursorX = gSaverWindow.cursorCentreX + dx;
-    gFakePlatform.cursorY = gSaverWindow.cursorCentreY + dy;
+    gFakePlatform.cursorX = gSaverCore.requests.cursorCentreX + dx;
+    gFakePlatform.cursorY = gSaverCore.requests.cursorCentreY + dy;
     SaverPollMouse();
   }
 };
@@ -61,7 +72,7 @@ TEST_F(InputTest, KeysThatEndTheSaverAndKeysThatDoNot) {
   EXPECT_FALSE(gInput.helpShown);
   EXPECT_FALSE(SaverKeyDown(kKeyEscape));
   // Automatic mode: only Print Screen is the saver's; its key-up copies the frame.
-  gSaverWindow.config.automatic = 1;
+  gSaverCore.config.automatic = 1;
   for (int32_t key : {17, 32, 37, 112})
     EXPECT_FALSE(SaverKeyDown(key)) << key;
   EXPECT_TRUE(SaverKeyDown(kKeySnapshot));
@@ -72,7 +83,7 @@ TEST_F(InputTest, KeysThatEndTheSaverAndKeysThatDoNot) {
 TEST_F(InputTest, ScreenshotKeysAreTakenByTheNextFrameOnce) {
   for (uint8_t automatic : {0, 1}) {
     SCOPED_TRACE(automatic ? "automatic" : "manual");
-    gSaverWindow.config.automatic = automatic;
+    gSaverCore.config.automatic = automatic;
     gFakePlatform = FakePlatform{};
     EXPECT_EQ(SaverKeyDown(kKeyF2), automatic == 0);  // in the flyby F2 ends the saver
     EXPECT_TRUE(SaverKeyDown(kKeySnapshot));
@@ -209,7 +220,7 @@ TEST_F(InputTest, SunSpinsHalfADegreePerSecondAndTheStartPoseTurnsWithItInManual
   EXPECT_NEAR(gCameraState.spinAngle, 359.0f, 1e-3f);
   EXPECT_NEAR(gCameraState.sun.longitude, 329.0f, 1e-3f);
   EXPECT_NEAR(gCameraState.initialCamera.point.longitude, 359.0f, 1e-3f);
-  gSaverWindow.config.automatic = 1;
+  gSaverCore.config.automatic = 1;
   const float before = gCameraState.initialCamera.point.longitude;
   Step(2.0f);
   EXPECT_FLOAT_EQ(gCameraState.initialCamera.point.longitude, before);
@@ -241,13 +252,13 @@ TEST_F(InputTest, TerraformScheduleCycles) {
   } cases[] = {{1, 2.0f, 12.0f}, {10, 2.0f, 102.0f}};
   for (const Case& c : cases) {
     SetUp();
-    gSaverWindow.config.terraformMode = 2;
-    gSaverWindow.config.terraformPeriodSeconds = 20.0f * c.period;
+    gSaverCore.config.terraformMode = 2;
+    gSaverCore.config.terraformPeriodSeconds = 20.0f * c.period;
     const float dt = 0.25f;
     std::vector<float> switches;
     bool target = false;
-    for (float t = dt; t <= 2.0f * gSaverWindow.config.terraformPeriodSeconds + 1.0f; t += dt) {
-      TerraformSchedule(gSaverWindow.config, dt);
+    for (float t = dt; t <= 2.0f * gSaverCore.config.terraformPeriodSeconds + 1.0f; t += dt) {
+      TerraformSchedule(gSaverCore.config, dt);
       if (gTerraform.TerraformTarget != target) {
         target = gTerraform.TerraformTarget;
         switches.push_back(t);
@@ -257,75 +268,57 @@ TEST_F(InputTest, TerraformScheduleCycles) {
     EXPECT_NEAR(switches[0], c.on + dt, dt) << c.period;
     EXPECT_NEAR(switches[1], c.off + dt, dt) << c.period;
     // The next cycle starts after one frame at the period's end.
-    EXPECT_NEAR(switches[2] - switches[0], gSaverWindow.config.terraformPeriodSeconds + dt, dt) << c.period;
+    EXPECT_NEAR(switches[2] - switches[0], gSaverCore.config.terraformPeriodSeconds + dt, dt) << c.period;
   }
 }
 
 TEST_F(InputTest, SpaceInvertsThePeriodicLookAndEndsTheOnceLook) {
-  gSaverWindow.config.terraformMode = 2;
-  gSaverWindow.config.terraformPeriodSeconds = 20.0f;
-  for (int i = 0; i < 20; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);  // 5 s: on
+  gSaverCore.config.terraformMode = 2;
+  gSaverCore.config.terraformPeriodSeconds = 20.0f;
+  for (int i = 0; i < 20; ++i) TerraformSchedule(gSaverCore.config, 0.25f);  // 5 s: on
   ASSERT_TRUE(gTerraform.TerraformTarget);
   SaverKeyDown(kKeySpace);
   EXPECT_FALSE(gTerraform.TerraformTarget);
-  for (int i = 0; i < 32; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);  // 13 s: the schedule's switch turns it on
+  for (int i = 0; i < 32; ++i) TerraformSchedule(gSaverCore.config, 0.25f);  // 13 s: the schedule's switch turns it on
   EXPECT_TRUE(gTerraform.TerraformTarget);
 
   SetUp();
-  gSaverWindow.config.terraformMode = 1;
-  for (int i = 0; i < 12; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);
+  gSaverCore.config.terraformMode = 1;
+  for (int i = 0; i < 12; ++i) TerraformSchedule(gSaverCore.config, 0.25f);
   EXPECT_TRUE(gTerraform.TerraformTarget);
   SaverKeyDown(kKeySpace);
-  for (int i = 0; i < 400; ++i) TerraformSchedule(gSaverWindow.config, 0.25f);
+  for (int i = 0; i < 400; ++i) TerraformSchedule(gSaverCore.config, 0.25f);
   EXPECT_FALSE(gTerraform.TerraformTarget) << "the once schedule never acts again";
-}
-
-TEST_F(InputTest, ProjectionOfTheFrame) {
-  int32_t width = 800, height = 0;
-  FrameProjection p = ComputeProjection(gSaverWindow.config, width, height, 27168000.0f, 10.0f, 45000.0f);
-  EXPECT_EQ(height, 1);
-  EXPECT_FLOAT_EQ(p.aspect, 800.0f);
-  EXPECT_FLOAT_EQ(p.fieldOfView, 24.0f);
-  width = 600;
-  height = 800;
-  p = ComputeProjection(gSaverWindow.config, width, height, 27168000.0f, 10.0f, 45000.0f);
-  EXPECT_FLOAT_EQ(p.fieldOfView, 32.0f);  // portrait: 24 / 0.75
-  EXPECT_NEAR(p.nearPlane, (27168000.0f - 3846000.0f) * 0.6f, 2.0f);
-  EXPECT_NEAR(p.farPlane, 27168000.0f + 1923000.0f, 2.0f);
-  width = height = 0;
-  p = ComputeProjection(gSaverWindow.config, width, height, 3400000.0f, 10.0f, 45000.0f);
-  EXPECT_EQ(width, 1);
-  EXPECT_FLOAT_EQ(p.fieldOfView, 24.0f);
-  EXPECT_FLOAT_EQ(p.nearPlane, 1.0f) << "inside the top of the globe the near plane stays at 1";
 }
 
 // Frames come two refresh intervals apart, but never more than 60 a second, whatever the display
 // reports (30 on battery); a rate of 0 or 1 is its "hardware default" and keeps 60 Hz.
 TEST_F(InputTest, FramesAreTwoRefreshIntervalsApartAndNeverMoreThanSixtyASecond) {
-  gSaverWindow.refreshRate = 60.0;
-  SetRefreshRate(0);
-  SetRefreshRate(1);
-  EXPECT_EQ(gSaverWindow.refreshRate, 60.0);
+  FramePacing pacing = kStartPacing;
+  SetRefreshRate(pacing, 0);
+  SetRefreshRate(pacing, 1);
+  EXPECT_EQ(pacing.refreshRate, 60.0);
   const struct {
     double hertz, seconds;
   } cases[] = {{60, 2.0 / 60}, {75, 2.0 / 75}, {100, 1.0 / 50}, {144, 1.0 / 60}, {240, 1.0 / 60}};
   gFakePlatform.counterTick = 10;  // microseconds a read
+  pacing.counterFrequency = PlatformCounterFrequency();
   for (const auto& c : cases) {
-    SetRefreshRate(c.hertz);
-    gSaverWindow.counterFrequency = PlatformCounterFrequency();
-    gSaverWindow.lastCounter = gFakePlatform.counter;
-    PaceFrame();
-    EXPECT_NEAR(gSaverWindow.dt, c.seconds, 0.0001) << c.hertz << " Hz";
+    SetRefreshRate(pacing, c.hertz);
+    RestartPacing(pacing);
+    PaceFrame(pacing);
+    EXPECT_NEAR(pacing.dt, c.seconds, 0.0001) << c.hertz << " Hz";
   }
   // On battery: at most 30 a second, and back to 60 on mains.
+  gSaverCore.pacing = pacing;
   for (const bool battery : {true, false}) {
     SaverSetOnBattery(battery);
-    gSaverWindow.lastCounter = gFakePlatform.counter;
-    PaceFrame();
-    EXPECT_NEAR(gSaverWindow.dt, battery ? 1.0 / 30 : 1.0 / 60, 0.0001) << (battery ? "battery" : "mains");
+    SaverResume();
+    PaceFrame(gSaverCore.pacing);
+    EXPECT_NEAR(gSaverCore.pacing.dt, battery ? 1.0 / 30 : 1.0 / 60, 0.0001) << (battery ? "battery" : "mains");
   }
   gFakePlatform.counterTick = 0;
-  gSaverWindow.refreshRate = 60.0;
+  gSaverCore.pacing = kStartPacing;
 }
 
 }  // namespace

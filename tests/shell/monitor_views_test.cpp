@@ -75,16 +75,16 @@ TEST(MonitorViews, MirrorsOutsidersAndOrdinaryWindows) {
 TEST(MonitorViews, TheMeshIsBuiltForAPerspectiveHoldingEveryView) {
   FrameViews views{};
   views.count = 2;
-  views.views[0] = FrameView{0, 0, 1280, 1024, 24.0f, 1.25f};
-  views.views[1] = FrameView{1280, 256, 1024, 768, 24.0f, 1024.0f / 768.0f};
+  views.views[0] = FrameView{0, 0, 1280, 1024, 24.0f, 1.25f, 1.0f};
+  views.views[1] = FrameView{1280, 256, 1024, 768, 24.0f, 1024.0f / 768.0f, 1.0f};
   // The wider landscape view holds the other: it is taken as it is.
   const FrameView wider = EnclosingView(views);
   EXPECT_EQ(wider.fieldOfView, 24.0f);
   EXPECT_EQ(wider.aspect, 1024.0f / 768.0f);
 
   // A portrait monitor (taller field) beside a wide one: neither holds the other.
-  views.views[0] = FrameView{0, 0, 768, 1024, 32.0f, 0.75f};
-  views.views[1] = FrameView{768, 0, 1920, 1080, 24.0f, 1920.0f / 1080.0f};
+  views.views[0] = FrameView{0, 0, 768, 1024, 32.0f, 0.75f, 1.0f};
+  views.views[1] = FrameView{768, 0, 1920, 1080, 24.0f, 1920.0f / 1080.0f, 1.0f};
   const FrameView both = EnclosingView(views);
   EXPECT_NEAR(HalfTan(both.fieldOfView), HalfTan(32.0f), 1e-6);
   EXPECT_NEAR(HalfTan(both.fieldOfView) * both.aspect, HalfTan(24.0f) * 1920.0 / 1080.0, 1e-6);

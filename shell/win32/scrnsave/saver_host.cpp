@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "platform/win32/wide_text.h"
-#include "shell/saver_window.h"
+#include "shell/saver_core.h"
 
 HINSTANCE hMainInstance = nullptr;
 HWND hMainWindow = nullptr;

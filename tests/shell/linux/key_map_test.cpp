@@ -8,7 +8,7 @@
 
 #include <utility>
 
-#include "shell/saver_window.h"
+#include "shell/saver_core.h"
 
 namespace {
 
