@@ -169,6 +169,8 @@ double CeilingSeconds(bool shadowDraws, uint32_t* triangles) {
   return seconds / kTimedFrames;
 }
 
+MapData gScene{};  // the loaded map of the scene being measured
+
 // The settings of a benchmark run over the data set in folder, and the scene set up for a window.
 void StartScene(const std::string& folder, bool shadows, int width, int height) {
   gSaverSettings = DefaultSaverSettings();
@@ -179,15 +181,15 @@ void StartScene(const std::string& folder, bool shadows, int width, int height) 
   SetBaseGlState();
   gTestLimits = GlRunLimits();
   RunConfig config = TestRunConfig();
-  LoaderThreadMain(LoadRequestFor(config));
-  InitRenderer(config, width, height);
-  SetupInitialView(config, static_cast<float>(width), static_cast<float>(height));
+  LoaderThreadMain(LoadRequestFor(config), gScene);
+  InitRenderer(config, gScene, width, height);
+  SetupInitialView(config, gScene.ppd, static_cast<float>(width), static_cast<float>(height));
 }
 
 void EndScene() {
   ShutdownRenderer();
   glClientActiveTexture(GL_TEXTURE0);
-  FreeMapData();
+  FreeMapData(gScene);
 }
 
 // Mean seconds a frame, and of them the wait for the mesh worker; the triangles drawn.

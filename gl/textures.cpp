@@ -78,8 +78,7 @@ void StarPosition(const StarRecord& star, float out[3]) {
   out[2] = kSkyRadius * std::cos(a) * std::cos(b);
 }
 
-void BuildSceneTextures(bool clouds) {
-  MapData& map = gMapData;
+void BuildSceneTextures(MapData& map, bool clouds) {
   SceneTextures& textures = gTextures;
   textures.SeaTexture = MakeMipmappedTexture(map.seaImage, map.seaWidth, map.seaHeight);
   ReleaseImage(map.seaImage);

@@ -40,7 +40,7 @@ void PrepareFirstSlot(const RunConfig& config, int32_t width, int32_t height) {
 
 }  // namespace
 
-void InitRenderer(RunConfig& config, int32_t width, int32_t height) {
+void InitRenderer(RunConfig& config, MapData& map, int32_t width, int32_t height) {
   SetUpLighting();
   // First, so the configuration is final before the worker and the passes get their copies: a
   // driver that cannot complete the depth-only framebuffer costs the shadows, not the saver.
@@ -54,9 +54,9 @@ void InitRenderer(RunConfig& config, int32_t width, int32_t height) {
   gFrame.slotViews[0].count = gFrame.slotViews[1].count = 0;  // no slot has been filled for views yet
   gInput.reliefTarget = config.reliefFactor;
   // Work buffers, palette, both slots' arrays and the empty slot 0 with identity matrices.
-  SetupMeshWork(config);
+  SetupMeshWork(config, map);
   PrepareFirstSlot(config, width, height);
-  BuildSceneTextures(config.clouds);
+  BuildSceneTextures(map, config.clouds);
   CreateGlObjects();
   StartMeshWorker();
 }

@@ -26,7 +26,7 @@
 #include "shell/screenshot.h"
 
 SaverWindow gSaverWindow{{}, 1, 1, 0, 0, {}, false, {}, kDefaultRefreshRate, kMaxFramesPerSecond, 1.0f, kBaseFieldOfView, false, 0.0f, 0.0, 0.0, {}, {}, 0, 1, 0, 0,
-                         false, false, {}, {}, {}, {}, {}};
+                         false, false, {}, {}, {}, {}, {}, {}};
 
 namespace {
 
@@ -74,7 +74,7 @@ TourTerrain GroundTerrain() { return TourTerrain{MapGroundHeight, &gSaverWindow.
 void StartGuidedTour() {
   SaverWindow& window = gSaverWindow;
   CameraState& cameras = gCameraState;
-  window.ground = MapGround{&gMapData, window.config.reliefFactor};
+  window.ground = MapGround{&window.map, window.config.reliefFactor};
   if (StartTour(window.tour, window.landmarks, cameras.minDistance, GroundTerrain(), cameras.camera, cameras.sun)) return;
   window.config.tour = false;
   gInput.horizontalMove = 1;
@@ -128,10 +128,10 @@ void LoadingFrame() {
   SaverWindow& window = gSaverWindow;
   SaverDrawLoading();
   SaverTakeScreenshots();
-  if (!gMapData.loaded.load(std::memory_order_acquire)) return;
-  InitRenderer(window.config, window.width, window.height);
+  if (!window.map.loaded.load(std::memory_order_acquire)) return;
+  InitRenderer(window.config, window.map, window.width, window.height);
   window.quality = StartQualityGovernor(window.config.shadows);
-  SetupInitialView(window.config, static_cast<float>(window.width), static_cast<float>(window.height));
+  SetupInitialView(window.config, window.map.ppd, static_cast<float>(window.width), static_cast<float>(window.height));
   window.counterFrequency = PlatformCounterFrequency();
   window.lastCounter = PlatformCounter();
   if (window.config.tour) StartGuidedTour();
@@ -289,8 +289,12 @@ void SaverConfigure(const SaverSettings& settings) {
 }
 
 void StartLoader() {
-  // The request is taken here, on the window thread; the loader reads nothing else.
-  gSaverWindow.loader = std::thread([request = LoadRequestFor(gSaverWindow.config)] { LoaderThreadMain(request); });
+  // The request is taken here, on the window thread; the loader reads nothing else and writes only
+  // the window's map.
+  MapData& map = gSaverWindow.map;
+  gSaverWindow.loader = std::thread([request = LoadRequestFor(gSaverWindow.config), &map] {
+    LoaderThreadMain(request, map);
+  });
 }
 
 void SaverFrame(bool hasFocus) {
@@ -307,7 +311,7 @@ void SaverStopThreads() {
 void SaverDestroy() {
   SaverStopThreads();
   ShutdownRenderer();
-  FreeMapData();
+  FreeMapData(gSaverWindow.map);
   FreeOverlayImages();
 }
 

@@ -9,6 +9,7 @@
 #include "camera/landmarks.h"
 #include "camera/map_ground.h"
 #include "camera/tour.h"
+#include "mapdata/map_data.h"
 #include "mapdata/run_config.h"
 #include "render/quality_governor.h"
 #include "shell/monitor_views.h"
@@ -44,7 +45,8 @@ struct TourCaption {
 };
 using TourCaptions = TourCaption[kMaxLandmarks];
 
-// One process-wide record owned by the window thread (the loader thread never touches it).
+// One process-wide record owned by the window thread; the loader thread writes only `map`, and
+// only until it raises map.loaded.
 struct SaverWindow {
   RunConfig config;         // the run's configuration, resolved once by SaverConfigure at creation
   int32_t width;            // client size in pixels; starts 1, set at creation and on every resize
@@ -71,6 +73,7 @@ struct SaverWindow {
   bool fileShotWanted;      // F2 went down since the last frame: a numbered file of the next one
   bool copyShotWanted;      // Print Screen came up since the last frame: the next one to the clipboard
   std::thread loader;       // the loader thread, joined at destruction
+  MapData map;              // the run's map: the loader's until map.loaded is seen, then read-only (the GL set-up frees its images)
   LandmarkTable landmarks;  // the tour's places, parsed at configuration when the run is a tour
   TourCaptions captions;    // their names and facts in the overlay font's codes, made with them
   TourState tour;           // the guided tour's flight, started when the scene is ready

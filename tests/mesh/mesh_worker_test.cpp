@@ -23,7 +23,7 @@ class MeshWorkerTest : public ::testing::Test {
   void Install(uint32_t ppd, bool glVersion14 = true, uint32_t widest = 0) {
     RemoveMeshGrid(grid);
     InstallMeshGrid(grid, ppd, widest ? NarrowRows(ppd, widest) : FullCountRows(ppd), GridHeights::Relief);
-    SetupMeshWork(TestRunConfig(glVersion14));
+    SetupMeshWork(TestRunConfig(glVersion14), grid.map);
   }
   // Slot s's inputs for a camera looking at the centre, with the shadow camera on the +x axis.
   void Aim(uint32_t s, float distance, float latitude, float longitude, int32_t level, float relief = 2.0f) {
@@ -93,7 +93,7 @@ TEST_F(MeshWorkerTest, BuildsThatReachTheirLimitThinTheNextHarder) {
   for (size_t row = 8; row + 1 < counts.size(); row += 8) counts[row] = 8;
   RemoveMeshGrid(grid);
   InstallMeshGrid(grid, 8, counts, GridHeights::Relief);
-  SetupMeshWork(TestRunConfig(true));
+  SetupMeshWork(TestRunConfig(true), grid.map);
   std::vector<uint32_t> extras, planets;
   for (uint32_t build = 0; build < 6; ++build) {
     Aim(build & 1, 20000000.0f, 10.0f, 70.0f, 0);

@@ -57,9 +57,9 @@ class FrameFixture : public LoadFixture {
     gTestLimits = GlRunLimits();
     Load();
     RunConfig config = TestRunConfig();
-    InitRenderer(config, kWidth, kHeight);
+    InitRenderer(config, map, kWidth, kHeight);
     setUp = true;
-    SetupInitialView(config, kWidth, kHeight);
+    SetupInitialView(config, map.ppd, kWidth, kHeight);
   }
 
   // The saver's projection and camera view for this frame, then RenderFrame: one view of the

@@ -105,7 +105,7 @@ TEST_F(FrameTest, ShadowsTakenOffMidRunDrawAsARunWithoutThem) {
     pictures[shadows] = Frame();
     ShutdownRenderer();
     setUp = false;
-    FreeMapData();
+    FreeMapData(map);
   }
   const MeanColour sea = At(pictures[1], -30.0f, -20.0f);
   EXPECT_GT(sea.b, sea.r * 1.2) << "deep water is blue";
@@ -209,7 +209,7 @@ TEST_F(FrameTest, EveryPathLeavesTheRestingStateAndTheCallersMatrices) {
     }
     ShutdownRenderer();
     setUp = false;
-    FreeMapData();
+    FreeMapData(map);
   }
 }
 
@@ -381,7 +381,7 @@ TEST_F(FrameTest, FallbackPathsDrawTheSameGlobe) {
     ShutdownRenderer();
     setUp = false;
     glClientActiveTexture(GL_TEXTURE0);
-    FreeMapData();
+    FreeMapData(map);
     return pixels;
   };
   const std::vector<uint8_t> reference = render({}, 0);
