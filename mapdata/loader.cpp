@@ -256,14 +256,6 @@ bool LoadStars(const LoadRequest& request, MapData& map) {
 
 }  // namespace
 
-void FailLoad(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  ReportFailureV(format, args);
-  va_end(args);
-  std::_Exit(1);
-}
-
 LoadRequest LoadRequestFor(const RunConfig& config) {
   LoadRequest request{};
   static_assert(sizeof request.folder == sizeof config.dataPath);

@@ -84,8 +84,3 @@ void FreeMapData(MapData& map);
 void DeriveTerraColours(MapData& map);
 // Sea texture (map.seaImage, seaWidth x seaHeight) from the node heights and colours.
 void DeriveSeaImage(MapData& map);
-
-// Reports one failure line (platform/failure_report.h) and ends the process at once with status 1:
-// the saver closes, and the line says why. The GL set-up and the mesh worker's arrays; the loader
-// gives up through its own result instead.
-[[noreturn, gnu::format(printf, 1, 2)]] void FailLoad(const char* format, ...);

@@ -30,7 +30,7 @@ constexpr uint32_t kRelaxShare = 8;
 template <typename T>
 T* AllocateOrFail(size_t count) {
   void* memory = std::malloc(count * sizeof(T));
-  if (memory == nullptr) FailLoad("no memory for the mesh work arrays (%s bytes)", Grouped(count * sizeof(T)).text);
+  if (memory == nullptr) FailSetUp("no memory for the mesh work arrays (%s bytes)", Grouped(count * sizeof(T)).text);
   return static_cast<T*>(memory);
 }
 
