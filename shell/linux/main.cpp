@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "mapdata/level_scan.h"
+#include "platform/level_scan.h"
 #include "platform/platform.h"
 #include "settings/saver_settings.h"
 #include "shell/linux/options.h"
