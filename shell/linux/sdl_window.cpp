@@ -58,7 +58,7 @@ struct LinuxWindow {
   uint32_t framesToWrite;           // Frames mode: --frames N
   uint32_t framesWritten;           // Frames mode: files written so far
   uint32_t readyFrames;             // ready frames drawn so far
-  std::filesystem::path outFolder;  // Frames mode: --out, made absolute before loading changes the working directory
+  std::filesystem::path outFolder;  // Frames mode: --out, made absolute so the lines that name it name it in full
   void* xDisplay;                   // the window's X connection (Display*), for DPMS
   bool hidden;                      // the window is minimised or unmapped
   bool displaysOff;                 // the X server put the displays to sleep (DPMS)
