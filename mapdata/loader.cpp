@@ -1,8 +1,8 @@
-// Reads one level of map data into the map record it is handed, on the loader thread: node grid, heights, colours,
-// the two derived tables (terraformed colours, sea image), clouds, sun and stars. The derived
-// tables come from caches that match the data, or are derived and stored as caches where that can
-// be done. Every other failure reports one line naming the file or the step and gives up the load,
-// closing what it opened; the loader thread then ends the process with status 1.
+// Reads one level of map data, on the loader thread, into the map record it is handed: node grid,
+// heights, colours, the two derived tables (terraformed colours, sea image), clouds, sun and stars.
+// The derived tables come from caches that match the data, or are derived and stored as caches
+// where that can be done. Every other failure reports one line naming the file or the step and
+// gives up the load, closing what it opened; the loader thread then ends the process with status 1.
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>

@@ -151,7 +151,7 @@ int MeshWorkerMain() {
 
 BuildWork MeshBuildWork() {
   MeshWorkerState& w = gMeshWorker;
-  return BuildWork{w.map,   w.visibleTable, {w.rowBuffers[0], w.rowBuffers[1]}, MaxRowCount(w.ppd) + 1, w.ppd,
+  return BuildWork{w.map, w.visibleTable, {w.rowBuffers[0], w.rowBuffers[1]}, MaxRowCount(w.ppd) + 1, w.ppd,
                    w.nodeDensity, &w.light, w.palette};
 }
 
