@@ -15,6 +15,8 @@
 
 namespace {
 
+MapData gLoaded{};  // what each load fills
+
 const TempFolder& DataFolder() {
   static TempFolder folder;
   static bool written = [] {
@@ -27,8 +29,8 @@ const TempFolder& DataFolder() {
     gSaverSettings.MaxPPD = 8;
     gSaverSettings.Clouds = 1;
     gTestLimits.maxTextureSize = 16384;
-    LoaderThreadMain(TestLoadRequest());  // writes the caches once
-    FreeMapData();
+    LoaderThreadMain(TestLoadRequest(), gLoaded);  // writes the caches once
+    FreeMapData(gLoaded);
     return true;
   }();
   (void)written;
@@ -43,9 +45,9 @@ void RemoveCaches() {
 void BM_LoadWithCaches(benchmark::State& state) {
   DataFolder();
   for (auto _ : state) {
-    LoaderThreadMain(TestLoadRequest());
-    benchmark::DoNotOptimize(gMapData.terra);
-    FreeMapData();
+    LoaderThreadMain(TestLoadRequest(), gLoaded);
+    benchmark::DoNotOptimize(gLoaded.terra);
+    FreeMapData(gLoaded);
   }
   state.counters["nodes"] = static_cast<double>(MakeTestDataSet(8, true).topo.size());
 }
@@ -56,17 +58,17 @@ void BM_LoadDerivingCaches(benchmark::State& state) {
     state.PauseTiming();
     RemoveCaches();
     state.ResumeTiming();
-    LoaderThreadMain(TestLoadRequest());
-    benchmark::DoNotOptimize(gMapData.seaImage);
-    FreeMapData();
+    LoaderThreadMain(TestLoadRequest(), gLoaded);
+    benchmark::DoNotOptimize(gLoaded.seaImage);
+    FreeMapData(gLoaded);
   }
 }
 
 // The ceiling for a load with caches: reading the same files with nothing else done.
 void BM_RawReadSameFiles(benchmark::State& state) {
   DataFolder();
-  LoaderThreadMain(TestLoadRequest());  // make sure the caches exist
-  FreeMapData();
+  LoaderThreadMain(TestLoadRequest(), gLoaded);  // make sure the caches exist
+  FreeMapData(gLoaded);
   std::vector<char> buffer(1 << 20);
   for (auto _ : state) {
     size_t total = 0;

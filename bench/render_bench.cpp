@@ -167,6 +167,8 @@ double CeilingSeconds(bool shadowDraws, uint32_t* triangles) {
   return seconds / kTimedFrames;
 }
 
+MapData gScene{};  // the loaded map of the scene being measured
+
 // The settings of a benchmark run over the data set in folder, and the scene set up for a window.
 void StartScene(const std::string& folder, bool shadows, int width, int height) {
   gSaverSettings = DefaultSaverSettings();
@@ -177,15 +179,15 @@ void StartScene(const std::string& folder, bool shadows, int width, int height) 
   const RenderBackEnd& backEnd = FixedFunctionBackEnd();
   backEnd.startContext(OverlayHandles{nullptr, nullptr}, &gTestLimits);
   const RunConfig config = TestRunConfig();
-  LoaderThreadMain(LoadRequestFor(config));
-  gShadowsDrawn = InitRenderer(backEnd, config, gMapData, width, height);
-  SetupInitialView(config, static_cast<float>(width), static_cast<float>(height));
+  LoaderThreadMain(LoadRequestFor(config), gScene);
+  gShadowsDrawn = InitRenderer(backEnd, config, gScene, width, height);
+  SetupInitialView(config, gScene.ppd, static_cast<float>(width), static_cast<float>(height));
 }
 
 void EndScene() {
   ShutdownRenderer();
   glClientActiveTexture(GL_TEXTURE0);
-  FreeMapData();
+  FreeMapData(gScene);
 }
 
 // Mean seconds a frame, and of them the wait for the mesh worker; the triangles drawn.

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mapdata/map_data.h"
-
 CameraState gCameraState{};
 
 namespace {
@@ -86,7 +84,7 @@ void RotatePose(CameraPose& pose, const Mat3& rotation) {
   RotateOrientation(pose, rotation);
 }
 
-void SetupInitialView(const RunConfig& config, float width, float height) {
+void SetupInitialView(const RunConfig& config, uint32_t ppd, float width, float height) {
   CameraState& state = gCameraState;
 
   const float smaller = std::min(width, height), larger = std::max(width, height);
@@ -94,12 +92,12 @@ void SetupInitialView(const RunConfig& config, float width, float height) {
   const float ratio = larger > 0.0f ? smaller / larger : 1.0f;
   state.topHeight = config.atmosphere ? kAtmosphereTopHeight : kGroundTopHeight;
 
-  const double ppd = std::max<uint32_t>(gMapData.ppd, 1);
-  double margin = kNearMarginFine / ppd;
-  if (ppd <= 10.0)
-    margin = kNearMarginCoarse / ppd;
-  else if (ppd <= 20.0)
-    margin = kNearMarginMiddle / ppd;
+  const double samples = std::max<uint32_t>(ppd, 1);
+  double margin = kNearMarginFine / samples;
+  if (samples <= 10.0)
+    margin = kNearMarginCoarse / samples;
+  else if (samples <= 20.0)
+    margin = kNearMarginMiddle / samples;
   const float screenLimit = static_cast<float>(ratio * margin + kNearBase);
   // The atmosphere shell and the relief reach up to 10 times their height at the largest relief
   // factor; the camera stays above both whatever the screen.

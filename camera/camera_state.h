@@ -72,6 +72,6 @@ void RotatePose(CameraPose& pose, const Mat3& rotation);
 
 // The distance limit, top height, start pose (camera, heading and initial camera) and sun of a
 // scene that has just become ready; width and height are the client size in pixels. Takes the
-// atmosphere and the sun's season from the run, and the ppd of the loaded map data. Window thread,
-// once, on the first ready frame.
-void SetupInitialView(const RunConfig& config, float width, float height);
+// atmosphere and the sun's season from the run, and ppd from the loaded map data (its samples per
+// degree: a finer map lets the camera closer). Window thread, once, on the first ready frame.
+void SetupInitialView(const RunConfig& config, uint32_t ppd, float width, float height);

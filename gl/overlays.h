@@ -48,7 +48,7 @@ using DeviceContextHandle = void*;
 
 // Copies the help picture of each scale into newly allocated memory and makes each scale's font
 // lists, with the window's context current. False when a picture cannot be loaded or its memory
-// cannot be had (what was made is freed again); the saver window then fails its creation.
+// cannot be had (what was made is freed again); the saver then fails its creation.
 // Implemented in gl/win32/ and gl/linux/.
 bool CreateOverlayResources(ModuleHandle module, DeviceContextHandle deviceContext);
 

@@ -9,6 +9,7 @@
 #include "gl/gl_caps.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
+#include "platform/failure_report.h"
 
 SceneTextures gTextures{};
 
@@ -78,8 +79,7 @@ void StarPosition(const StarRecord& star, float out[3]) {
   out[2] = kSkyRadius * std::cos(a) * std::cos(b);
 }
 
-void BuildSceneTextures(bool clouds) {
-  MapData& map = gMapData;
+void BuildSceneTextures(MapData& map, bool clouds) {
   SceneTextures& textures = gTextures;
   textures.SeaTexture = MakeMipmappedTexture(map.seaImage, map.seaWidth, map.seaHeight);
   ReleaseImage(map.seaImage);
@@ -89,7 +89,7 @@ void BuildSceneTextures(bool clouds) {
   const size_t count = map.starCount;
   textures.starPositions = static_cast<float*>(std::malloc(count * 3 * sizeof(float) + 1));
   textures.starColours = static_cast<Colour*>(std::malloc(count * sizeof(Colour) + 1));
-  if (!textures.starPositions || !textures.starColours) FailLoad("no memory for the arrays of %u stars", map.starCount);
+  if (!textures.starPositions || !textures.starColours) FailSetUp("no memory for the arrays of %u stars", map.starCount);
   for (size_t i = 0; i < count; ++i) {
     StarPosition(map.stars[i], textures.starPositions + 3 * i);
     textures.starColours[i] = map.stars[i].colour;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "mapdata/map_data.h"
 #include "mapdata/map_formats.h"
 
 // Textures and star arrays; written by the window thread in InitRenderer and ShutdownRenderer,
@@ -30,9 +31,9 @@ constexpr float kSkyRadius = 10.0f;
 int32_t MaxMipLevel(uint32_t width);
 
 // Sea texture, then sun texture, then star arrays, then (when the run draws clouds and a cloud
-// image was loaded) the cloud texture; releases each image in gMapData. Ends the process
-// (status 1) when the star arrays cannot be allocated.
-void BuildSceneTextures(bool clouds);
+// image was loaded) the cloud texture, from the loaded map; releases each of its images once
+// uploaded. Ends the process (status 1) when the star arrays cannot be allocated.
+void BuildSceneTextures(MapData& map, bool clouds);
 // Deletes the textures and releases the star arrays; harmless for what was never made.
 void DeleteSceneTextures();
 // Sky-sphere position of a star record (elevation, azimuth in degrees).

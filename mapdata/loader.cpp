@@ -1,8 +1,8 @@
-// Reads one level of map data into gMapData on the loader thread: node grid, heights, colours,
-// the two derived tables (terraformed colours, sea image), clouds, sun and stars. The derived
-// tables come from caches that match the data, or are derived and stored as caches where that can
-// be done. Every other failure reports one line naming the file or the step and gives up the load,
-// closing what it opened; the loader thread then ends the process with status 1.
+// Reads one level of map data, on the loader thread, into the map record it is handed: node grid,
+// heights, colours, the two derived tables (terraformed colours, sea image), clouds, sun and stars.
+// The derived tables come from caches that match the data, or are derived and stored as caches
+// where that can be done. Every other failure reports one line naming the file or the step and
+// gives up the load, closing what it opened; the loader thread then ends the process with status 1.
 #include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
@@ -15,8 +15,6 @@
 #include "platform/data_paths.h"
 #include "platform/failure_report.h"
 #include "platform/platform.h"
-
-MapData gMapData{};
 
 namespace {
 
@@ -98,7 +96,7 @@ bool ReadExact(const LoadRequest& request, const char* name, uint64_t bytes, con
 // Node file: exactly the 180 * L + 1 row counts of its level, the south-pole row one node, every
 // other row 1 .. 360 * L nodes, because the mesh builders size their row buffers and index their
 // trig tables by these counts.
-bool LoadNodeRows(const LoadRequest& request, SourceStamp* stamp, bool* complete) {
+bool LoadNodeRows(const LoadRequest& request, MapData& map, SourceStamp* stamp, bool* complete) {
   const uint32_t level = request.level;
   if (level < 1 || level > kMaxLevel)
     return Failed("level %u in %s: the program loads levels 1 to %u", level, request.folder, kMaxLevel);
@@ -112,7 +110,6 @@ bool LoadNodeRows(const LoadRequest& request, SourceStamp* stamp, bool* complete
   if (static_cast<uint64_t>(data.length) != uint64_t{4} * rows) return WrongLength(data, uint64_t{4} * rows, because);
   *stamp = StampOf(data, complete);
 
-  MapData& map = gMapData;
   map.lastRow = rows - 1;
   map.rowSpacing = 180.0f / static_cast<float>(map.lastRow);
   map.ppd = level;
@@ -153,8 +150,7 @@ bool LoadNodeRows(const LoadRequest& request, SourceStamp* stamp, bool* complete
   return true;
 }
 
-bool LoadNodeArrays(const LoadRequest& request, CacheStamp* stamp) {
-  MapData& map = gMapData;
+bool LoadNodeArrays(const LoadRequest& request, MapData& map, CacheStamp* stamp) {
   const uint64_t nodes = map.nodeCount;
   char name[32], nodesName[32], because[128];
   LevelFileName(nodesName, sizeof nodesName, "nodes", request.level);
@@ -170,23 +166,22 @@ bool LoadNodeArrays(const LoadRequest& request, CacheStamp* stamp) {
 
 // The terraformed colours from a matching cache, or derived and stored. The row table points
 // into terra, so it is built here, once terra has its place.
-bool LoadTerraColours(const LoadRequest& request, const CacheFolders& folders, const CacheStamp& stamp) {
-  MapData& map = gMapData;
+bool LoadTerraColours(const LoadRequest& request, MapData& map, const CacheFolders& folders,
+                      const CacheStamp& stamp) {
   char name[32];
   LevelFileName(name, sizeof name, "terra", request.level);
   const uint64_t bytes = uint64_t{4} * map.nodeCount;
   map.terra = static_cast<Colour*>(ReadDerivedCache(folders, name, bytes, stamp));
   const bool derive = map.terra == nullptr;
   if (derive && !AllocArray(map.nodeCount, "the terraformed colours", &map.terra)) return false;
-  BuildRowTable(map.areoid, map.topo, map.mars, map.terra);
+  BuildRowTable(map);
   if (!derive) return true;
-  DeriveTerraColours();
+  DeriveTerraColours(map);
   StoreDerivedCache(folders, name, map.terra, bytes, stamp);
   return true;
 }
 
-bool LoadSeaImage(const LoadRequest& request, const CacheFolders& folders, CacheStamp stamp) {
-  MapData& map = gMapData;
+bool LoadSeaImage(const LoadRequest& request, MapData& map, const CacheFolders& folders, CacheStamp stamp) {
   map.seaWidth = ChooseSeaWidth(request.level, request.maxTextureSize);
   map.seaHeight = map.seaWidth / 2;
   stamp.width = map.seaWidth;
@@ -196,13 +191,12 @@ bool LoadSeaImage(const LoadRequest& request, const CacheFolders& folders, Cache
   map.seaImage = static_cast<Colour*>(ReadDerivedCache(folders, name, bytes, stamp));
   if (map.seaImage) return true;
   if (!AllocArray(uint64_t{map.seaWidth} * map.seaHeight, "the sea image", &map.seaImage)) return false;
-  DeriveSeaImage();
+  DeriveSeaImage(map);
   StoreDerivedCache(folders, name, map.seaImage, bytes, stamp);
   return true;
 }
 
-bool LoadClouds(const LoadRequest& request) {
-  MapData& map = gMapData;
+bool LoadClouds(const LoadRequest& request, MapData& map) {
   const CloudChoice choice = ChooseCloudImage(request.level, request.maxTextureSize);
   map.cloudWidth = choice.width;
   map.cloudHeight = choice.width / 2;
@@ -213,8 +207,7 @@ bool LoadClouds(const LoadRequest& request) {
   return ReadExact(request, name, uint64_t{4} * map.cloudWidth * map.cloudHeight, because, &map.cloudImage);
 }
 
-bool LoadStars(const LoadRequest& request) {
-  MapData& map = gMapData;
+bool LoadStars(const LoadRequest& request, MapData& map) {
   DataFile bright, dim;
   if (!Open(request, "starsbr.hex", &bright)) return false;
   if (!Open(request, "starsdim.hex", &dim)) {
@@ -239,7 +232,7 @@ bool LoadStars(const LoadRequest& request) {
     closeBoth();
     return false;
   }
-  // Owned by gMapData from here, so a failed read below leaves nothing that FreeMapData misses.
+  // Owned by the map from here, so a failed read below leaves nothing that FreeMapData misses.
   map.stars = reinterpret_cast<StarRecord*>(bytes);
   const uint32_t brightCount = static_cast<uint32_t>(bright.length / 12);
   const size_t dimOffset = size_t{brightCount} * 12;
@@ -263,14 +256,6 @@ bool LoadStars(const LoadRequest& request) {
 
 }  // namespace
 
-void FailLoad(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  ReportFailureV(format, args);
-  va_end(args);
-  std::_Exit(1);
-}
-
 LoadRequest LoadRequestFor(const RunConfig& config) {
   LoadRequest request{};
   static_assert(sizeof request.folder == sizeof config.dataPath);
@@ -282,8 +267,7 @@ LoadRequest LoadRequestFor(const RunConfig& config) {
   return request;
 }
 
-bool LoadMapData(const LoadRequest& request) {
-  MapData& map = gMapData;
+bool LoadMapData(const LoadRequest& request, MapData& map) {
   const PathKind folderKind = PlatformPathKind(request.folder);
   if (folderKind == PathKind::Missing) return Failed("data folder %s: it does not exist", request.folder);
   if (folderKind != PathKind::Folder) return Failed("data folder %s: it is not a folder", request.folder);
@@ -291,29 +275,29 @@ bool LoadMapData(const LoadRequest& request) {
   CacheStamp stamp{};
   stamp.level = request.level;
   stamp.complete = true;
-  if (!LoadNodeRows(request, &stamp.nodes, &stamp.complete) || !LoadNodeArrays(request, &stamp)) return false;
+  if (!LoadNodeRows(request, map, &stamp.nodes, &stamp.complete) || !LoadNodeArrays(request, map, &stamp))
+    return false;
 
   const CacheFolders folders = CacheFoldersFor(request.folder);
-  if (!LoadTerraColours(request, folders, stamp) || !LoadSeaImage(request, folders, stamp)) return false;
+  if (!LoadTerraColours(request, map, folders, stamp) || !LoadSeaImage(request, map, folders, stamp)) return false;
 
-  if (request.clouds && request.maxTextureSize >= kCloudTextureSize && !LoadClouds(request)) return false;
+  if (request.clouds && request.maxTextureSize >= kCloudTextureSize && !LoadClouds(request, map)) return false;
 
   char because[64];
   std::snprintf(because, sizeof because, "a %u x %u image of 4-byte colours", kSunImageSize, kSunImageSize);
   if (!ReadExact(request, "sun.hex", kSunFileLength, because, &map.sunImage)) return false;
 
-  return LoadStars(request);
+  return LoadStars(request, map);
 }
 
-int LoaderThreadMain(const LoadRequest& request) {
+int LoaderThreadMain(const LoadRequest& request, MapData& map) {
   // The saver has nothing to show without its map data: it closes, and the line says why.
-  if (!LoadMapData(request)) std::_Exit(1);
-  gMapData.loaded.store(true, std::memory_order_release);
+  if (!LoadMapData(request, map)) std::_Exit(1);
+  map.loaded.store(true, std::memory_order_release);
   return 0;
 }
 
-void FreeMapData() {
-  MapData& map = gMapData;
+void FreeMapData(MapData& map) {
   void* arrays[] = {map.stars,    map.sunImage, map.seaImage, map.cloudImage, map.cosTable, map.sinTable,
                     map.rows,     map.terra,    map.mars,     map.areoid,     map.topo};
   for (void* array : arrays) TableRelease(array);

@@ -24,9 +24,10 @@ struct NodeRow {
   const Colour* terra;   // first node of the row in MapData::terra
 };
 
-// One process-wide record. The loader thread writes everything and then raises `loaded` (release). After the window
-// thread has seen `loaded` (acquire) the tables are read-only for every thread, except the three
-// images, which the GL set-up releases on the window thread after uploading them.
+// The map of one run, owned by the saver window and handed to whoever needs it. The loader thread
+// writes everything and then raises `loaded` (release). After the window thread has seen `loaded`
+// (acquire) the tables are read-only for every thread, except the three images, which the GL
+// set-up releases on the window thread after uploading them.
 struct MapData {
   uint32_t lastRow;           // N - 1, the north-pole row
   float rowSpacing;           // 180 / (N - 1), degrees of latitude between rows
@@ -50,8 +51,6 @@ struct MapData {
   std::atomic<bool> loaded;   // raised once by the loader thread after its last write
 };
 
-extern MapData gMapData;
-
 // What one load reads, fixed before the loader thread starts: the loader reads no settings and
 // leaves the process's working directory alone.
 struct LoadRequest {
@@ -64,26 +63,24 @@ struct LoadRequest {
 // The request of a run: its data folder, level, texture limit and whether clouds are drawn.
 LoadRequest LoadRequestFor(const RunConfig& config);
 
-// Thread entry of the loader thread: LoadMapData, then raises the loaded flag; when the load fails
-// it ends the process with status 1 (the saver closes, and the failure line says why).
-int LoaderThreadMain(const LoadRequest& request);
-// Reads every file of the requested level into gMapData. The terraformed colours and the sea
-// image come from caches that match the data (in the data folder, else in the user's cache
-// folder); when there are none they are derived and stored as caches where that can be done,
-// which is never a failure. Any other failure reports one line and returns false with every file
-// closed; the tables already filled stay in gMapData for FreeMapData. Runs on the loader thread.
-bool LoadMapData(const LoadRequest& request);
-// Fills the trig tables and the row table from the counts already in gMapData.rows.
-void BuildRowTable(const int16_t* areoid, const int16_t* topo, const Colour* mars, const Colour* terra);
-// Releases every table and image; harmless on tables already released or never loaded.
-void FreeMapData();
+// Thread entry of the loader thread: LoadMapData into `map`, then raises map.loaded; when the load
+// fails it ends the process with status 1 (the saver closes, and the failure line says why).
+int LoaderThreadMain(const LoadRequest& request, MapData& map);
+// Reads every file of the requested level into `map`, which holds no tables yet. The terraformed
+// colours and the sea image come from caches that match the data (in the data folder, else in the
+// user's cache folder); when there are none they are derived and stored as caches where that can
+// be done, which is never a failure. Any other failure reports one line and returns false with
+// every file closed; the tables already filled stay in `map` for FreeMapData. Runs on the loader
+// thread.
+bool LoadMapData(const LoadRequest& request, MapData& map);
+// Fills the trig tables and the row table from the counts already in map.rows; each row points
+// into the map's areoid, topo, mars and terra tables.
+void BuildRowTable(MapData& map);
+// Releases every table and image of `map` and lowers its flag; harmless on tables already
+// released or never loaded.
+void FreeMapData(MapData& map);
 
-// Terraformed colour of every node, from its present-day colour, height and latitude.
-void DeriveTerraColours();
-// Sea texture (gMapData.seaImage, seaWidth x seaHeight) from the node heights and colours.
-void DeriveSeaImage();
-
-// Reports one failure line (platform/failure_report.h) and ends the process at once with status 1:
-// the saver closes, and the line says why. The GL set-up and the mesh worker's arrays; the loader
-// gives up through its own result instead.
-[[noreturn, gnu::format(printf, 1, 2)]] void FailLoad(const char* format, ...);
+// Terraformed colour of every node (map.terra), from its present-day colour, height and latitude.
+void DeriveTerraColours(MapData& map);
+// Sea texture (map.seaImage, seaWidth x seaHeight) from the node heights and colours.
+void DeriveSeaImage(MapData& map);

@@ -7,8 +7,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 }
 
-void BuildRowTable(const int16_t* areoid, const int16_t* topo, const Colour* mars, const Colour* terra) {
-  MapData& map = gMapData;
+void BuildRowTable(MapData& map) {
   // Entry k is k half-samples of longitude: node j of a row finds its entry at j * lonStep * 2 * ppd.
   const uint32_t tableLast = 720 * map.ppd;
   for (uint32_t k = 0; k <= tableLast; ++k) {
@@ -21,10 +20,10 @@ void BuildRowTable(const int16_t* areoid, const int16_t* topo, const Colour* mar
   rows[0].lonStep = 360.0;
   rows[0].cosLat = 0.0f;
   rows[0].sinLat = -1.0f;
-  rows[0].areoid = areoid;
-  rows[0].topo = topo;
-  rows[0].mars = mars;
-  rows[0].terra = terra;
+  rows[0].areoid = map.areoid;
+  rows[0].topo = map.topo;
+  rows[0].mars = map.mars;
+  rows[0].terra = map.terra;
   // The latitude is accumulated row by row in double precision, so every data set with the same
   // row count gets bit-identical row latitudes.
   double latitude = -90.0;

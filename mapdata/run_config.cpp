@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "mapdata/level_scan.h"
+#include "mapdata/level_choice.h"
 #include "mapdata/map_formats.h"
 
 bool ShadowsPossible(const RunLimits& limits) { return limits.depthTextures; }

@@ -17,8 +17,7 @@ constexpr Colour kIce = {255, 255, 255, 255};
 
 }  // namespace
 
-void DeriveSeaImage() {
-  const MapData& map = gMapData;
+void DeriveSeaImage(MapData& map) {
   const uint32_t width = map.seaWidth, height = map.seaHeight;
   for (uint32_t r = 0; r < height; ++r) {
     const uint32_t i = static_cast<uint32_t>(uint64_t{map.lastRow} * r / height);

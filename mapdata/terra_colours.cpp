@@ -21,8 +21,7 @@ uint8_t WaterAlpha(float height) {
 
 }  // namespace
 
-void DeriveTerraColours() {
-  const MapData& map = gMapData;
+void DeriveTerraColours(MapData& map) {
   const Hsv tint = RgbToHsv(kTerraTint.r / 255.0f, kTerraTint.g / 255.0f, kTerraTint.b / 255.0f);
   for (uint32_t i = 0; i <= map.lastRow; ++i) {
     const NodeRow& row = map.rows[i];

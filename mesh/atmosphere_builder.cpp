@@ -26,7 +26,7 @@ float LimbAlpha(float a, float b, float distanceScale, float relief) {
 }
 
 uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink) {
-  const MapData& map = gMapData;
+  const MapData& map = *work.map;
   const float relief = view.relief;
   const double lift = static_cast<double>(layer.height) * relief;
   // The limb is taken a little below the shell: an eighth of its height under the surface radius.

@@ -21,8 +21,9 @@ struct RowBuffer {
   TexCoord* texCoords;
 };
 
-// The work memory a build uses besides the slot's arrays, and the level's constants.
+// The work memory a build uses besides the slot's arrays, the loaded level and its constants.
 struct BuildWork {
+  const MapData* map;     // the loaded level's tables, read-only while builds run
   VisibleEntry* table;    // kVisibleEntries entries, rewritten by every build
   RowBuffer rows[2];      // swapped row by row
   uint32_t rowCapacity;   // vertices each row buffer holds: 360 * ppd + 1
@@ -34,7 +35,7 @@ struct BuildWork {
 
 // Each returns the number of triangles written into the sink, which is also left in sink.count. A
 // build stops adding rows before one could pass sink.limit and sets sink.full; the caller then
-// thins that layer harder next time (layer.extraThinning). Mesh worker thread; reads gMapData.
+// thins that layer harder next time (layer.extraThinning). Mesh worker thread; reads work.map.
 uint32_t BuildSurface(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink);
 uint32_t BuildShell(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink);
 uint32_t BuildAtmosphere(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink);

@@ -30,7 +30,7 @@ constexpr uint32_t kRelaxShare = 8;
 template <typename T>
 T* AllocateOrFail(size_t count) {
   void* memory = std::malloc(count * sizeof(T));
-  if (memory == nullptr) FailLoad("no memory for the mesh work arrays (%s bytes)", Grouped(count * sizeof(T)).text);
+  if (memory == nullptr) FailSetUp("no memory for the mesh work arrays (%s bytes)", Grouped(count * sizeof(T)).text);
   return static_cast<T*>(memory);
 }
 
@@ -54,9 +54,9 @@ void FollowLimit(uint32_t& extra, const TriangleSink& sink) {
 
 }  // namespace
 
-void SetupMeshWork(const RunConfig& config) {
+void SetupMeshWork(const RunConfig& config, const MapData& map) {
   MeshWorkerState& w = gMeshWorker;
-  const MapData& map = gMapData;
+  w.map = &map;
   w.ppd = map.ppd;
   w.nodeDensity = map.ppd > 0 ? map.nodeCount / (map.ppd * map.ppd) : 0;
   w.cloudLayer = config.clouds;
@@ -148,8 +148,8 @@ int MeshWorkerMain() {
 
 BuildWork MeshBuildWork() {
   MeshWorkerState& w = gMeshWorker;
-  return BuildWork{w.visibleTable, {w.rowBuffers[0], w.rowBuffers[1]}, MaxRowCount(w.ppd) + 1, w.ppd, w.nodeDensity,
-                   &w.light,       w.palette};
+  return BuildWork{w.map, w.visibleTable, {w.rowBuffers[0], w.rowBuffers[1]}, MaxRowCount(w.ppd) + 1, w.ppd,
+                   w.nodeDensity, &w.light, w.palette};
 }
 
 namespace {

@@ -28,6 +28,7 @@ struct MeshWorkerState {
   AutoResetEvent MeshRequestEvent;         // set by the renderer to request a build; starts clear
   std::atomic<uint32_t> running;           // 1 while the worker is to run; window thread writes
   std::atomic<uint32_t> buildsStarted;     // builds begun; worker writes (a test stops the worker inside one)
+  const MapData* map;                      // the loaded level (the saver core's); read-only once set up
   uint32_t ppd;                            // map rows per degree of the loaded level
   uint32_t nodeDensity;                    // node count / ppd^2
   uint8_t cloudLayer;                      // the run draws the cloud layer
@@ -46,11 +47,12 @@ extern MeshWorkerState gMeshWorker;
 // The groups of a slot, in their order there; indices of MeshWorkerState::extraThinning.
 enum MeshGroup : uint32_t { kWaterGroup, kCloudGroup, kPlanetGroup, kAtmosphereGroup };
 
-// Window thread, after the map data is loaded and before StartMeshWorker: takes the level's ppd
-// and node density and the run's features, allocates the work buffers and both slots' arrays at full
-// size, fills the palette and empties both slots (slot index 0, all ranges 0, slot 0's view the
-// identity). A failed allocation ends the process with status 1.
-void SetupMeshWork(const RunConfig& config);
+// Window thread, after the map data is loaded and before StartMeshWorker: keeps the map, which
+// must outlive the worker, takes its ppd and node density and the run's features, allocates the
+// work buffers and both slots' arrays at full size, fills the palette and empties both slots (slot
+// index 0, all ranges 0, slot 0's view the identity). A failed allocation ends the process with
+// status 1.
+void SetupMeshWork(const RunConfig& config, const MapData& map);
 // Window thread, the last step of the GL set-up: MeshReadyEvent set, MeshRequestEvent clear,
 // running 1, then the thread. The first frame's wait therefore passes at once and finds slot 0 empty.
 void StartMeshWorker();

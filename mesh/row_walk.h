@@ -20,9 +20,9 @@ inline uint32_t FloorNode(float value) { return value > 0.0f ? static_cast<uint3
 template <StitchVariant V, typename VertexRule>
 uint32_t WalkRows(const BuildWork& work, const BuildView& view, const LayerSpec& layer, RegionMode mode,
                   ThinningRule rule, TriangleSink& sink, VertexRule&& vertex) {
-  const MapData& map = gMapData;
+  const MapData& map = *work.map;
   uint32_t first = 0, last = 0;
-  const uint32_t total = FindVisibleRegion(first, last, work.table, work.ppd, view, layer, mode, work.light);
+  const uint32_t total = FindVisibleRegion(first, last, work.table, map, view, layer, mode, work.light);
   const uint32_t k =
       ThinningFactor(total, layer.limit, work.ppd, work.density, rule) * std::max<uint32_t>(layer.extraThinning, 1);
 

@@ -5,7 +5,7 @@
 #include "mesh/row_walk.h"
 
 uint32_t BuildShell(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink) {
-  const MapData& map = gMapData;
+  const MapData& map = *work.map;
   const double lift = static_cast<double>(layer.height) * view.relief;
   const float rows = static_cast<float>(map.lastRow + 1);
   return WalkRows<StitchVariant::Texture>(

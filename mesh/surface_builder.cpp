@@ -5,7 +5,7 @@
 #include "mesh/row_walk.h"
 
 uint32_t BuildSurface(const BuildWork& work, const BuildView& view, const LayerSpec& layer, TriangleSink& sink) {
-  const MapData& map = gMapData;
+  const MapData& map = *work.map;
   const double relief = view.relief;
   const int32_t level = layer.terraformLevel;
   return WalkRows<StitchVariant::ColourFaceNormals>(

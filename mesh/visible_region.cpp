@@ -288,9 +288,9 @@ uint32_t SampleRows(const RegionPass& pass, uint32_t first, uint32_t end, Visibl
 
 }  // namespace
 
-uint32_t FindVisibleRegion(uint32_t& firstRow, uint32_t& lastRow, VisibleEntry* table, uint32_t ppd,
+uint32_t FindVisibleRegion(uint32_t& firstRow, uint32_t& lastRow, VisibleEntry* table, const MapData& map,
                            const BuildView& view, const LayerSpec& layer, RegionMode mode, LightBox* light) {
-  const MapData& map = gMapData;
+  const uint32_t ppd = map.ppd;
   firstRow = 0;
   lastRow = 0;
   std::memset(table, 0, sizeof(VisibleEntry) * kVisibleEntries);

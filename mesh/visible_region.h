@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "mapdata/map_data.h"
 #include "math/vector_math.h"
 
 constexpr uint32_t kVisibleEntries = 181;  // one per whole degree of latitude, pole to pole
@@ -55,11 +56,11 @@ enum class RegionMode : uint8_t {
   Shell,    // samples at the layer's height above the areoid
 };
 
-// Fills `table` (kVisibleEntries entries) for a layer and returns the visible sample count, copies
-// into band holes included. firstRow and lastRow receive the band (both 0 when nothing is
-// visible). `light` may be null; the box is collected only by a surface pass with light->reset set.
-// Reads gMapData; any thread, but the table and the box belong to the caller.
-uint32_t FindVisibleRegion(uint32_t& firstRow, uint32_t& lastRow, VisibleEntry* table, uint32_t ppd,
+// Fills `table` (kVisibleEntries entries) for a layer of `map` and returns the visible sample
+// count, copies into band holes included. firstRow and lastRow receive the band (both 0 when
+// nothing is visible). `light` may be null; the box is collected only by a surface pass with
+// light->reset set. Any thread, but the table and the box belong to the caller.
+uint32_t FindVisibleRegion(uint32_t& firstRow, uint32_t& lastRow, VisibleEntry* table, const MapData& map,
                            const BuildView& view, const LayerSpec& layer, RegionMode mode, LightBox* light);
 
 enum class ThinningRule : uint8_t {

@@ -1,6 +1,6 @@
 // Names of the files in a data folder and the paths to them: the one rule of what a level's node
-// file is called, the scan of a folder's levels, and joining paths without changing the
-// process's working directory. Used by the loader, the level choice and the Linux settings store.
+// file is called and joining paths without changing the process's working directory. Used by the
+// loader, the level scan (platform/level_scan.h), the derived caches and the settings' paths.
 #pragma once
 
 #include <cstddef>
@@ -33,8 +33,3 @@ inline void LevelFileName(char* out, size_t size, const char* stem, long level) 
 // kMaxLevel), letter case aside as the Windows file search ignores it; 0 for any other name
 // (nodes8.hex.tmp, nodes08.hex, .nodes8.hex.123-0.tmp).
 uint32_t NodeFileLevel(const char* name);
-
-// Writes up to capacity levels of folder into list, ascending and each once, and returns their
-// count. A level is listed when some entry's name has its level (NodeFileLevel) and the node file
-// under its own lower-case name is a file that opens. 0 when the folder cannot be listed. Any thread.
-int32_t ScanLevelsIn(const char* folder, int32_t* list, int32_t capacity);

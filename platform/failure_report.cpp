@@ -2,6 +2,7 @@
 #include "platform/failure_report.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/platform.h"
 
@@ -24,6 +25,14 @@ void ReportFailure(const char* format, ...) {
   va_start(args, format);
   ReportFailureV(format, args);
   va_end(args);
+}
+
+void FailSetUp(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  ReportFailureV(format, args);
+  va_end(args);
+  std::_Exit(1);
 }
 
 GroupedCount Grouped(uint64_t count) {

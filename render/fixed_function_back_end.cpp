@@ -155,8 +155,7 @@ bool SetUpScene(const RunConfig& config, MapData& map, int32_t width, int32_t he
   }
   if (shadows) glClientActiveTexture(GL_TEXTURE1);
   gScene = FixedFunctionScene{config.clouds, config.atmosphere};
-  (void)map;  // the textures still take the loaded map from the loader's record
-  BuildSceneTextures(config.clouds);
+  BuildSceneTextures(map, config.clouds);
   CreateGlObjects();
   return shadows;
 }

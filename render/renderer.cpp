@@ -36,7 +36,7 @@ bool InitRenderer(const RenderBackEnd& backEnd, const RunConfig& config, MapData
   gFrame.backEnd = &backEnd;
   const bool shadows = backEnd.setUpScene(config, map, width, height);
   // Work buffers, palette, both slots' arrays and the empty slot 0.
-  SetupMeshWork(config);
+  SetupMeshWork(config, map);
   PrepareFirstSlot(config, shadows, width, height);
   StartMeshWorker();
   return shadows;

@@ -13,7 +13,8 @@
 // Window thread, context current, once the loaded flag has been seen; width and height are the
 // client size (both positive). Returns whether shadows are drawn: the run's choice, unless the
 // back end cannot complete its shadow target (one failure line says so). Any other failure ends
-// the process with status 1.
+// the process with status 1. The mesh worker reads `map` until ShutdownRenderer; its images are
+// released once they are textures.
 bool InitRenderer(const RenderBackEnd& backEnd, const RunConfig& config, MapData& map, int32_t width,
                   int32_t height);
 // Window thread, at destruction, before FreeMapData; also safe when InitRenderer never ran.

@@ -11,16 +11,16 @@
 #include "camera/control_step.h"
 #include "camera/flyby.h"
 #include "camera/terraform.h"
-#include "mapdata/level_scan.h"
 #include "mapdata/map_data.h"
 #include "mesh/mesh_worker.h"
 #include "platform/failure_report.h"
+#include "platform/level_scan.h"
 #include "platform/platform.h"
 #include "render/frame.h"
 #include "render/renderer.h"
 #include "shell/screenshot.h"
 
-SaverCore gSaverCore{{}, nullptr, WindowPlace{1, 1, 0, 0, {}, false, {}}, kStartPacing, {}, {}, {}, {}, {}, false, 0.0f};
+SaverCore gSaverCore{{}, nullptr, WindowPlace{1, 1, 0, 0, {}, false, {}}, kStartPacing, {}, {}, {}, {}, {}, {}, false, 0.0f};
 
 namespace {
 
@@ -97,7 +97,7 @@ TourTerrain GroundTerrain() { return TourTerrain{MapGroundHeight, &gSaverCore.to
 void StartGuidedTour() {
   SaverCore& core = gSaverCore;
   CameraState& cameras = gCameraState;
-  core.tour.ground = MapGround{&gMapData, core.config.reliefFactor};
+  core.tour.ground = MapGround{&core.map, core.config.reliefFactor};
   if (StartTour(core.tour.flight, core.tour.landmarks, cameras.minDistance, GroundTerrain(), cameras.camera,
                 cameras.sun))
     return;
@@ -129,10 +129,10 @@ void StepCamera(bool hasFocus, float dt) {
 void StartScene() {
   SaverCore& core = gSaverCore;
   const WindowPlace& place = core.place;
-  const bool shadows = InitRenderer(*core.backEnd, core.config, gMapData, place.width, place.height);
+  const bool shadows = InitRenderer(*core.backEnd, core.config, core.map, place.width, place.height);
   core.quality = StartQualityGovernor(shadows);
   gInput.reliefTarget = core.config.reliefFactor;
-  SetupInitialView(core.config, static_cast<float>(place.width), static_cast<float>(place.height));
+  SetupInitialView(core.config, core.map.ppd, static_cast<float>(place.width), static_cast<float>(place.height));
   core.pacing.counterFrequency = PlatformCounterFrequency();
   RestartPacing(core.pacing);
   if (core.config.tour) StartGuidedTour();
@@ -151,7 +151,7 @@ void DrawLoading() {
 void LoadingFrame() {
   DrawLoading();
   SaverTakeScreenshots();
-  if (gMapData.loaded.load(std::memory_order_acquire)) StartScene();
+  if (gSaverCore.map.loaded.load(std::memory_order_acquire)) StartScene();
 }
 
 // What is drawn over this frame: the tour's caption, the help where the pointer is, the frame rate.
@@ -235,10 +235,12 @@ bool SaverStart(const SaverSettings& settings, const SaverHost& host) {
     DrawLoading();
     host.swap(host.swapContext);
   }
-  // The request is taken here, on the window thread; the loader reads nothing else.
+  // The request is taken here, on the window thread; the loader reads nothing else and writes only
+  // the core's map.
   const LoadRequest request = LoadRequestFor(core.config);
   if (host.loaderStarting) host.loaderStarting(request);
-  core.loader = std::thread([request] { LoaderThreadMain(request); });
+  MapData& map = core.map;
+  core.loader = std::thread([request, &map] { LoaderThreadMain(request, map); });
   return true;
 }
 
@@ -256,7 +258,7 @@ void SaverStopThreads() {
 void SaverDestroy() {
   SaverStopThreads();
   ShutdownRenderer();
-  FreeMapData();
+  FreeMapData(gSaverCore.map);
   if (gSaverCore.backEnd) gSaverCore.backEnd->endContext();
 }
 

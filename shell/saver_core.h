@@ -64,8 +64,8 @@ struct InputRequests {
   bool copyShotWanted;    // Print Screen came up since the last frame: the next one to the clipboard
 };
 
-// One process-wide record owned by the window thread (the loader thread only fills `map` before
-// it raises map.loaded).
+// One process-wide record owned by the window thread; the loader thread fills `map` and then
+// raises map.loaded (release), and the window thread reads it only once it has seen the flag.
 struct SaverCore {
   RunConfig config;                // resolved once at start-up; never changed afterwards
   const RenderBackEnd* backEnd;    // the shell's choice, from start-up on
@@ -75,6 +75,7 @@ struct SaverCore {
   QualityGovernor quality;         // adaptive quality: whether shadows are drawn and the triangle limits
   InputRequests requests;
   TourRun tour;
+  MapData map;                     // the loaded level: the loader thread's until map.loaded is seen
   std::thread loader;              // the loader thread, joined at destruction
   bool ready;                      // the scene and the initial view exist; never goes back
   float graceSeconds;              // time since the scene became ready, counted up to 60

@@ -32,6 +32,7 @@ struct Harness {
   TempFolder root;
   std::string grid, images;
   TestDataSet set;
+  MapData map{};  // what each load fills, released before the next
 };
 
 void Write(const std::string& folder, const char* name, const void* bytes, size_t size) {
@@ -71,8 +72,8 @@ Harness& TheHarness() {
     cloudless.clouds.clear();
     WriteSet(harness.grid, cloudless);
     // Derives and stores the images folder's caches once.
-    const bool loaded = LoadMapData(RequestFor(harness.images, kCloudTextureSize));
-    FreeMapData();
+    const bool loaded = LoadMapData(RequestFor(harness.images, kCloudTextureSize), harness.map);
+    FreeMapData(harness.map);
     return loaded;
   }();
   FuzzCheck(ready, "the harness's own level loads");
@@ -113,8 +114,7 @@ void WriteNodeArrays(const std::string& folder, uint64_t nodes) {
 
 // What a whole load must have left: rows as the node file gave them, each pointing at its first
 // node in every node array, and every star of both files.
-void CheckTables(uint64_t brightBytes, uint64_t dimBytes, bool clouds) {
-  const MapData& map = gMapData;
+void CheckTables(const MapData& map, uint64_t brightBytes, uint64_t dimBytes, bool clouds) {
   FuzzCheck(map.lastRow + 1 == kRows && map.ppd == kLevel, "the level is the one asked for");
   FuzzCheck(map.rows[0].count == 1, "the south-pole row holds one node");
   uint64_t first = 0;
@@ -174,12 +174,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Write(folder, kFileNames[kind], bytes, length);
 
   const int filesBefore = OpenFileCount();
-  const bool loaded = LoadMapData(RequestFor(folder, grid ? 64 : kCloudTextureSize));
+  const bool loaded = LoadMapData(RequestFor(folder, grid ? 64 : kCloudTextureSize), harness.map);
   FuzzCheck(OpenFileCount() == filesBefore, "a load closes every file it opened");
   FuzzCheck(loaded == allowed, allowed ? "a load takes every file its format allows"
                                        : "a load refuses every file its format does not allow");
-  if (loaded) CheckTables(brightBytes, dimBytes, !grid);
-  FreeMapData();
+  if (loaded) CheckTables(harness.map, brightBytes, dimBytes, !grid);
+  FreeMapData(harness.map);
 
   // Back to the valid level for the next input.
   if (grid) {

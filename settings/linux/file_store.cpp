@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
-#include "platform/data_paths.h"
+#include "platform/level_scan.h"
 #include "platform/platform.h"
 #include "settings/saver_settings.h"
 

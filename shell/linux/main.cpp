@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "mapdata/level_scan.h"
+#include "platform/level_scan.h"
 #include "platform/platform.h"
 #include "settings/saver_settings.h"
 #include "shell/linux/options.h"
@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.dataPath.empty()) {
-    // The loader changes the working directory; messages name the folder the user meant.
+    // Made absolute so that the lines that name the data folder (failures, --configure) name it in
+    // full; nothing changes the working directory, so a relative path would find the same files.
     std::error_code failed;
     const std::string absolute = std::filesystem::absolute(options.dataPath, failed).lexically_normal().string();
     if (!failed && absolute.size() < kDataPathSize) options.dataPath = absolute;

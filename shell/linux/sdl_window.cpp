@@ -39,7 +39,7 @@ constexpr int32_t kConnectRetryMilliseconds = 50;
 // DPMS and the power source send no events: they are asked this often, also while nothing is drawn.
 constexpr uint32_t kPowerCheckMilliseconds = 1000;
 
-// Main-thread state of the Linux shell besides the portable saver window; written by creation and
+// Main-thread state of the Linux shell besides the saver core; written by creation and
 // the event loop, read by nothing else.
 struct LinuxWindow {
   RunMode mode;            // from the command line, fixed for the run
@@ -55,7 +55,7 @@ struct LinuxWindow {
   uint32_t framesToWrite;           // Frames mode: --frames N
   uint32_t framesWritten;           // Frames mode: files written so far
   uint32_t readyFrames;             // ready frames drawn so far
-  std::filesystem::path outFolder;  // Frames mode: --out, made absolute at the start
+  std::filesystem::path outFolder;  // Frames mode: --out, made absolute so the lines that name it name it in full
   void* xDisplay;                   // the window's X connection (Display*), for DPMS
   bool hidden;                      // the window is minimised or unmapped
   bool displaysOff;                 // the X server put the displays to sleep (DPMS)
@@ -530,7 +530,7 @@ void RunLoop() {
     if (!wasReady && saver.ready) LoadProgressEnd();
     if (!saver.ready) {
       LoadProgressUpdate();
-      // Loading frames are not paced by the saver window; a frame's interval keeps them from
+      // Loading frames are not paced by the saver core; a frame's interval keeps them from
       // taking a core away from the loader.
       PlatformSleepMilliseconds(static_cast<int32_t>(1000.0 * FrameInterval(saver.pacing.refreshRate)));
     }

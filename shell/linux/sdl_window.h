@@ -1,5 +1,5 @@
 // The Linux program's saver window: an SDL2 window (or an X window of someone else's) with its
-// OpenGL context, and the loop that turns SDL events into the portable saver window's calls as
+// OpenGL context, and the loop that turns SDL events into the saver core's calls as
 // the Windows window procedure does with its messages.
 #pragma once
 

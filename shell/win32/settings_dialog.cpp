@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <iterator>
 
-#include "mapdata/level_scan.h"
+#include "mapdata/level_choice.h"
 #include "mapdata/run_config.h"
 #include "platform/win32/wide_text.h"
 #include "settings/saver_settings.h"

@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-#include "mapdata/map_data.h"
 #include "settings/saver_settings.h"
 #include "tests/support/test_run.h"
 
@@ -30,9 +29,8 @@ TEST(CameraState, InitialViewDistanceLimit) {
       {0, 0, 8, true, 7732000.0f, 45000.0f},         // never sized: taken as square, not NaN
   };
   for (const Case& c : cases) {
-    gMapData.ppd = c.ppd;
     gSaverSettings.Atmosphere = c.atmosphere;
-    SetupInitialView(TestRunConfig(), c.width, c.height);
+    SetupInitialView(TestRunConfig(), c.ppd, c.width, c.height);
     EXPECT_NEAR(gCameraState.minDistance, c.minDistance, 1.0f) << c.width << "x" << c.height << " ppd " << c.ppd;
     EXPECT_EQ(gCameraState.topHeight, c.topHeight);
   }
@@ -41,9 +39,8 @@ TEST(CameraState, InitialViewDistanceLimit) {
 TEST(CameraState, InitialPoseAndSun) {
   const float stored[5] = {335.0f, 347.5f, 0.0f, 12.5f, 25.0f};  // latitudes -25 .. 25 as kept
   for (uint32_t sunPos = 0; sunPos < 5; ++sunPos) {
-    gMapData.ppd = 8;
     gSaverSettings.SunPos = sunPos;
-    SetupInitialView(TestRunConfig(), 800, 600);
+    SetupInitialView(TestRunConfig(), 8, 800, 600);
     const CameraState& s = gCameraState;
     for (const CameraPose* pose : {&s.camera, &s.heading, &s.initialCamera}) {
       EXPECT_EQ(pose->point.z, kMaxCameraDistance);
@@ -94,8 +91,7 @@ TEST(CameraState, RotationsKeepPositionAnglesAndFrameInStep) {
       {{0, 0, 1}, 30, 0, 0},       // about the viewing axis: the position stays
   };
   for (const Case& c : cases) {
-    gMapData.ppd = 8;
-    SetupInitialView(TestRunConfig(), 800, 600);
+    SetupInitialView(TestRunConfig(), 8, 800, 600);
     CameraPose pose = gCameraState.camera;
     Mat3 turn;
     Mat3Rotation(turn, c.axis, c.angle);

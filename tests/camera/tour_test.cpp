@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "mapdata/map_data.h"
 #include "mapdata/map_formats.h"
 #include "settings/saver_settings.h"
 #include "tests/support/test_run.h"
@@ -92,9 +91,9 @@ TEST(Tour, VisitsEveryLandmarkClearOfTheGroundInLowSun) {
   static LandmarkTable table;
   char error[kLandmarkErrorSize] = "";
   ASSERT_TRUE(LoadBuiltInLandmarks(table, error, sizeof(error))) << error;
-  gMapData.ppd = 32;  // the finest level lets the camera closest: 3,922,000 m on a 4:3 screen
   gSaverSettings.Atmosphere = true;
-  SetupInitialView(TestRunConfig(), 1024, 768);
+  // Level 32, the finest, lets the camera closest: 3,922,000 m on a 4:3 screen.
+  SetupInitialView(TestRunConfig(), 32, 1024, 768);
   const float minDistance = gCameraState.minDistance;
   CameraPose camera = gCameraState.camera;
   SpherePoint sun = gCameraState.sun;

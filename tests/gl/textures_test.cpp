@@ -48,7 +48,7 @@ class TexturesTest : public LoadFixture {
 };
 
 TEST_F(TexturesTest, SizesLevelsWrapAndReleasedImages) {
-  BuildSceneTextures(TestRunConfig().clouds);
+  BuildSceneTextures(map, TestRunConfig().clouds);
   const SceneTextures& t = gTextures;
   ASSERT_NE(t.SeaTexture, 0u);
   ASSERT_NE(t.SunTexture, 0u);
@@ -63,9 +63,9 @@ TEST_F(TexturesTest, SizesLevelsWrapAndReleasedImages) {
   EXPECT_EQ(Parameter(t.SunTexture, GL_TEXTURE_MAX_LEVEL), 0);
   EXPECT_EQ(Parameter(t.SunTexture, GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
   EXPECT_EQ(LevelWidth(t.CloudTexture, 0), 2048);
-  EXPECT_EQ(gMapData.seaImage, nullptr);
-  EXPECT_EQ(gMapData.sunImage, nullptr);
-  EXPECT_EQ(gMapData.cloudImage, nullptr);
+  EXPECT_EQ(map.seaImage, nullptr);
+  EXPECT_EQ(map.sunImage, nullptr);
+  EXPECT_EQ(map.cloudImage, nullptr);
 
   // The sun texture holds the sun file's texels unchanged.
   std::vector<Colour> sun(64 * 64);
@@ -82,7 +82,7 @@ TEST_F(TexturesTest, SizesLevelsWrapAndReleasedImages) {
 TEST_F(TexturesTest, WithoutVersion12NoLevelLimitsAndOldWrapModes) {
   gGlCaps.version12 = false;
   gGlCaps.version14 = false;  // mipmaps from gluBuild2DMipmaps
-  BuildSceneTextures(TestRunConfig().clouds);
+  BuildSceneTextures(map, TestRunConfig().clouds);
   EXPECT_EQ(Parameter(gTextures.SeaTexture, GL_TEXTURE_WRAP_T), GL_REPEAT);
   EXPECT_EQ(Parameter(gTextures.SeaTexture, GL_TEXTURE_MAX_LEVEL), 1000);  // the default: no limit
   EXPECT_EQ(LevelWidth(gTextures.SeaTexture, 11), 1);                     // the full chain exists
@@ -90,7 +90,7 @@ TEST_F(TexturesTest, WithoutVersion12NoLevelLimitsAndOldWrapModes) {
 }
 
 TEST_F(TexturesTest, CloudsOffMakeNoCloudTextureAndStarsSitOnTheSkySphere) {
-  BuildSceneTextures(false);
+  BuildSceneTextures(map, false);
   EXPECT_EQ(gTextures.CloudTexture, 0u);
   EXPECT_EQ(gTextures.brightCount, 20u);
   EXPECT_EQ(gTextures.dimCount, 20u);

@@ -24,9 +24,9 @@ class DeriveTest : public LoadFixture {
       set.mars[Index(row, j)] = colour;
     }
   }
-  const Colour& Terra(uint32_t row, uint32_t j = 0) const { return gMapData.terra[Index(row, j)]; }
+  const Colour& Terra(uint32_t row, uint32_t j = 0) const { return map.terra[Index(row, j)]; }
   // The sea texel of texel row r, column 0 (node 0 of its node row).
-  const Colour& Sea(uint32_t r) const { return gMapData.seaImage[uint64_t{r} * gMapData.seaWidth]; }
+  const Colour& Sea(uint32_t r) const { return map.seaImage[uint64_t{r} * map.seaWidth]; }
   // Texel row that samples node row i (row = 1440 * r / 1024).
   static uint32_t SeaRowFor(uint32_t i) {
     for (uint32_t r = 0; r < 1024; ++r)
@@ -80,7 +80,7 @@ TEST_F(DeriveTest, SnowLineAndTintOnLand) {
   EXPECT_NEAR(Terra(1).r, kRust.r, 3);
 
   // A saturated low plain near the equator moves towards the green-blue tint.
-  FreeMapData();
+  FreeMapData(map);
   SetRow(718, 100, kRust);
   WriteSet();
   std::filesystem::remove(Path("terra8.hex"));
@@ -121,7 +121,7 @@ TEST_F(DeriveTest, SeaImageDepthCoastAndIce) {
   EXPECT_FALSE(Same(Sea(SeaRowFor(polarLow)), kIce));
   EXPECT_EQ(Sea(SeaRowFor(polarLow)).a, 255);
   EXPECT_TRUE(Same(Sea(SeaRowFor(polarDark)), kIce));
-  for (uint64_t k = 0; k < uint64_t{gMapData.seaWidth} * gMapData.seaHeight; k += 977) EXPECT_EQ(gMapData.seaImage[k].a, 255);
+  for (uint64_t k = 0; k < uint64_t{map.seaWidth} * map.seaHeight; k += 977) EXPECT_EQ(map.seaImage[k].a, 255);
 }
 
 TEST_F(DeriveTest, SeaColumnsSampleNodesAcrossTheRow) {
@@ -135,7 +135,7 @@ TEST_F(DeriveTest, SeaColumnsSampleNodesAcrossTheRow) {
   set.topo[Index(row, 5)] = 1000;  // one land node among deep water
   WriteSet();
   Load();
-  const Colour* texels = gMapData.seaImage + uint64_t{r} * 2048;
+  const Colour* texels = map.seaImage + uint64_t{r} * 2048;
   for (uint32_t c = 0; c < 2048; ++c) {
     const bool landNode = 12u * c / 2048u == 5;
     EXPECT_EQ(Same(texels[c], Colour{32, 35, 64, 255}), !landNode) << c;

@@ -29,16 +29,16 @@ class LoadFixture : public ::testing::Test {
     gSaverSettings.Clouds = 1;
     gTestLimits.maxTextureSize = 16384;
   }
-  void TearDown() override { FreeMapData(); }
+  void TearDown() override { FreeMapData(map); }
 
   void UseFolder(const TempFolder& where) {
     std::snprintf(gSaverSettings.DataPath, kDataPathSize, "%s", where.str().c_str());
   }
   void WriteSet() { ASSERT_TRUE(WriteTestDataSet(folder.str(), set)); }
   void Load() {
-    FreeMapData();
-    LoaderThreadMain(TestLoadRequest());
-    ASSERT_TRUE(gMapData.loaded.load());
+    FreeMapData(map);
+    LoaderThreadMain(TestLoadRequest(), map);
+    ASSERT_TRUE(map.loaded.load());
   }
   std::string Path(const std::string& name) const { return (folder / name).string(); }
   uint64_t Index(uint32_t row, uint32_t j) const { return NodeIndex(set, row, j); }
@@ -53,6 +53,7 @@ class LoadFixture : public ::testing::Test {
   TestDataSet set;
   TempFolder folder;
   TempFolder userFolder;
+  MapData map{};  // what Load fills, as the saver window's map is filled
 };
 
 // A cache file's table without its trailer.

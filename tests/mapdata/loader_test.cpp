@@ -21,7 +21,6 @@ TEST_F(LoadFixture, ValidSetFillsEveryTable) {
   Load();
   EXPECT_EQ(std::filesystem::current_path(), before);
 
-  const MapData& map = gMapData;
   EXPECT_EQ(map.lastRow, 1440u);
   EXPECT_EQ(map.ppd, 8u);
   EXPECT_EQ(map.lonSamples, 2880u);
@@ -73,12 +72,12 @@ TEST_F(LoadFixture, ValidSetFillsEveryTable) {
 TEST_F(LoadFixture, CachesAreWrittenBesideTheData) {
   WriteSet();
   Load();
-  const uint64_t terraBytes = uint64_t{4} * gMapData.nodeCount;
+  const uint64_t terraBytes = uint64_t{4} * map.nodeCount;
   EXPECT_EQ(std::filesystem::file_size(Path("terra8.hex")), terraBytes + kCacheTrailerBytes);
   EXPECT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 2048 * 1024 + kCacheTrailerBytes);
   for (const auto& entry : std::filesystem::directory_iterator(folder.path))
     EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
-  EXPECT_EQ(std::memcmp(CacheTable(Path("terra8.hex")).data(), gMapData.terra, terraBytes), 0);
+  EXPECT_EQ(std::memcmp(CacheTable(Path("terra8.hex")).data(), map.terra, terraBytes), 0);
   EXPECT_EQ(UserCache("terra8.hex"), "");
 }
 
@@ -110,7 +109,7 @@ TEST_F(LoadFixture, CachesAreReadOnlyWhileTheyMatchTheirData) {
          gTestLimits.maxTextureSize = 1024;
          Load();
          ASSERT_EQ(std::filesystem::file_size(Path("sea8.hex")), uint64_t{4} * 1024 * 512 + kCacheTrailerBytes);
-         FreeMapData();
+         FreeMapData(map);
          gTestLimits.maxTextureSize = 16384;
        }, false, true},
   };
@@ -120,7 +119,7 @@ TEST_F(LoadFixture, CachesAreReadOnlyWhileTheyMatchTheirData) {
     WriteSet();
     Load();
     const std::vector<uint8_t> goodTerra = CacheTable(Path("terra8.hex")), goodSea = CacheTable(Path("sea8.hex"));
-    FreeMapData();
+    FreeMapData(map);
     const std::vector<uint8_t> plantedTerra = PlantTable(Path("terra8.hex"), 1);
     const std::vector<uint8_t> plantedSea = PlantTable(Path("sea8.hex"), 2);
     c.change();
@@ -129,12 +128,12 @@ TEST_F(LoadFixture, CachesAreReadOnlyWhileTheyMatchTheirData) {
     Load();
     const std::vector<uint8_t>& terra = c.terraRebuilt ? goodTerra : plantedTerra;
     const std::vector<uint8_t>& sea = c.seaRebuilt ? goodSea : plantedSea;
-    ASSERT_EQ(gMapData.seaWidth, 2048u) << c.what;
-    EXPECT_EQ(std::memcmp(gMapData.terra, terra.data(), terra.size()), 0) << c.what;
-    EXPECT_EQ(std::memcmp(gMapData.seaImage, sea.data(), sea.size()), 0) << c.what;
+    ASSERT_EQ(map.seaWidth, 2048u) << c.what;
+    EXPECT_EQ(std::memcmp(map.terra, terra.data(), terra.size()), 0) << c.what;
+    EXPECT_EQ(std::memcmp(map.seaImage, sea.data(), sea.size()), 0) << c.what;
     EXPECT_EQ(CacheTable(Path("terra8.hex")), terra) << c.what;
     EXPECT_EQ(CacheTable(Path("sea8.hex")), sea) << c.what;
-    FreeMapData();
+    FreeMapData(map);
   }
 }
 
@@ -145,7 +144,7 @@ TEST_F(LoadFixture, DataFolderThatTakesNoCachesStillLoads) {
   WriteSet();
   Load();
   const std::vector<uint8_t> goodTerra = CacheTable(Path("terra8.hex")), goodSea = CacheTable(Path("sea8.hex"));
-  FreeMapData();
+  FreeMapData(map);
   const std::string notAFolder = (userFolder / "a-file").string();
   ASSERT_TRUE(WriteFileBytes(notAFolder, "x", 1));
   for (bool userFolderUsable : {true, false}) {
@@ -156,9 +155,9 @@ TEST_F(LoadFixture, DataFolderThatTakesNoCachesStillLoads) {
     }
     UseUserFolders(userFolderUsable ? userFolder.str() : notAFolder);
     Load();
-    EXPECT_EQ(std::memcmp(gMapData.terra, goodTerra.data(), goodTerra.size()), 0);
-    EXPECT_EQ(std::memcmp(gMapData.seaImage, goodSea.data(), goodSea.size()), 0);
-    FreeMapData();
+    EXPECT_EQ(std::memcmp(map.terra, goodTerra.data(), goodTerra.size()), 0);
+    EXPECT_EQ(std::memcmp(map.seaImage, goodSea.data(), goodSea.size()), 0);
+    FreeMapData(map);
     const std::string terraPath = UserCache("terra8.hex"), seaPath = UserCache("sea8.hex");
     if (!userFolderUsable) {
       EXPECT_EQ(terraPath, "");
@@ -170,8 +169,8 @@ TEST_F(LoadFixture, DataFolderThatTakesNoCachesStillLoads) {
     EXPECT_EQ(CacheTable(seaPath), goodSea);
     const std::vector<uint8_t> planted = PlantTable(terraPath, 3);
     Load();
-    EXPECT_EQ(std::memcmp(gMapData.terra, planted.data(), planted.size()), 0);
-    FreeMapData();
+    EXPECT_EQ(std::memcmp(map.terra, planted.data(), planted.size()), 0);
+    FreeMapData(map);
     std::filesystem::remove_all(userFolder / "redsphere");
     std::filesystem::remove_all(userFolder / "Redsphere");
   }
@@ -186,17 +185,17 @@ TEST_F(LoadFixture, StarFilesKeepWholeRecordsOnly) {
   ASSERT_TRUE(WriteFileBytes(Path("starsbr.hex"), bright.data(), bright.size()));
   ASSERT_TRUE(WriteFileBytes(Path("starsdim.hex"), set.dimStars.data(), 3 * 12 + 11));
   Load();
-  EXPECT_EQ(gMapData.brightCount, 20u);
-  EXPECT_EQ(gMapData.dimCount, 3u);
-  EXPECT_EQ(gMapData.starCount, 23u);
-  EXPECT_EQ(std::memcmp(gMapData.stars + 20, set.dimStars.data(), 3 * 12), 0);
+  EXPECT_EQ(map.brightCount, 20u);
+  EXPECT_EQ(map.dimCount, 3u);
+  EXPECT_EQ(map.starCount, 23u);
+  EXPECT_EQ(std::memcmp(map.stars + 20, set.dimStars.data(), 3 * 12), 0);
 
   // Empty star files are allowed: no stars at all.
-  FreeMapData();
+  FreeMapData(map);
   ASSERT_TRUE(WriteFileBytes(Path("starsbr.hex"), "", 0));
   ASSERT_TRUE(WriteFileBytes(Path("starsdim.hex"), "", 0));
   Load();
-  EXPECT_EQ(gMapData.starCount, 0u);
+  EXPECT_EQ(map.starCount, 0u);
 }
 
 TEST_F(LoadFixture, CloudFileIsOpenedOnlyWhenCloudsCanBeDrawn) {
@@ -204,11 +203,11 @@ TEST_F(LoadFixture, CloudFileIsOpenedOnlyWhenCloudsCanBeDrawn) {
   WriteSet();
   gSaverSettings.Clouds = 0;
   Load();
-  EXPECT_EQ(gMapData.cloudImage, nullptr);
+  EXPECT_EQ(map.cloudImage, nullptr);
   gSaverSettings.Clouds = 1;
   gTestLimits.maxTextureSize = 1024;  // too small for the cloud texture
   Load();
-  EXPECT_EQ(gMapData.cloudImage, nullptr);
+  EXPECT_EQ(map.cloudImage, nullptr);
 }
 
 TEST(LoaderSizes, SeaAndCloudWidthsByLevelAndTextureLimit) {
@@ -296,11 +295,11 @@ TEST_F(LoadFixture, BrokenDataEndsTheProcessWithAReason) {
     std::filesystem::copy(fresh.path, folder.path);
     gSaverSettings.MaxPPD = 8;
     c.breakIt();
-    EXPECT_EXIT(LoaderThreadMain(TestLoadRequest()), ::testing::ExitedWithCode(1), c.line) << c.what;
+    EXPECT_EXIT(LoaderThreadMain(TestLoadRequest(), map), ::testing::ExitedWithCode(1), c.line) << c.what;
     // The same load in this process gives up with its tables where FreeMapData finds them.
-    EXPECT_FALSE(LoadMapData(TestLoadRequest())) << c.what;
-    EXPECT_FALSE(gMapData.loaded.load()) << c.what;
-    FreeMapData();
+    EXPECT_FALSE(LoadMapData(TestLoadRequest(), map)) << c.what;
+    EXPECT_FALSE(map.loaded.load()) << c.what;
+    FreeMapData(map);
   }
 }
 

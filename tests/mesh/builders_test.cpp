@@ -23,7 +23,7 @@ class BuildersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InstallMeshGrid(grid, kPpd, FullCountRows(kPpd), GridHeights::Relief);
-    SetupMeshWork(TestRunConfig(false));
+    SetupMeshWork(TestRunConfig(false), grid.map);
   }
   void TearDown() override {
     ReleaseMeshWork();
@@ -123,8 +123,8 @@ TEST_F(BuildersTest, PoleRowIsBuiltOnlyWhenTheBandReachesIt) {
     ASSERT_GT(count, 0u);
     // The same pass again, to learn the band the builder saw.
     uint32_t first, last;
-    FindVisibleRegion(first, last, MeshBuildWork().table, kPpd, view, Surface(0), RegionMode::Surface, nullptr);
-    const bool reachesPole = last == gMapData.lastRow;
+    FindVisibleRegion(first, last, MeshBuildWork().table, grid.map, view, Surface(0), RegionMode::Surface, nullptr);
+    const bool reachesPole = last == grid.map.lastRow;
     EXPECT_EQ(reachesPole, latitude == 90.0f);
     float highest = -90.0f;
     bool poleVertex = false;
@@ -136,7 +136,7 @@ TEST_F(BuildersTest, PoleRowIsBuiltOnlyWhenTheBandReachesIt) {
     EXPECT_EQ(poleVertex, reachesPole);
     // A band that ends below the pole row does not build its last row.
     if (!reachesPole) {
-      EXPECT_LT(highest, last * gMapData.rowSpacing - 90.0f - 0.5f * gMapData.rowSpacing);
+      EXPECT_LT(highest, last * grid.map.rowSpacing - 90.0f - 0.5f * grid.map.rowSpacing);
     }
   }
 }
@@ -178,8 +178,8 @@ TEST_F(BuildersTest, ShellFollowsTheAreoidWithNodeAndRowTextureCoordinates) {
     const Vec3 p = Out().positions[v];
     const float length = std::sqrt(Dot(p, p));
     const uint32_t row =
-        static_cast<uint32_t>(std::lround((std::asin(p.y / length) * kRadToDeg + 90.0f) / gMapData.rowSpacing));
-    const NodeRow& nodes = gMapData.rows[row];
+        static_cast<uint32_t>(std::lround((std::asin(p.y / length) * kRadToDeg + 90.0f) / grid.map.rowSpacing));
+    const NodeRow& nodes = grid.map.rows[row];
     if (nodes.count == 1) continue;  // pole vertices take their neighbour's s
     // Positions take their sine and cosine at steps of 1 / (2 ppd) degrees, so the angle found lies
     // up to one step (under half a node spacing) below the node's longitude.
@@ -187,7 +187,7 @@ TEST_F(BuildersTest, ShellFollowsTheAreoidWithNodeAndRowTextureCoordinates) {
     if (longitude < 0) longitude += 360.0;
     const uint32_t j = static_cast<uint32_t>(std::ceil(longitude / nodes.lonStep - 1e-3)) % nodes.count;
     const TexCoord coord = Out().texCoords[v];
-    EXPECT_NEAR(coord.t, static_cast<float>(row) / (gMapData.lastRow + 1), 1e-6f);
+    EXPECT_NEAR(coord.t, static_cast<float>(row) / (grid.map.lastRow + 1), 1e-6f);
     EXPECT_NEAR(coord.s >= 1.0f ? coord.s - 1.0f : coord.s, static_cast<float>(j) / nodes.count, 1e-6f);
     EXPECT_NEAR(length, kRadius + nodes.areoid[j] - 2000.0f, 1.0f);
     ++checked;

@@ -25,7 +25,7 @@ class MeshWorkerTest : public ::testing::Test {
     InstallMeshGrid(grid, ppd, widest ? NarrowRows(ppd, widest) : FullCountRows(ppd), GridHeights::Relief);
     const RunConfig config = TestRunConfig(glVersion14);
     shadows = config.shadows;
-    SetupMeshWork(config);
+    SetupMeshWork(config, grid.map);
   }
   // Slot s's inputs for a camera looking at the centre, with the shadow camera on the +x axis.
   void Aim(uint32_t s, float distance, float latitude, float longitude, int32_t level, float relief = 2.0f) {
@@ -94,7 +94,7 @@ TEST_F(MeshWorkerTest, BuildsThatReachTheirLimitThinTheNextHarder) {
   for (size_t row = 8; row + 1 < counts.size(); row += 8) counts[row] = 8;
   RemoveMeshGrid(grid);
   InstallMeshGrid(grid, 8, counts, GridHeights::Relief);
-  SetupMeshWork(TestRunConfig(true));
+  SetupMeshWork(TestRunConfig(true), grid.map);
   shadows = true;
   std::vector<uint32_t> extras, planets;
   for (uint32_t build = 0; build < 6; ++build) {

@@ -28,7 +28,7 @@ class VisibleRegionTest : public ::testing::Test {
   uint32_t Find(const float view[16], const Vec3& eye, float viewAngle, float aspect = 1.0f) {
     const BuildView v = ViewFor(view, eye, aspect, 1.0f);
     const LayerSpec layer{kRadius - 16000.0f, kRadius + 16000.0f, viewAngle, 0.0f, 0, 420000, 1};
-    return FindVisibleRegion(first, last, table.data(), kPpd, v, layer, RegionMode::Surface, nullptr);
+    return FindVisibleRegion(first, last, table.data(), grid.map, v, layer, RegionMode::Surface, nullptr);
   }
 
   std::vector<float> Runs(uint32_t degree) const {
@@ -54,13 +54,13 @@ TEST_F(VisibleRegionTest, CameraAbovePoleKeepsWholeCircles) {
   float view[16];
   LookAt(view, eye, Vec3{0, 0, 0}, Vec3{0, 0, -1});
   const uint32_t total = Find(view, eye, 60.0f);
-  EXPECT_EQ(last, gMapData.lastRow);
+  EXPECT_EQ(last, grid.map.lastRow);
   EXPECT_GT(total, 0u);
   // Latitudes from 60 degrees up lie deep inside the cap (its edge is near 25 degrees): every
   // sample of the row is seen and the run is the whole circle.
   for (uint32_t degree = 150; degree <= 180; ++degree) {
     SCOPED_TRACE(degree);
-    const NodeRow& row = gMapData.rows[degree * kPpd];
+    const NodeRow& row = grid.map.rows[degree * kPpd];
     ASSERT_EQ(Runs(degree), (std::vector<float>{0.0f, 360.0f}));
     EXPECT_EQ(table[degree].sampleCount, (row.count + kPpd - 1) / kPpd);
   }

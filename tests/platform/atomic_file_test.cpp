@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "mapdata/level_scan.h"
+#include "platform/level_scan.h"
 #include "platform/platform.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_data.h"

@@ -59,10 +59,10 @@ class FrameFixture : public LoadFixture {
     gTestLimits = GlRunLimits();
     Load();
     const RunConfig config = TestRunConfig();
-    shadowsDrawn = InitRenderer(backEnd, config, gMapData, kWidth, kHeight);
+    shadowsDrawn = InitRenderer(backEnd, config, map, kWidth, kHeight);
     quality = QualityLevel{shadowsDrawn, 0};
     setUp = true;
-    SetupInitialView(config, kWidth, kHeight);
+    SetupInitialView(config, map.ppd, kWidth, kHeight);
   }
 
   // The frame's request as the saver makes it from the camera state (one view of the window, or
@@ -96,7 +96,7 @@ class FrameFixture : public LoadFixture {
     std::vector<uint8_t> pixels = Frame();
     ShutdownRenderer();
     setUp = false;
-    FreeMapData();
+    FreeMapData(map);
     return pixels;
   }
 

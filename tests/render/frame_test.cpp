@@ -146,7 +146,7 @@ TEST_F(FrameTest, ShadowsTakenOffMidRunDrawAsARunWithoutThem) {
     pictures[shadows] = Frame();
     ShutdownRenderer();
     setUp = false;
-    FreeMapData();
+    FreeMapData(map);
   }
   const MeanColour sea = At(pictures[1], -30.0f, -20.0f);
   EXPECT_GT(sea.b, sea.r * 1.2) << "deep water is blue";
@@ -241,7 +241,7 @@ TEST_F(FrameTest, EveryPathLeavesTheRestingStateAndTheCallersMatrices) {
     }
     ShutdownRenderer();
     setUp = false;
-    FreeMapData();
+    FreeMapData(map);
   }
 }
 
@@ -387,7 +387,7 @@ TEST_F(ShadowTest, AnIncompleteShadowFramebufferTurnsShadowsOffForTheSession) {
   const std::vector<uint8_t> fallback = Frame();
   ShutdownRenderer();
   setUp = false;
-  FreeMapData();
+  FreeMapData(map);
   gSaverSettings.Shadows = 0;
   const std::vector<uint8_t> plain = RenderFreshScene();
   const double behindFallback = Brightness(At(fallback, -1.0f, 46.0f));

@@ -24,51 +24,52 @@ std::vector<uint32_t> NarrowRows(uint32_t ppd, uint32_t widest) {
 std::vector<uint32_t> FullCountRows(uint32_t ppd) { return NarrowRows(ppd, 360 * ppd); }
 
 void InstallMeshGrid(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights) {
-  grid.counts = counts;
+  MeshGridTables& t = grid.tables;
+  t.counts = counts;
   uint64_t total = 0;
   for (uint32_t count : counts) total += count;
-  grid.areoid.assign(total, 0);
-  grid.topo.assign(total, 0);
-  grid.mars.assign(total, kGridMars);
-  grid.terra.assign(total, kGridTerra);
+  t.areoid.assign(total, 0);
+  t.topo.assign(total, 0);
+  t.mars.assign(total, kGridMars);
+  t.terra.assign(total, kGridTerra);
   if (heights == GridHeights::Relief) {
     uint64_t n = 0;
     for (uint32_t i = 0; i < counts.size(); ++i) {
       const int32_t areoid = static_cast<int32_t>(i * 97 % 4001) - 2000;
       for (uint32_t j = 0; j < counts[i]; ++j, ++n) {
-        grid.areoid[n] = static_cast<int16_t>(areoid);
-        grid.topo[n] = static_cast<int16_t>(static_cast<int32_t>((i * 131 + j * 977) % 28001) - 8000);
+        t.areoid[n] = static_cast<int16_t>(areoid);
+        t.topo[n] = static_cast<int16_t>(static_cast<int32_t>((i * 131 + j * 977) % 28001) - 8000);
       }
     }
   }
-  grid.cosTable.assign(720 * size_t{ppd} + 1, 0.0f);
-  grid.sinTable.assign(720 * size_t{ppd} + 1, 0.0f);
-  grid.rows.assign(counts.size(), NodeRow{});
-  for (size_t i = 0; i < counts.size(); ++i) grid.rows[i].count = counts[i];
+  t.cosTable.assign(720 * size_t{ppd} + 1, 0.0f);
+  t.sinTable.assign(720 * size_t{ppd} + 1, 0.0f);
+  t.rows.assign(counts.size(), NodeRow{});
+  for (size_t i = 0; i < counts.size(); ++i) t.rows[i].count = counts[i];
 
-  MapData& map = gMapData;
+  MapData& map = grid.map;
   map.lastRow = static_cast<uint32_t>(counts.size() - 1);
   map.rowSpacing = 180.0f / static_cast<float>(map.lastRow);
   map.ppd = ppd;
   map.lonSamples = 360 * ppd;
   map.nodeCount = static_cast<uint32_t>(total);
-  map.rows = grid.rows.data();
-  map.areoid = grid.areoid.data();
-  map.topo = grid.topo.data();
-  map.mars = grid.mars.data();
-  map.terra = grid.terra.data();
-  map.cosTable = grid.cosTable.data();
-  map.sinTable = grid.sinTable.data();
-  BuildRowTable(map.areoid, map.topo, map.mars, map.terra);
+  map.rows = t.rows.data();
+  map.areoid = t.areoid.data();
+  map.topo = t.topo.data();
+  map.mars = t.mars.data();
+  map.terra = t.terra.data();
+  map.cosTable = t.cosTable.data();
+  map.sinTable = t.sinTable.data();
+  BuildRowTable(map);
 }
 
 void RemoveMeshGrid(MeshGrid& grid) {
-  MapData& map = gMapData;
+  MapData& map = grid.map;
   map.rows = nullptr;
   map.areoid = map.topo = nullptr;
   map.mars = map.terra = nullptr;
   map.cosTable = map.sinTable = nullptr;
-  grid = MeshGrid{};
+  grid.tables = MeshGridTables{};
 }
 
 void InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights) {
@@ -77,6 +78,6 @@ void InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>&
   gSaverSettings.Atmosphere = 1;
   gTestLimits.maxTextureSize = 16384;
   InstallMeshGrid(grid, ppd, counts, heights);
-  SetupInitialView(TestRunConfig(), 1024, 768);
-  SetupMeshWork(TestRunConfig(true));
+  SetupInitialView(TestRunConfig(), ppd, 1024, 768);
+  SetupMeshWork(TestRunConfig(true), grid.map);
 }

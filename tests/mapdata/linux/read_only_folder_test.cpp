@@ -25,7 +25,7 @@ TEST_F(LoadFixture, ReadOnlyDataFolderLeavesCachesInTheUserFolder) {
   EXPECT_EXIT(
       {
         if (root && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) std::_Exit(3);
-        std::_Exit(LoadMapData(TestLoadRequest()) && gMapData.terra && gMapData.seaImage ? 0 : 2);
+        std::_Exit(LoadMapData(TestLoadRequest(), map) && map.terra && map.seaImage ? 0 : 2);
       },
       ::testing::ExitedWithCode(0), "");
   chmod(folder.str().c_str(), 0755);

@@ -42,11 +42,12 @@ class MkdataTest : public ::testing::Test {
     gSaverSettings.MaxPPD = static_cast<int>(level);
     gSaverSettings.Clouds = 1;
     gTestLimits.maxTextureSize = 16384;
-    LoaderThreadMain(TestLoadRequest());
-    return gMapData;
+    LoaderThreadMain(TestLoadRequest(), loadedMap);
+    return loadedMap;
   }
   TempFolder imports, output;
   MkdataOptions options;
+  MapData loadedMap{};  // what Load fills
 };
 
 TEST(LevelWriter, SummitsEaseUnderTheMeshTop) {
@@ -126,7 +127,7 @@ TEST_F(MkdataTest, LoaderAcceptsWhatItSynthesizes) {
   EXPECT_NEAR(map.stars[0].azimuth, sirius.azimuthDeg, 1e-3);
   EXPECT_EQ(map.cloudWidth, 2048u);
   EXPECT_EQ(std::memcmp(map.sunImage, MakeSunImage().data(), kSunFileLength), 0);
-  FreeMapData();
+  FreeMapData(loadedMap);
 }
 
 TEST_F(MkdataTest, ImportsReplaceWhatIsSynthesized) {
@@ -150,7 +151,7 @@ TEST_F(MkdataTest, ImportsReplaceWhatIsSynthesized) {
       EXPECT_NEAR(c.r, expected[0], 0.12 * expected[0] + 4) << lat << " " << lon;
       EXPECT_NEAR(c.g, expected[1], 0.12 * expected[1] + 4) << lat << " " << lon;
     }
-  FreeMapData();
+  FreeMapData(loadedMap);
 }
 
 TEST_F(MkdataTest, SameSeedSameBytesWhateverTheThreads) {

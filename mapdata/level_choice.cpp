@@ -1,5 +1,6 @@
-// Level scan over the node files of the data folder.
-#include "mapdata/level_scan.h"
+// The level a run loads from the levels a folder lists, and the settings dialog's line about the
+// folder.
+#include "mapdata/level_choice.h"
 
 #include <cstdio>
 #include <string>

@@ -1,14 +1,13 @@
-// Which of the levels a data folder holds (ScanLevelsIn) a run loads, and the line that
-// describes a data folder in the settings dialog.
+// Which of the levels a data folder holds (ScanLevelsIn, platform/level_scan.h) a run loads, and
+// the line that describes a data folder in the settings dialog.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/data_paths.h"  // ScanLevelsIn, the node-file rule
+#include "platform/level_scan.h"  // the lists both functions take
 
-constexpr int32_t kLevelListCapacity = 64;  // what every caller passes
-constexpr uint32_t kFallbackLevel = 8;       // the level tried when a folder lists none
+constexpr uint32_t kFallbackLevel = 8;  // the level tried when a folder lists none
 
 // The level a run loads: maxPPD when the folder lists it, else the listed level nearest to it
 // (the lower of two equally near, as it loads faster), else the fallback level when the list is

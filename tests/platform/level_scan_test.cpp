@@ -1,5 +1,5 @@
 // Levels found from node file names, and the working directory left as it was.
-#include "mapdata/level_scan.h"
+#include "platform/level_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -74,52 +74,6 @@ TEST(LevelScan, UnreachableFolderGivesNothingAndKeepsTheWorkingDirectory) {
   EXPECT_EQ(ScanLevelsIn(gSaverSettings.DataPath, list, 4), 0);
   EXPECT_EQ(std::filesystem::current_path(), before);
   EXPECT_TRUE(Scan(folder).empty());  // reachable but empty
-}
-
-// A stored level the folder lacks gives way to the nearest one it has (the lower of two equally
-// near); a folder with none leaves the fallback level, which the loader then reports missing.
-TEST(LevelScan, ChosenLevelIsTheNearestPresent) {
-  struct Case {
-    uint32_t maxPPD;
-    std::vector<std::string> names;
-    uint32_t chosen;
-  } cases[] = {
-      {16, {"nodes8.hex"}, 8},
-      {32, {"nodes8.hex", "nodes32.hex"}, 32},
-      {8, {"nodes16.hex", "nodes32.hex", "nodes8.hex.tmp"}, 16},
-      {64, {"nodes8.hex", "nodes16.hex", "nodes32.hex"}, 32},
-      {12, {"nodes8.hex", "nodes16.hex"}, 8},
-      {14, {"nodes8.hex", "nodes16.hex"}, 16},
-      {4, {"nodes32.hex", "nodes8.hex"}, 8},
-      {16, {}, 8},
-  };
-  for (const Case& c : cases) {
-    TempFolder folder;
-    for (const std::string& name : c.names) Touch(folder, name);
-    const std::vector<int32_t> levels = Scan(folder);
-    EXPECT_EQ(ChooseLevel(c.maxPPD, levels.data(), static_cast<int32_t>(levels.size())), c.chosen) << c.maxPPD;
-  }
-}
-
-// The settings dialog's line: the levels, or why there are none.
-TEST(LevelScan, FolderDescriptions) {
-  TempFolder folder;
-  const std::string path = folder.str();
-  char line[512];
-  const int32_t levels[] = {8, 16};
-  DescribeDataFolder(path.c_str(), levels, 2, line, sizeof line);
-  EXPECT_EQ(std::string(line), "Map data in " + path + ": levels 8, 16");
-  DescribeDataFolder(path.c_str(), levels, 1, line, sizeof line);
-  EXPECT_EQ(std::string(line), "Map data in " + path + ": level 8");
-  DescribeDataFolder(path.c_str(), nullptr, 0, line, sizeof line);
-  EXPECT_EQ(std::string(line), "No map data in " + path + ": it holds no node file such as nodes8.hex");
-  const std::string missing = (folder / "missing").string();
-  DescribeDataFolder(missing.c_str(), nullptr, 0, line, sizeof line);
-  EXPECT_EQ(std::string(line), "No map data in " + missing + ": the folder does not exist");
-  Touch(folder, "nodes8.hex");
-  const std::string file = (folder / "nodes8.hex").string();
-  DescribeDataFolder(file.c_str(), nullptr, 0, line, sizeof line);
-  EXPECT_EQ(std::string(line), "No map data in " + file + ": it is not a folder");
 }
 
 }  // namespace
