@@ -3,7 +3,7 @@
 // flyby move these records; the saver window, the renderer and the mesh worker read them.
 #pragma once
 
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 #include "math/vector_math.h"
 
 constexpr float kMaxCameraDistance = 27168000.0f;  // metres from the planet centre; the start distance

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 
 constexpr int32_t kMaxTerraformLevel = 60;  // the fully terraformed look; 0 is the present one
 constexpr int32_t kCloudLevel = 30;         // clouds show above this level, in the second half of the blend

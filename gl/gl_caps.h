@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 
 // Written by the window thread right after the context is made current (ReadGlCaps); read by the
 // window thread afterwards, and by the mesh worker only through the values handed to it.

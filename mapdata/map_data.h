@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "mapdata/map_formats.h"
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 #include "platform/data_paths.h"
 
 // Nodes at or below this height (metres above the areoid) are water in the terraformed look.

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "camera/camera_state.h"
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 #include "mesh/auto_reset_event.h"
 #include "mesh/builders.h"
 #include "mesh/mesh_slot.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "mapdata/map_data.h"
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 #include "mesh/mesh_slot.h"
 #include "render/frame_request.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "mapdata/map_data.h"
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 #include "render/back_end.h"
 
 // Window thread, context current, once the loaded flag has been seen; width and height are the

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 #include "render/frame_request.h"
 
 // A monitor as the system reports it: its rectangle in desktop pixels (y down; the virtual

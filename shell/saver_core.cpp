@@ -12,6 +12,7 @@
 #include "camera/flyby.h"
 #include "camera/terraform.h"
 #include "mapdata/map_data.h"
+#include "mapdata/resolve_run_config.h"
 #include "mesh/mesh_worker.h"
 #include "platform/failure_report.h"
 #include "platform/level_scan.h"

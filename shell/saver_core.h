@@ -12,7 +12,7 @@
 #include "camera/map_ground.h"
 #include "camera/tour.h"
 #include "mapdata/map_data.h"
-#include "mapdata/run_config.h"
+#include "settings/run_config.h"
 #include "render/back_end.h"
 #include "render/quality_governor.h"
 #include "settings/saver_settings.h"

@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "mapdata/level_choice.h"
-#include "mapdata/run_config.h"
+#include "mapdata/resolve_run_config.h"
 #include "platform/win32/wide_text.h"
 #include "settings/saver_settings.h"
 #include "shell/win32/scrnsave/saver_host.h"

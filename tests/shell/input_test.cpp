@@ -11,6 +11,7 @@
 #include "camera/terraform.h"
 #include "platform/platform.h"
 #include "settings/saver_settings.h"
+#include "mapdata/resolve_run_config.h"
 #include "shell/saver_core.h"
 #include "shell/screenshot.h"
 #include "tests/shell/fake_platform.h"

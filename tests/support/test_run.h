@@ -4,7 +4,7 @@
 #pragma once
 
 #include "mapdata/map_data.h"
-#include "mapdata/run_config.h"
+#include "mapdata/resolve_run_config.h"
 #include "settings/saver_settings.h"
 
 inline RunLimits gTestLimits{true, 16384};

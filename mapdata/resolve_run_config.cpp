@@ -1,5 +1,5 @@
-// Resolving a run's configuration from the settings, the GL limits and the data folder's levels.
-#include "mapdata/run_config.h"
+// Resolving a run's configuration from the settings, what the back end offers and the data folder's levels.
+#include "mapdata/resolve_run_config.h"
 
 #include <cstring>
 

@@ -1,15 +1,13 @@
-// The configuration of one run, resolved once on the window thread from the stored settings, the
-// OpenGL implementation's limits and the levels the data folder holds, and then handed down: to
-// the loader (its LoadRequest), the mesh worker, the renderer's set-up and passes, and the camera.
-// Nothing below the shells reads the settings record; every decision that combines a setting with
-// what the platform offers is made here, once, by a function a test can drive through each fallback.
-// It lives beside the map data because the level and the texture sizes it settles are the map data's.
+// The configuration of one run: what the run draws and how it flies, resolved once on the window
+// thread from the stored settings, what the back end offers and the levels the data folder holds
+// (mapdata/resolve_run_config.h), then handed down to the loader (its LoadRequest), the mesh
+// worker, the renderer and its back end, and the camera. A plain record: it does not include the
+// settings record, so nothing that receives it can reach for the settings themselves.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/data_paths.h"
-#include "settings/saver_settings.h"
 
 // What the OpenGL implementation offers that the configuration depends on; read from the
 // capabilities record after the context is made.
@@ -25,10 +23,10 @@ enum class MonitorMode : uint8_t {
   Primary = 2,  // the primary monitor's view only; the others stay dark
 };
 
-// One run's configuration. Written by the window thread before the loader starts; the renderer,
-// the mesh worker and the camera keep copies (the mesh worker's is read on its thread only after
-// the hand-over starts). Only `shadows` may change afterwards: off for good when the shadow target
-// cannot be made.
+// One run's configuration. Written by the window thread before the loader starts and never
+// changed afterwards; the renderer, the mesh worker and the camera get it as a parameter (the mesh
+// worker's copy is read on its thread only after the hand-over starts). `shadows` is what the run
+// may draw: the back end may still find that it cannot (its set-up says so).
 struct RunConfig {
   char dataPath[kDataPathSize];  // the data folder
   uint32_t level;                // the level loaded: the stored one when the folder has it, else the nearest
@@ -49,19 +47,6 @@ struct RunConfig {
 };
 
 constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows
-
-// Whether the implementation can draw shadows (depth textures) and the cloud layer (the narrowest
-// cloud image fits a texture); the settings dialog offers only what it can.
-bool ShadowsPossible(const RunLimits& limits);
-bool CloudsPossible(const RunLimits& limits);
-// Shadows and the cloud layer are drawn when the setting asks for them and they are possible.
-bool ShadowsWanted(const SaverSettings& settings, const RunLimits& limits);
-bool CloudsWanted(const SaverSettings& settings, const RunLimits& limits);
-
-// The whole configuration: the level by ChooseLevel from the folder's levels (list ascending,
-// count of them), the features by the rules above, the rest as stored.
-RunConfig ResolveRunConfig(const SaverSettings& settings, const RunLimits& limits, const int32_t* levels,
-                           int32_t count);
 
 // The vertical field of view for a view of this aspect (width / height): the base for landscape
 // views, widened for portrait ones so the globe keeps its width.

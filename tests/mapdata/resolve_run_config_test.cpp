@@ -1,6 +1,6 @@
 // The run's configuration: every fallback of the settings against what the OpenGL implementation
 // offers and what the data folder holds, as a run resolves them once.
-#include "mapdata/run_config.h"
+#include "mapdata/resolve_run_config.h"
 
 #include <gtest/gtest.h>
 
