@@ -28,19 +28,20 @@ const char* const kPoseNames[kPoseCount] = {"far_disc", "close_limb", "over_pole
 
 MeshGrid gGrid;
 uint32_t gLevel = 0;
+float gMinDistance = 0.0f;  // the initial view's, for the level in use
 
 // Installs the level's grid (releasing the previous one) and the worker's memory for it.
 void UseLevel(uint32_t level) {
   if (gLevel == level) return;
   ReleaseMeshWork();
   RemoveMeshGrid(gGrid);
-  InstallMeshScene(gGrid, level, FullCountRows(level), GridHeights::Relief);
+  gMinDistance = InstallMeshScene(gGrid, level, FullCountRows(level), GridHeights::Relief);
   gLevel = level;
 }
 
-// Fills slot 1 and the camera copy for a pose.
+// Fills slot 1's inputs for a pose.
 void Aim(Pose pose) {
-  const float nearest = gCameraState.minDistance;
+  const float nearest = gMinDistance;
   Vec3 eye, forward, up{0, 1, 0};
   switch (pose) {
     case kFarDisc:

@@ -51,9 +51,11 @@ const Pose kPoses[] = {
     {"lowest, looking down", 30, 90, 0, 30, 90, 3396000},
 };
 
+CameraState gCameras{};  // the scene's initial view, then each pose's camera
+
 void PlaceCamera(const Pose& pose) {
-  CameraPose& camera = gCameraState.camera;
-  const float distance = pose.distance > 0 ? pose.distance : gCameraState.minDistance;
+  CameraPose& camera = gCameras.camera;
+  const float distance = pose.distance > 0 ? pose.distance : gCameras.minDistance;
   SetSpherical(camera.point, distance, pose.latitude, pose.longitude);
   Vec3 target;
   SphereToVec3(target, SphereCoords{pose.targetRadius, pose.targetLatitude, pose.targetLongitude});
@@ -77,11 +79,12 @@ Surface OneView(int width, int height) {
 }
 
 bool gShadowsDrawn = false;  // what InitRenderer allowed the scene
+TerraformState gTerraform{};  // off for the whole benchmark
 
 // The frame's request as the saver makes it from the camera state, then RenderFrame.
 void Frame(FrameTimings* timings, const Surface& surface = OneView(kWidth, kHeight)) {
   FrameRequest request{};
-  SetRequestScene(request, gCameraState, 10.0f, AdvanceTerraformLevel(0.033f), QualityLevel{gShadowsDrawn, 0});
+  SetRequestScene(request, gCameras, 10.0f, AdvanceTerraformLevel(gTerraform, 0.033f), QualityLevel{gShadowsDrawn, 0});
   request.width = surface.width;
   request.height = surface.height;
   request.views = surface.views;
@@ -181,7 +184,7 @@ void StartScene(const std::string& folder, bool shadows, int width, int height) 
   const RunConfig config = TestRunConfig();
   LoaderThreadMain(LoadRequestFor(config), gScene);
   gShadowsDrawn = InitRenderer(backEnd, config, gScene, width, height);
-  SetupInitialView(config, gScene.ppd, static_cast<float>(width), static_cast<float>(height));
+  SetupInitialView(gCameras, config, gScene.ppd, static_cast<float>(width), static_cast<float>(height));
 }
 
 void EndScene() {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 
-CameraState gCameraState{};
 
 namespace {
 
@@ -84,9 +83,7 @@ void RotatePose(CameraPose& pose, const Mat3& rotation) {
   RotateOrientation(pose, rotation);
 }
 
-void SetupInitialView(const RunConfig& config, uint32_t ppd, float width, float height) {
-  CameraState& state = gCameraState;
-
+void SetupInitialView(CameraState& state, const RunConfig& config, uint32_t ppd, float width, float height) {
   const float smaller = std::min(width, height), larger = std::max(width, height);
   // A window that was never sized would give 0 / 0, and a distance limit of NaN holds no zoom.
   const float ratio = larger > 0.0f ? smaller / larger : 1.0f;

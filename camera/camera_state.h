@@ -30,9 +30,9 @@ struct CameraPose {
 static_assert(sizeof(SpherePoint) == 6 * sizeof(float), "the renderer copies a sun point as 6 floats");
 static_assert(sizeof(CameraPose) == 15 * sizeof(float), "the renderer copies a camera pose as 15 floats");
 
-// One process-wide record, all zero until SetupInitialView. Written only by the window thread
-// (initial view, manual control, flyby, once per frame); other threads get copies through the
-// frame hand-over and never read it directly.
+// The cameras of a run, in the saver core's record, all zero until SetupInitialView. Written only
+// by the window thread (initial view, manual control, flyby, tour, once per frame); other threads
+// get copies through the frame's request and never read it directly.
 struct CameraState {
   CameraPose camera;         // the current viewpoint of every frame
   CameraPose heading;        // the frame the camera would have without looking aside; only its vectors count
@@ -43,7 +43,6 @@ struct CameraState {
   float topHeight;           // highest the globe reaches above the reference radius, metres
 };
 
-extern CameraState gCameraState;
 
 // An angle in degrees brought into [0, 360).
 float WrapDegrees(float degrees);
@@ -74,4 +73,4 @@ void RotatePose(CameraPose& pose, const Mat3& rotation);
 // scene that has just become ready; width and height are the client size in pixels. Takes the
 // atmosphere and the sun's season from the run, and ppd from the loaded map data (its samples per
 // degree: a finer map lets the camera closer). Window thread, once, on the first ready frame.
-void SetupInitialView(const RunConfig& config, uint32_t ppd, float width, float height);
+void SetupInitialView(CameraState& state, const RunConfig& config, uint32_t ppd, float width, float height);

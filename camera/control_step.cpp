@@ -1,8 +1,6 @@
 // ControlStep: requests, relief, roll, yaw, pitch, orbit, zoom and the sun's spin, in that order.
 #include "camera/control_step.h"
 
-InputState gInput{};
-
 namespace {
 
 // The orbit slows to nothing 3,037,500 m from the centre (just under the surface) and zooming
@@ -119,7 +117,7 @@ void StepOrbits(const InputState& input, float dt, bool capsLock, bool automatic
   }
 }
 
-void StepZoom(const InputState& input, float dt, float fast, bool automatic, CameraPose& camera) {
+void StepZoom(const InputState& input, float dt, float fast, bool automatic, float minDistance, CameraPose& camera) {
   if (input.zoom == 0) return;
   const float d = camera.point.distance;
   float rate = (d - kZoomStopDistance) * kZoomRate * fast;
@@ -128,7 +126,7 @@ void StepZoom(const InputState& input, float dt, float fast, bool automatic, Cam
   float next = d;
   if (input.zoom < 0) {
     next = d - rate * dt;
-    if (next < gCameraState.minDistance) next = gCameraState.minDistance;
+    if (next < minDistance) next = minDistance;
   } else {
     next = d + rate * dt;
     if (next > kMaxCameraDistance) next = kMaxCameraDistance;
@@ -152,9 +150,10 @@ void StepSpin(float dt, bool automatic, CameraPose& camera, CameraPose& heading,
 
 }  // namespace
 
-void ControlStep(float dt, bool capsLock, bool automatic, CameraPose& camera, CameraPose& heading,
-                 CameraPose& initialCamera, SpherePoint& sun, float& spinAngle) {
-  InputState& input = gInput;
+void ControlStep(InputState& input, float dt, bool capsLock, bool automatic, CameraState& cameras) {
+  CameraPose& camera = cameras.camera;
+  CameraPose& heading = cameras.heading;
+  CameraPose& initialCamera = cameras.initialCamera;
   const float fast = capsLock ? 2.0f : 1.0f;
   ApplyRequests(input, camera, heading, initialCamera);
   StepRelief(input, dt, fast);
@@ -165,6 +164,6 @@ void ControlStep(float dt, bool capsLock, bool automatic, CameraPose& camera, Ca
   }
   StepTurns(input, dt, fast, automatic, camera, heading);
   StepOrbits(input, dt, capsLock, automatic, camera, heading);
-  StepZoom(input, dt, fast, automatic, camera);
-  StepSpin(dt, automatic, camera, heading, initialCamera, sun, spinAngle);
+  StepZoom(input, dt, fast, automatic, cameras.minDistance, camera);
+  StepSpin(dt, automatic, camera, heading, initialCamera, cameras.sun, cameras.spinAngle);
 }

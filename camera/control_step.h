@@ -7,8 +7,8 @@
 
 #include "camera/camera_state.h"
 
-// One process-wide record, written and read only on the window thread. Commands persist until a
-// key-up, a mouse poll or a request clears them: a held key moves smoothly, a released one stops.
+// The commands of the run, in the saver core's record; window thread only. Commands persist until
+// a key-up, a mouse poll or a request clears them: a held key moves smoothly, a released one stops.
 struct InputState {
   int32_t zoom;              // -1 closer, +1 farther
   int32_t horizontalMove;    // -1 left, +1 right (orbit about the heading's up)
@@ -28,12 +28,10 @@ struct InputState {
   float reliefTarget;        // relief exaggeration 1..10 handed to the mesh worker each frame
 };
 
-extern InputState gInput;
-
 constexpr int32_t kMaxMotionCount = 15;
 constexpr float kMinRelief = 1.0f, kMaxRelief = 10.0f;
 
-// Applies the commands for a frame of dt seconds. capsLock doubles most speeds; automatic (the
-// flyby) drifts and slows the motion; moves the camera, heading, initial camera (manual mode) and sun.
-void ControlStep(float dt, bool capsLock, bool automatic, CameraPose& camera, CameraPose& heading,
-                 CameraPose& initialCamera, SpherePoint& sun, float& spinAngle);
+// Applies the commands for a frame of dt seconds (and clears the one-frame requests). capsLock
+// doubles most speeds; automatic (the flyby) drifts and slows the motion; moves the camera,
+// heading, initial camera (manual mode) and sun, never closer than the minimum distance.
+void ControlStep(InputState& input, float dt, bool capsLock, bool automatic, CameraState& cameras);

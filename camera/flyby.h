@@ -2,13 +2,14 @@
 // and only sets the zoom command.
 #pragma once
 
-// The flyby's memory; window thread only, reset at the start of every run.
+#include "camera/camera_state.h"
+#include "camera/control_step.h"
+
+// The flyby's memory, in the saver core's record; window thread only.
 struct AutoState {
   float previousAlignment;  // camera direction . sun direction in the last frame; starts at 1
 };
+constexpr AutoState kStartFlyby{1.0f};
 
-extern AutoState gAuto;
-
-void ResetAutoState();
 // Sets the zoom command from whether the camera moves towards the sun side. Automatic mode.
-void FlybyStep(const struct CameraPose& camera, const struct SpherePoint& sun);
+void FlybyStep(AutoState& flyby, InputState& input, const CameraState& cameras);

@@ -1,18 +1,16 @@
 // The terraformed look's target, its schedule and the advance of its blend level.
 #include "camera/terraform.h"
 
-TerraformState gTerraform{false, 0.0f, 0.0f, 0};
-
 namespace {
 constexpr float kScheduleDelay = 2.0f;  // seconds of the present look before the first switch
 }
 
-void ToggleTerraformTarget() { gTerraform.TerraformTarget = !gTerraform.TerraformTarget; }
+void ToggleTerraformTarget(TerraformState& state) { state.TerraformTarget = !state.TerraformTarget; }
 
-int32_t AdvanceTerraformLevel(float frameSeconds) {
-  float& level = gTerraform.TerraformLevel;
+int32_t AdvanceTerraformLevel(TerraformState& state, float frameSeconds) {
+  float& level = state.TerraformLevel;
   const float step = kTerraformRate * frameSeconds;
-  if (gTerraform.TerraformTarget) {
+  if (state.TerraformTarget) {
     // Level 1 at once, so the frame after a switch on already builds a sea.
     if (level == 0.0f) {
       level = 1.0f;
@@ -32,15 +30,14 @@ int32_t AdvanceTerraformLevel(float frameSeconds) {
   return static_cast<int32_t>(level);
 }
 
-void TerraformSchedule(const RunConfig& config, float dt) {
-  TerraformState& state = gTerraform;
+void TerraformSchedule(TerraformState& state, const RunConfig& config, float dt) {
   switch (config.terraformMode) {
     case 1:
       if (state.scheduleTime < kScheduleDelay) {
         state.scheduleTime += dt;
       } else if (state.scheduleState == 0) {
         state.scheduleState = 1;
-        ToggleTerraformTarget();
+        ToggleTerraformTarget(state);
       }
       break;
     case 2: {
@@ -53,11 +50,11 @@ void TerraformSchedule(const RunConfig& config, float dt) {
       if (state.scheduleTime > period * 0.5f + kScheduleDelay) {
         if (state.scheduleState == 1) {
           state.scheduleState = 0;
-          ToggleTerraformTarget();
+          ToggleTerraformTarget(state);
         }
       } else if (state.scheduleTime > kScheduleDelay && state.scheduleState == 0) {
         state.scheduleState = 1;
-        ToggleTerraformTarget();
+        ToggleTerraformTarget(state);
       }
       break;
     }
@@ -66,7 +63,7 @@ void TerraformSchedule(const RunConfig& config, float dt) {
   }
 }
 
-int32_t TerraformStep(const RunConfig& config, float dt) {
-  TerraformSchedule(config, dt);
-  return AdvanceTerraformLevel(dt);
+int32_t TerraformStep(TerraformState& state, const RunConfig& config, float dt) {
+  TerraformSchedule(state, config, dt);
+  return AdvanceTerraformLevel(state, dt);
 }

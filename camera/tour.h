@@ -9,9 +9,9 @@
 //    fails (a broken table was built in), report the line and fly the ordinary flyby instead;
 //  - when the scene becomes ready, after SetupInitialView: StartTour with the table, the camera
 //    state's minimum distance, the ground, and the initial camera and sun;
-//  - every ready frame, after TerraformSchedule and instead of FlybyStep and ControlStep (no
-//    commands, no drift, no spin of ControlStep's own): TourStep on gCameraState's camera, sun
-//    and spin angle, then the projection and RenderFrame as always;
+//  - every ready frame, after TerraformStep and instead of FlybyStep and ControlStep (no
+//    commands, no drift, no spin of ControlStep's own): TourStep on the camera state's camera,
+//    sun and spin angle, then the frame's request and RenderFrame as always;
 //  - captions: while TourCaptionOpacity is above 0, draw the caption of landmark
 //    `tour.visiting` (EncodeCodePage1252 makes its text the font's codes) with that opacity.
 // The ground is a TourTerrain; MapGroundHeight (camera/map_ground.h) reads it from the loaded map

@@ -21,7 +21,8 @@
 #include "render/renderer.h"
 #include "shell/screenshot.h"
 
-SaverCore gSaverCore{{}, nullptr, WindowPlace{1, 1, 0, 0, {}, false, {}}, kStartPacing, {}, {}, {}, {}, {}, {}, false, 0.0f};
+SaverCore gSaverCore{{}, nullptr, WindowPlace{1, 1, 0, 0, {}, false, {}}, kStartPacing, {}, {}, {}, {}, {}, {},
+                     kStartFlyby, {}, {}, {}, false, 0.0f};
 
 namespace {
 
@@ -97,32 +98,31 @@ TourTerrain GroundTerrain() { return TourTerrain{MapGroundHeight, &gSaverCore.to
 // The tour starts from the initial view; a table that holds no landmark leaves the flyby.
 void StartGuidedTour() {
   SaverCore& core = gSaverCore;
-  CameraState& cameras = gCameraState;
+  CameraState& cameras = core.cameras;
   core.tour.ground = MapGround{&core.map, core.config.reliefFactor};
   if (StartTour(core.tour.flight, core.tour.landmarks, cameras.minDistance, GroundTerrain(), cameras.camera,
                 cameras.sun))
     return;
   core.config.tour = false;
-  gInput.horizontalMove = 1;
+  core.input.horizontalMove = 1;
 }
 
 // The camera and sun of this frame: the tour flies them itself; the flyby and manual control
 // set commands that ControlStep carries out.
 void StepCamera(bool hasFocus, float dt) {
   SaverCore& core = gSaverCore;
-  CameraState& cameras = gCameraState;
+  CameraState& cameras = core.cameras;
   if (core.config.tour) {
-    core.tour.ground.relief = gInput.reliefTarget;
+    core.tour.ground.relief = core.input.reliefTarget;
     TourStep(core.tour.flight, dt, GroundTerrain(), cameras.camera, cameras.sun, cameras.spinAngle);
     return;
   }
   if (!core.config.automatic) {
     if (hasFocus) SaverPollMouse();
   } else {
-    FlybyStep(cameras.camera, cameras.sun);
+    FlybyStep(core.flyby, core.input, cameras);
   }
-  ControlStep(dt, PlatformCapsLockOn(), core.config.automatic, cameras.camera, cameras.heading, cameras.initialCamera,
-              cameras.sun, cameras.spinAngle);
+  ControlStep(core.input, dt, PlatformCapsLockOn(), core.config.automatic, cameras);
 }
 
 // The scene is ready: the renderer on the loaded map, the quality the back end allows, the start
@@ -132,12 +132,12 @@ void StartScene() {
   const WindowPlace& place = core.place;
   const bool shadows = InitRenderer(*core.backEnd, core.config, core.map, place.width, place.height);
   core.quality = StartQualityGovernor(shadows);
-  gInput.reliefTarget = core.config.reliefFactor;
-  SetupInitialView(core.config, core.map.ppd, static_cast<float>(place.width), static_cast<float>(place.height));
+  core.input.reliefTarget = core.config.reliefFactor;
+  SetupInitialView(core.cameras, core.config, core.map.ppd, static_cast<float>(place.width), static_cast<float>(place.height));
   core.pacing.counterFrequency = PlatformCounterFrequency();
   RestartPacing(core.pacing);
   if (core.config.tour) StartGuidedTour();
-  else if (core.config.automatic) gInput.horizontalMove = 1;  // the flyby orbits to the right for the whole run
+  else if (core.config.automatic) core.input.horizontalMove = 1;  // the flyby orbits to the right for the whole run
   core.ready = true;
 }
 
@@ -165,7 +165,7 @@ FrameOverlays ReadyOverlays(const ViewLayout& layout) {
     overlays.captionFacts = caption.facts;
     overlays.captionOpacity = TourCaptionOpacity(core.tour.flight);
   }
-  if (gInput.helpShown) {
+  if (core.input.helpShown) {
     int32_t x = 0, y = 0;
     PlatformGetCursor(&x, &y);
     overlays.helpView = ViewAt(layout, x, y);
@@ -179,7 +179,8 @@ FrameOverlays ReadyOverlays(const ViewLayout& layout) {
 FrameRequest SceneRequest(int32_t terraformLevel) {
   const SaverCore& core = gSaverCore;
   FrameRequest request = WindowRequest();
-  SetRequestScene(request, gCameraState, gInput.reliefTarget, terraformLevel, QualityAt(core.quality, core.quality.level));
+  SetRequestScene(request, core.cameras, core.input.reliefTarget, terraformLevel,
+                  QualityAt(core.quality, core.quality.level));
   request.overlays = ReadyOverlays(core.place.layout);
   SetFrameMatrices(request);
   return request;
@@ -207,7 +208,7 @@ void AdaptQuality() {
 void ReadyFrame(bool hasFocus) {
   SaverCore& core = gSaverCore;
   const float dt = static_cast<float>(core.pacing.dt);
-  const int32_t terraformLevel = TerraformStep(core.config, dt);
+  const int32_t terraformLevel = TerraformStep(core.terraform, core.config, dt);
   StepCamera(hasFocus, dt);
   RenderFrame(SceneRequest(terraformLevel));
   if (core.graceSeconds < kGraceLimit) core.graceSeconds += dt;

@@ -8,8 +8,12 @@
 #include <cstdint>
 #include <thread>
 
+#include "camera/camera_state.h"
+#include "camera/control_step.h"
+#include "camera/flyby.h"
 #include "camera/landmarks.h"
 #include "camera/map_ground.h"
+#include "camera/terraform.h"
 #include "camera/tour.h"
 #include "mapdata/map_data.h"
 #include "settings/run_config.h"
@@ -73,7 +77,11 @@ struct SaverCore {
   FramePacing pacing;
   FrameRateMeter frameRate;        // counted every ready frame; shown when the run has the setting
   QualityGovernor quality;         // adaptive quality: whether shadows are drawn and the triangle limits
+  CameraState cameras;             // the camera, heading, start pose and sun
+  InputState input;                // the control commands keys, buttons, the wheel and the flyby set
   InputRequests requests;
+  TerraformState terraform;        // the terraformed look's target, schedule and level
+  AutoState flyby;
   TourRun tour;
   MapData map;                     // the loaded level: the loader thread's until map.loaded is seen
   std::thread loader;              // the loader thread, joined at destruction

@@ -17,7 +17,7 @@ bool Manual() { return !gSaverCore.config.automatic; }
 }  // namespace
 
 bool SaverKeyDown(int32_t key) {
-  InputState& input = gInput;
+  InputState& input = gSaverCore.input;
   if (key == kKeySnapshot) return true;
   if (gSaverCore.config.automatic) return false;
   if (key < kKeyCtrl || key > kKeyOemPeriod) return false;
@@ -34,7 +34,7 @@ bool SaverKeyDown(int32_t key) {
       if (!input.helpShown) return false;
       input.helpShown = false;
       return true;
-    case kKeySpace: ToggleTerraformTarget(); return true;
+    case kKeySpace: ToggleTerraformTarget(gSaverCore.terraform); return true;
     case kKeyPageUp: input.zoom = ctrl ? 0 : -1; input.roll = ctrl ? 1 : 0; return true;
     case kKeyPageDown: input.zoom = ctrl ? 0 : 1; input.roll = ctrl ? -1 : 0; return true;
     case kKeyEnd: input.cancelRotationRequest = true; return true;
@@ -58,7 +58,7 @@ bool SaverKeyDown(int32_t key) {
 }
 
 bool SaverKeyUp(int32_t key) {
-  InputState& input = gInput;
+  InputState& input = gSaverCore.input;
   if (key == kKeySnapshot) {
     gSaverCore.requests.copyShotWanted = true;
     return true;
@@ -79,7 +79,7 @@ bool SaverKeyUp(int32_t key) {
 }
 
 void SaverPollMouse() {
-  InputState& input = gInput;
+  InputState& input = gSaverCore.input;
   const InputRequests& parked = gSaverCore.requests;
   int32_t x = 0, y = 0;
   PlatformGetCursor(&x, &y);
@@ -129,15 +129,15 @@ void SaverPollMouse() {
 bool SaverButtonDown(SaverButton button) {
   if (!Manual()) return false;
   switch (button) {
-    case SaverButton::Left: gInput.resetRequest = true; return true;
-    case SaverButton::Right: gInput.cancelRotationRequest = true; return true;
+    case SaverButton::Left: gSaverCore.input.resetRequest = true; return true;
+    case SaverButton::Right: gSaverCore.input.cancelRotationRequest = true; return true;
     default: return false;
   }
 }
 
 bool SaverWheel(int32_t delta) {
   if (!Manual()) return false;
-  gInput.wheelDelta = delta;
+  gSaverCore.input.wheelDelta = delta;
   return true;
 }
 

@@ -30,9 +30,10 @@ TEST(CameraState, InitialViewDistanceLimit) {
   };
   for (const Case& c : cases) {
     gSaverSettings.Atmosphere = c.atmosphere;
-    SetupInitialView(TestRunConfig(), c.ppd, c.width, c.height);
-    EXPECT_NEAR(gCameraState.minDistance, c.minDistance, 1.0f) << c.width << "x" << c.height << " ppd " << c.ppd;
-    EXPECT_EQ(gCameraState.topHeight, c.topHeight);
+    CameraState s{};
+    SetupInitialView(s, TestRunConfig(), c.ppd, c.width, c.height);
+    EXPECT_NEAR(s.minDistance, c.minDistance, 1.0f) << c.width << "x" << c.height << " ppd " << c.ppd;
+    EXPECT_EQ(s.topHeight, c.topHeight);
   }
 }
 
@@ -40,8 +41,8 @@ TEST(CameraState, InitialPoseAndSun) {
   const float stored[5] = {335.0f, 347.5f, 0.0f, 12.5f, 25.0f};  // latitudes -25 .. 25 as kept
   for (uint32_t sunPos = 0; sunPos < 5; ++sunPos) {
     gSaverSettings.SunPos = sunPos;
-    SetupInitialView(TestRunConfig(), 8, 800, 600);
-    const CameraState& s = gCameraState;
+    CameraState s{};
+    SetupInitialView(s, TestRunConfig(), 8, 800, 600);
     for (const CameraPose* pose : {&s.camera, &s.heading, &s.initialCamera}) {
       EXPECT_EQ(pose->point.z, kMaxCameraDistance);
       EXPECT_NEAR(pose->point.x, 0.0f, 1e-3f);
@@ -91,8 +92,9 @@ TEST(CameraState, RotationsKeepPositionAnglesAndFrameInStep) {
       {{0, 0, 1}, 30, 0, 0},       // about the viewing axis: the position stays
   };
   for (const Case& c : cases) {
-    SetupInitialView(TestRunConfig(), 8, 800, 600);
-    CameraPose pose = gCameraState.camera;
+    CameraState s{};
+    SetupInitialView(s, TestRunConfig(), 8, 800, 600);
+    CameraPose pose = s.camera;
     Mat3 turn;
     Mat3Rotation(turn, c.axis, c.angle);
     RotatePose(pose, turn);

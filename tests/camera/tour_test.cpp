@@ -93,10 +93,11 @@ TEST(Tour, VisitsEveryLandmarkClearOfTheGroundInLowSun) {
   ASSERT_TRUE(LoadBuiltInLandmarks(table, error, sizeof(error))) << error;
   gSaverSettings.Atmosphere = true;
   // Level 32, the finest, lets the camera closest: 3,922,000 m on a 4:3 screen.
-  SetupInitialView(TestRunConfig(), 32, 1024, 768);
-  const float minDistance = gCameraState.minDistance;
-  CameraPose camera = gCameraState.camera;
-  SpherePoint sun = gCameraState.sun;
+  CameraState cameras{};
+  SetupInitialView(cameras, TestRunConfig(), 32, 1024, 768);
+  const float minDistance = cameras.minDistance;
+  CameraPose camera = cameras.camera;
+  SpherePoint sun = cameras.sun;
   float spinAngle = 0.0f;
   const TourTerrain terrain{RidgeGround, nullptr};
   TourState tour;

@@ -20,10 +20,12 @@ constexpr uint32_t kPpd = 8;
 constexpr double kRadius = 3396000.0;
 constexpr int kMaskSize = 256;
 
+float gMinDistance = 0.0f;  // the scene's initial view's, set with the scene
+
 class MeshPropertiesTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    InstallMeshScene(grid, kPpd, FullCountRows(kPpd), GridHeights::Flat);
+    gMinDistance = InstallMeshScene(grid, kPpd, FullCountRows(kPpd), GridHeights::Flat);
   }
   static void TearDownTestSuite() {
     ReleaseMeshWork();
@@ -58,7 +60,7 @@ void RandomFrame(std::mt19937& random, Vec3& forward, Vec3& up) {
 Pose RandomPose(std::mt19937& random, bool lookAtCentre) {
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
   Pose pose;
-  const float distance = gCameraState.minDistance + unit(random) * (kMaxCameraDistance - gCameraState.minDistance);
+  const float distance = gMinDistance + unit(random) * (kMaxCameraDistance - gMinDistance);
   const float latitude = std::asin(2.0f * unit(random) - 1.0f) * kRadToDeg;
   pose.eye = Place(distance, latitude, 360.0f * unit(random));
   Vec3 forward, up;
@@ -175,7 +177,7 @@ TEST_F(MeshPropertiesTest, SurfaceCoversThePlanetsDisc) {
   for (int n = 0; n < 40; ++n) {
     Pose pose = RandomPose(random, true);
     // Include the closest and the farthest camera.
-    if (n == 0) pose.eye = Place(gCameraState.minDistance, 12.0f, 359.5f);
+    if (n == 0) pose.eye = Place(gMinDistance, 12.0f, 359.5f);
     if (n == 1) pose.eye = Place(kMaxCameraDistance, -60.0f, 180.0f);
     if (n < 2) LookAt(pose.view, pose.eye, Vec3{0, 0, 0}, Vec3{0, 1, 0});
     Build(pose);

@@ -39,7 +39,7 @@ class FrameFixture : public LoadFixture {
     gSaverSettings.SunPos = 4;
     gSaverSettings.ReliefExFactor = 10;
     gSaverSettings.AutoControl = 1;
-    gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
+    terraform = TerraformState{false, 0.0f, 0.0f, 0};
   }
   void TearDown() override {
     if (setUp) {
@@ -62,7 +62,7 @@ class FrameFixture : public LoadFixture {
     shadowsDrawn = InitRenderer(backEnd, config, map, kWidth, kHeight);
     quality = QualityLevel{shadowsDrawn, 0};
     setUp = true;
-    SetupInitialView(config, map.ppd, kWidth, kHeight);
+    SetupInitialView(cameras, config, map.ppd, kWidth, kHeight);
   }
 
   // The frame's request as the saver makes it from the camera state (one view of the window, or
@@ -70,7 +70,7 @@ class FrameFixture : public LoadFixture {
   void RenderOneFrame(float seconds = 0.05f, const FrameViews* views = nullptr) {
     const float windowAspect = static_cast<float>(kWidth) / kHeight;
     FrameRequest request{};
-    SetRequestScene(request, gCameraState, 10.0f, AdvanceTerraformLevel(seconds), quality);
+    SetRequestScene(request, cameras, 10.0f, AdvanceTerraformLevel(terraform, seconds), quality);
     request.width = kWidth;
     request.height = kHeight;
     request.views = views ? *views : WholeWindowView(kWidth, kHeight, 24.0f, windowAspect);
@@ -134,6 +134,8 @@ class FrameFixture : public LoadFixture {
   bool setUp = false;
   bool shadowsDrawn = false;  // what InitRenderer allowed
   QualityLevel quality{};     // what the next frames are requested at (adaptive quality's level)
+  CameraState cameras{};      // the initial view of the scene; the camera does not move
+  TerraformState terraform{}; // the look's target and level, advanced by each frame's time
 };
 
 // Mean colour of a square of pixels around (x, y).

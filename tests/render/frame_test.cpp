@@ -116,7 +116,7 @@ TEST_F(FrameTest, SeaFillsTheLowLandOnlyInTheTerraformedLook) {
   const MeanColour lowPresent = At(present, -30.0f, -20.0f);
   EXPECT_GT(lowPresent.r, lowPresent.b * 2.0) << "low land shows its own colour at level 0";
 
-  ToggleTerraformTarget();
+  ToggleTerraformTarget(terraform);
   RenderFrames(4, 5.0f);  // a long frame reaches level 60; the picture follows one frame later
   ASSERT_EQ(DrawnSlot().inputs.terraformLevel, 60);
   SavePicture("frame_terraformed.png");
@@ -135,9 +135,9 @@ TEST_F(FrameTest, ShadowsTakenOffMidRunDrawAsARunWithoutThem) {
   std::vector<uint8_t> pictures[2];
   for (const int shadows : {0, 1}) {
     gSaverSettings.Shadows = static_cast<uint8_t>(shadows);
-    gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
+    terraform = TerraformState{false, 0.0f, 0.0f, 0};
     StartScene();
-    ToggleTerraformTarget();
+    ToggleTerraformTarget(terraform);
     RenderFrames(4, 5.0f);  // the terraformed look, level 60, drawn
     if (shadows) {
       quality = QualityLevel{false, 0};
@@ -159,7 +159,7 @@ TEST_F(FrameTest, CloudsOnlyAboveLevelThirty) {
   PaintGround();
   auto render = [&](uint8_t clouds, float level) {
     gSaverSettings.Clouds = clouds;
-    gTerraform = TerraformState{true, level, 0.0f, 0};
+    terraform = TerraformState{true, level, 0.0f, 0};
     return RenderFreshScene();
   };
   EXPECT_EQ(render(1, 30.0f), render(0, 30.0f)) << "no clouds at level 30";
@@ -225,7 +225,7 @@ TEST_F(FrameTest, EveryPathLeavesTheRestingStateAndTheCallersMatrices) {
     StartScene();
     glGetError();
     for (int level : {0, 60}) {
-      gTerraform = TerraformState{level == 60, level == 60 ? 60.0f : 0.0f, 0.0f, 0};
+      terraform = TerraformState{level == 60, level == 60 ? 60.0f : 0.0f, 0.0f, 0};
       RenderFrames(2, 0.0f);
       GLfloat projection[16], modelview[16], projectionAfter[16], modelviewAfter[16];
       glGetFloatv(GL_PROJECTION_MATRIX, projection);
@@ -408,7 +408,7 @@ TEST_F(FrameTest, FallbackPathsDrawTheSameGlobe) {
   PaintGround();
   auto render = [&](const std::function<void()>& adjust, uint8_t shadows) {
     gSaverSettings.Shadows = shadows;
-    gTerraform = TerraformState{true, 60.0f, 0.0f, 0};
+    terraform = TerraformState{true, 60.0f, 0.0f, 0};
     return RenderFreshScene(adjust);
   };
   const std::vector<uint8_t> reference = render({}, 0);

@@ -14,11 +14,11 @@ struct Frame {
 };
 
 void RunFrames(const std::vector<Frame>& frames) {
-  gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
+  TerraformState state{};
   int index = 0;
   for (const Frame& frame : frames) {
-    if (frame.toggle) ToggleTerraformTarget();
-    EXPECT_EQ(AdvanceTerraformLevel(frame.seconds), frame.level) << "frame " << index;
+    if (frame.toggle) ToggleTerraformTarget(state);
+    EXPECT_EQ(AdvanceTerraformLevel(state, frame.seconds), frame.level) << "frame " << index;
     ++index;
   }
 }
@@ -32,12 +32,12 @@ TEST(TerraformBlend, RiseFallAndEdgeFrames) {
   // Toggling during a rise turns back from the present level.
   RunFrames({{true, 0.0f, 1}, {false, 1.0f, 31}, {true, 0.5f, 16}, {false, 0.5f, 1}, {false, 0.0f, 0}});
   // Two seconds of 30 Hz frames take the level from 1 to 60.
-  gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
-  ToggleTerraformTarget();
-  int32_t level = AdvanceTerraformLevel(1.0f / 30);
+  TerraformState state{};
+  ToggleTerraformTarget(state);
+  int32_t level = AdvanceTerraformLevel(state, 1.0f / 30);
   int frames = 1;
   while (level < 60 && frames < 1000) {
-    level = AdvanceTerraformLevel(1.0f / 30);
+    level = AdvanceTerraformLevel(state, 1.0f / 30);
     ++frames;
   }
   EXPECT_EQ(level, 60);

@@ -31,13 +31,13 @@ class InputTest : public ::testing::Test {
     gSaverSettings = DefaultSaverSettings();
     gSaverCore.config = ResolveRunConfig(gSaverSettings, RunLimits{true, 16384}, nullptr, 0);
     gSaverCore.config.automatic = false;
-    gInput = InputState{};
-    gInput.reliefTarget = 10.0f;
-    gTerraform = TerraformState{false, 0.0f, 0.0f, 0};
+    gSaverCore.input = InputState{};
+    gSaverCore.input.reliefTarget = 10.0f;
+    gSaverCore.terraform = TerraformState{false, 0.0f, 0.0f, 0};
     gFakePlatform = FakePlatform{};
-    ResetAutoState();
+    gSaverCore.flyby = kStartFlyby;
     // The start pose of a 4:3 screen on a level-8 map: minimum distance 6,652,000 m.
-    CameraState& c = gCameraState;
+    CameraState& c = gSaverCore.cameras;
     c = CameraState{};
     SetSpherical(c.initialCamera.point, kMaxCameraDistance, 0, 0);
     SetOrientation(c.initialCamera, Vec3{0, 0, -1}, Vec3{0, 1, 0}, Vec3{1, 0, 0});
@@ -51,8 +51,7 @@ class InputTest : public ::testing::Test {
     gSaverCore.backEnd = &kBlackBackEnd;
   }
   void Step(float dt) {
-    CameraState& c = gCameraState;
-    ControlStep(dt, gFakePlatform.capsLock, gSaverCore.config.automatic, c.camera, c.heading, c.initialCamera, c.sun, c.spinAngle);
+    ControlStep(gSaverCore.input, dt, gFakePlatform.capsLock, gSaverCore.config.automatic, gSaverCore.cameras);
   }
   void MoveMouse(int32_t dx, int32_t dy) {
     gFakePlatform.cursorX = gSaverCore.requests.cursorCentreX + dx;
@@ -68,9 +67,9 @@ TEST_F(InputTest, KeysThatEndTheSaverAndKeysThatDoNot) {
   for (int32_t key : {17, 32, 33, 36, 37, 44, 48, 57, 73, 76, 96, 105, 107, 109, 112, 187, 188, 189, 190})
     EXPECT_TRUE(SaverKeyDown(key)) << key;
   // Esc only hides a help screen that is shown.
-  gInput.helpShown = true;
+  gSaverCore.input.helpShown = true;
   EXPECT_TRUE(SaverKeyDown(kKeyEscape));
-  EXPECT_FALSE(gInput.helpShown);
+  EXPECT_FALSE(gSaverCore.input.helpShown);
   EXPECT_FALSE(SaverKeyDown(kKeyEscape));
   // Automatic mode: only Print Screen is the saver's; its key-up copies the frame.
   gSaverCore.config.automatic = 1;
@@ -104,146 +103,146 @@ TEST_F(InputTest, ScreenshotKeysAreTakenByTheNextFrameOnce) {
 TEST_F(InputTest, CommandsFromKeys) {
   SaverKeyDown(kKeyCtrl);
   SaverKeyDown(kKeyPageUp);
-  EXPECT_EQ(gInput.zoom, 0);
-  EXPECT_EQ(gInput.roll, 1);
+  EXPECT_EQ(gSaverCore.input.zoom, 0);
+  EXPECT_EQ(gSaverCore.input.roll, 1);
   SaverKeyUp(kKeyPageUp);
-  EXPECT_EQ(gInput.roll, 0);
+  EXPECT_EQ(gSaverCore.input.roll, 0);
   SaverKeyUp(kKeyCtrl);
   SaverKeyDown(kKeyPageDown);
-  EXPECT_EQ(gInput.zoom, 1);
-  EXPECT_EQ(gInput.roll, 0);
+  EXPECT_EQ(gSaverCore.input.zoom, 1);
+  EXPECT_EQ(gSaverCore.input.roll, 0);
   SaverKeyUp(kKeyPad3);  // keypad 3 is where Page Down sits
-  EXPECT_EQ(gInput.zoom, 0);
+  EXPECT_EQ(gSaverCore.input.zoom, 0);
   SaverKeyDown(kKeyLeft);
-  EXPECT_EQ(gInput.horizontalMove, -1);
+  EXPECT_EQ(gSaverCore.input.horizontalMove, -1);
   SaverKeyUp(kKeyPad4);
-  EXPECT_EQ(gInput.horizontalMove, 0);
+  EXPECT_EQ(gSaverCore.input.horizontalMove, 0);
   SaverKeyDown('0');
-  EXPECT_FLOAT_EQ(gInput.reliefTarget, 10.0f);
+  EXPECT_FLOAT_EQ(gSaverCore.input.reliefTarget, 10.0f);
   SaverKeyDown('1');
-  EXPECT_FLOAT_EQ(gInput.reliefTarget, 1.0f);
+  EXPECT_FLOAT_EQ(gSaverCore.input.reliefTarget, 1.0f);
   SaverKeyDown(kKeyPad0 + 7);
-  EXPECT_FLOAT_EQ(gInput.reliefTarget, 7.0f);
+  EXPECT_FLOAT_EQ(gSaverCore.input.reliefTarget, 7.0f);
   SaverKeyDown(kKeySpace);
-  EXPECT_TRUE(gTerraform.TerraformTarget);
+  EXPECT_TRUE(gSaverCore.terraform.TerraformTarget);
   SaverKeyDown(kKeyF1);
-  EXPECT_TRUE(gInput.helpShown);
+  EXPECT_TRUE(gSaverCore.input.helpShown);
 }
 
 TEST_F(InputTest, ReliefRisesTwoPerSecondFourWithCapsLockAndStopsAtTen) {
-  gInput.reliefTarget = 1.0f;
+  gSaverCore.input.reliefTarget = 1.0f;
   SaverKeyDown(kKeyAdd);
   Step(1.0f);
-  EXPECT_FLOAT_EQ(gInput.reliefTarget, 3.0f);
+  EXPECT_FLOAT_EQ(gSaverCore.input.reliefTarget, 3.0f);
   gFakePlatform.capsLock = true;
   Step(1.0f);
-  EXPECT_FLOAT_EQ(gInput.reliefTarget, 7.0f);
+  EXPECT_FLOAT_EQ(gSaverCore.input.reliefTarget, 7.0f);
   Step(10.0f);
-  EXPECT_FLOAT_EQ(gInput.reliefTarget, 10.0f);
+  EXPECT_FLOAT_EQ(gSaverCore.input.reliefTarget, 10.0f);
   SaverKeyUp(kKeyAdd);
   SaverKeyDown(kKeyOemMinus);
   Step(100.0f);
-  EXPECT_FLOAT_EQ(gInput.reliefTarget, 1.0f);
+  EXPECT_FLOAT_EQ(gSaverCore.input.reliefTarget, 1.0f);
 }
 
 TEST_F(InputTest, MouseMotionCountsAndSpeedFactor) {
   for (int frame = 1; frame <= 10; ++frame) MoveMouse(5, 1);
-  EXPECT_EQ(gInput.horizontalCount, 10);
-  EXPECT_EQ(gInput.horizontalMove, 1);
+  EXPECT_EQ(gSaverCore.input.horizontalCount, 10);
+  EXPECT_EQ(gSaverCore.input.horizontalMove, 1);
   EXPECT_EQ(gFakePlatform.cursorX, 400) << "the cursor goes back to the centre";
   // Ten frames: the move runs 20/15 as fast as the key's.
-  const float start = gCameraState.camera.point.longitude;
+  const float start = gSaverCore.cameras.camera.point.longitude;
   Step(0.1f);
-  const float withMouse = gCameraState.camera.point.longitude - start;
+  const float withMouse = gSaverCore.cameras.camera.point.longitude - start;
   SetUp();
-  gInput.horizontalMove = 1;
+  gSaverCore.input.horizontalMove = 1;
   Step(0.1f);
-  const float withKey = gCameraState.camera.point.longitude - start;
+  const float withKey = gSaverCore.cameras.camera.point.longitude - start;
   EXPECT_NEAR(withMouse / withKey, 20.0f / 15.0f, 0.02f);
   for (int frame = 1; frame <= 20; ++frame) MoveMouse(-3, 0);
-  EXPECT_EQ(gInput.horizontalCount, 15);
-  EXPECT_EQ(gInput.horizontalMove, -1);
+  EXPECT_EQ(gSaverCore.input.horizontalCount, 15);
+  EXPECT_EQ(gSaverCore.input.horizontalMove, -1);
 
   // Mostly horizontal motion leaves the vertical commands as they were; no motion stops both.
-  gInput.verticalMove = 1;
-  gInput.verticalCount = 3;
+  gSaverCore.input.verticalMove = 1;
+  gSaverCore.input.verticalCount = 3;
   MoveMouse(4, 2);
-  EXPECT_EQ(gInput.verticalMove, 1);
+  EXPECT_EQ(gSaverCore.input.verticalMove, 1);
   MoveMouse(0, 0);
-  EXPECT_EQ(gInput.horizontalMove, 0);
-  EXPECT_EQ(gInput.horizontalCount, 0);
-  EXPECT_EQ(gInput.verticalMove, 0);
+  EXPECT_EQ(gSaverCore.input.horizontalMove, 0);
+  EXPECT_EQ(gSaverCore.input.horizontalCount, 0);
+  EXPECT_EQ(gSaverCore.input.verticalMove, 0);
   // Ctrl turns the view instead; the cursor going down looks down.
   SaverKeyDown(kKeyCtrl);
   MoveMouse(0, 7);
-  EXPECT_EQ(gInput.pitch, -1);
-  EXPECT_EQ(gInput.verticalMove, 0);
+  EXPECT_EQ(gSaverCore.input.pitch, -1);
+  EXPECT_EQ(gSaverCore.input.verticalMove, 0);
   // One wheel notch zooms for exactly one frame.
   SaverKeyUp(kKeyCtrl);
-  gInput.wheelDelta = 120;
+  gSaverCore.input.wheelDelta = 120;
   MoveMouse(0, 0);
-  EXPECT_EQ(gInput.zoom, -1);
-  EXPECT_TRUE(gInput.wheelActive);
+  EXPECT_EQ(gSaverCore.input.zoom, -1);
+  EXPECT_TRUE(gSaverCore.input.wheelActive);
   MoveMouse(0, 0);
-  EXPECT_EQ(gInput.zoom, 0);
-  EXPECT_FALSE(gInput.wheelActive);
+  EXPECT_EQ(gSaverCore.input.zoom, 0);
+  EXPECT_FALSE(gSaverCore.input.wheelActive);
 }
 
 TEST_F(InputTest, ZoomStaysWithinTheDistanceLimitsWhateverTheFrameTime) {
-  gInput.zoom = -1;
+  gSaverCore.input.zoom = -1;
   for (float dt : {0.03f, 5.0f, 1000.0f}) {
     Step(dt);
-    EXPECT_GE(gCameraState.camera.point.distance, gCameraState.minDistance) << dt;
+    EXPECT_GE(gSaverCore.cameras.camera.point.distance, gSaverCore.cameras.minDistance) << dt;
   }
-  EXPECT_FLOAT_EQ(gCameraState.camera.point.distance, gCameraState.minDistance);
-  gInput.zoom = 1;
+  EXPECT_FLOAT_EQ(gSaverCore.cameras.camera.point.distance, gSaverCore.cameras.minDistance);
+  gSaverCore.input.zoom = 1;
   Step(1000.0f);
-  EXPECT_FLOAT_EQ(gCameraState.camera.point.distance, kMaxCameraDistance);
+  EXPECT_FLOAT_EQ(gSaverCore.cameras.camera.point.distance, kMaxCameraDistance);
 }
 
 TEST_F(InputTest, ResetAndCancelRotation) {
-  gInput.pitch = 1;
-  gInput.horizontalMove = 1;
+  gSaverCore.input.pitch = 1;
+  gSaverCore.input.horizontalMove = 1;
   Step(0.5f);
-  EXPECT_GT(gCameraState.camera.forward.y, 0.01f) << "looked up";
-  gInput.cancelRotationRequest = true;
+  EXPECT_GT(gSaverCore.cameras.camera.forward.y, 0.01f) << "looked up";
+  gSaverCore.input.cancelRotationRequest = true;
   Step(0.0f);
-  EXPECT_EQ(gInput.horizontalMove, 0);
-  EXPECT_FALSE(Vec3Differ(gCameraState.camera.forward, gCameraState.heading.forward));
-  EXPECT_GT(gCameraState.camera.point.longitude, 1.0f) << "the position stays";
-  gInput.resetRequest = true;
+  EXPECT_EQ(gSaverCore.input.horizontalMove, 0);
+  EXPECT_FALSE(Vec3Differ(gSaverCore.cameras.camera.forward, gSaverCore.cameras.heading.forward));
+  EXPECT_GT(gSaverCore.cameras.camera.point.longitude, 1.0f) << "the position stays";
+  gSaverCore.input.resetRequest = true;
   Step(0.0f);
-  EXPECT_FALSE(Vec3Differ(PointPosition(gCameraState.camera.point), PointPosition(gCameraState.initialCamera.point)));
+  EXPECT_FALSE(Vec3Differ(PointPosition(gSaverCore.cameras.camera.point), PointPosition(gSaverCore.cameras.initialCamera.point)));
 }
 
 TEST_F(InputTest, SunSpinsHalfADegreePerSecondAndTheStartPoseTurnsWithItInManualMode) {
   Step(2.0f);
-  EXPECT_NEAR(gCameraState.spinAngle, 359.0f, 1e-3f);
-  EXPECT_NEAR(gCameraState.sun.longitude, 329.0f, 1e-3f);
-  EXPECT_NEAR(gCameraState.initialCamera.point.longitude, 359.0f, 1e-3f);
+  EXPECT_NEAR(gSaverCore.cameras.spinAngle, 359.0f, 1e-3f);
+  EXPECT_NEAR(gSaverCore.cameras.sun.longitude, 329.0f, 1e-3f);
+  EXPECT_NEAR(gSaverCore.cameras.initialCamera.point.longitude, 359.0f, 1e-3f);
   gSaverCore.config.automatic = 1;
-  const float before = gCameraState.initialCamera.point.longitude;
+  const float before = gSaverCore.cameras.initialCamera.point.longitude;
   Step(2.0f);
-  EXPECT_FLOAT_EQ(gCameraState.initialCamera.point.longitude, before);
-  EXPECT_NEAR(gCameraState.sun.longitude, 328.0f, 1e-3f);
+  EXPECT_FLOAT_EQ(gSaverCore.cameras.initialCamera.point.longitude, before);
+  EXPECT_NEAR(gSaverCore.cameras.sun.longitude, 328.0f, 1e-3f);
 }
 
 TEST_F(InputTest, FlybySinksTowardsTheSunAndClimbsAwayWithinTheLimits) {
-  CameraState& c = gCameraState;
+  CameraState& c = gSaverCore.cameras;
   // The first frame compares against an alignment of 1: it always climbs (here at the maximum: 0).
-  FlybyStep(c.camera, c.sun);
-  EXPECT_EQ(gInput.zoom, 0);
+  FlybyStep(gSaverCore.flyby, gSaverCore.input, c);
+  EXPECT_EQ(gSaverCore.input.zoom, 0);
   SetDistance(c.camera.point, 10000000.0f);
-  gAuto.previousAlignment = 1.0f;
-  FlybyStep(c.camera, c.sun);
-  EXPECT_EQ(gInput.zoom, 1);
-  gAuto.previousAlignment = -1.0f;  // moving towards the sun side
-  FlybyStep(c.camera, c.sun);
-  EXPECT_EQ(gInput.zoom, -1);
+  gSaverCore.flyby.previousAlignment = 1.0f;
+  FlybyStep(gSaverCore.flyby, gSaverCore.input, c);
+  EXPECT_EQ(gSaverCore.input.zoom, 1);
+  gSaverCore.flyby.previousAlignment = -1.0f;  // moving towards the sun side
+  FlybyStep(gSaverCore.flyby, gSaverCore.input, c);
+  EXPECT_EQ(gSaverCore.input.zoom, -1);
   SetDistance(c.camera.point, c.minDistance);
-  gAuto.previousAlignment = -1.0f;
-  FlybyStep(c.camera, c.sun);
-  EXPECT_EQ(gInput.zoom, 0) << "no push below the limit";
+  gSaverCore.flyby.previousAlignment = -1.0f;
+  FlybyStep(gSaverCore.flyby, gSaverCore.input, c);
+  EXPECT_EQ(gSaverCore.input.zoom, 0) << "no push below the limit";
 }
 
 TEST_F(InputTest, TerraformScheduleCycles) {
@@ -259,9 +258,9 @@ TEST_F(InputTest, TerraformScheduleCycles) {
     std::vector<float> switches;
     bool target = false;
     for (float t = dt; t <= 2.0f * gSaverCore.config.terraformPeriodSeconds + 1.0f; t += dt) {
-      TerraformSchedule(gSaverCore.config, dt);
-      if (gTerraform.TerraformTarget != target) {
-        target = gTerraform.TerraformTarget;
+      TerraformSchedule(gSaverCore.terraform, gSaverCore.config, dt);
+      if (gSaverCore.terraform.TerraformTarget != target) {
+        target = gSaverCore.terraform.TerraformTarget;
         switches.push_back(t);
       }
     }
@@ -276,20 +275,20 @@ TEST_F(InputTest, TerraformScheduleCycles) {
 TEST_F(InputTest, SpaceInvertsThePeriodicLookAndEndsTheOnceLook) {
   gSaverCore.config.terraformMode = 2;
   gSaverCore.config.terraformPeriodSeconds = 20.0f;
-  for (int i = 0; i < 20; ++i) TerraformSchedule(gSaverCore.config, 0.25f);  // 5 s: on
-  ASSERT_TRUE(gTerraform.TerraformTarget);
+  for (int i = 0; i < 20; ++i) TerraformSchedule(gSaverCore.terraform, gSaverCore.config, 0.25f);  // 5 s: on
+  ASSERT_TRUE(gSaverCore.terraform.TerraformTarget);
   SaverKeyDown(kKeySpace);
-  EXPECT_FALSE(gTerraform.TerraformTarget);
-  for (int i = 0; i < 32; ++i) TerraformSchedule(gSaverCore.config, 0.25f);  // 13 s: the schedule's switch turns it on
-  EXPECT_TRUE(gTerraform.TerraformTarget);
+  EXPECT_FALSE(gSaverCore.terraform.TerraformTarget);
+  for (int i = 0; i < 32; ++i) TerraformSchedule(gSaverCore.terraform, gSaverCore.config, 0.25f);  // 13 s: the schedule's switch turns it on
+  EXPECT_TRUE(gSaverCore.terraform.TerraformTarget);
 
   SetUp();
   gSaverCore.config.terraformMode = 1;
-  for (int i = 0; i < 12; ++i) TerraformSchedule(gSaverCore.config, 0.25f);
-  EXPECT_TRUE(gTerraform.TerraformTarget);
+  for (int i = 0; i < 12; ++i) TerraformSchedule(gSaverCore.terraform, gSaverCore.config, 0.25f);
+  EXPECT_TRUE(gSaverCore.terraform.TerraformTarget);
   SaverKeyDown(kKeySpace);
-  for (int i = 0; i < 400; ++i) TerraformSchedule(gSaverCore.config, 0.25f);
-  EXPECT_FALSE(gTerraform.TerraformTarget) << "the once schedule never acts again";
+  for (int i = 0; i < 400; ++i) TerraformSchedule(gSaverCore.terraform, gSaverCore.config, 0.25f);
+  EXPECT_FALSE(gSaverCore.terraform.TerraformTarget) << "the once schedule never acts again";
 }
 
 // Frames come two refresh intervals apart, but never more than 60 a second, whatever the display

@@ -72,12 +72,14 @@ void RemoveMeshGrid(MeshGrid& grid) {
   grid.tables = MeshGridTables{};
 }
 
-void InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights) {
+float InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights) {
   gSaverSettings.Shadows = 1;
   gSaverSettings.Clouds = 1;
   gSaverSettings.Atmosphere = 1;
   gTestLimits.maxTextureSize = 16384;
   InstallMeshGrid(grid, ppd, counts, heights);
-  SetupInitialView(TestRunConfig(), ppd, 1024, 768);
+  CameraState cameras{};
+  SetupInitialView(cameras, TestRunConfig(), ppd, 1024, 768);
   SetupMeshWork(TestRunConfig(true), grid.map);
+  return cameras.minDistance;
 }

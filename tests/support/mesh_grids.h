@@ -39,7 +39,8 @@ std::vector<uint32_t> NarrowRows(uint32_t ppd, uint32_t widest);
 // them. The grid must outlive every use of its map (the mesh worker keeps a pointer to it).
 void InstallMeshGrid(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights);
 // A grid with every layer in use (shadows, clouds, atmosphere, large textures), the initial view of
-// a 1024 x 768 window and the mesh worker's memory: what a build of a whole slot needs.
-void InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights);
+// a 1024 x 768 window and the mesh worker's memory: what a build of a whole slot needs. Returns the
+// closest the initial view lets the camera come (its minimum distance).
+float InstallMeshScene(MeshGrid& grid, uint32_t ppd, const std::vector<uint32_t>& counts, GridHeights heights);
 // Empties the map's table pointers and frees the grid's tables.
 void RemoveMeshGrid(MeshGrid& grid);
