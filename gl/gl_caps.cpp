@@ -3,8 +3,6 @@
 
 #include <GL/glew.h>
 
-#include "mapdata/map_formats.h"
-
 GlCaps gGlCaps{};
 
 void ReadGlCaps() {
@@ -18,7 +16,6 @@ void ReadGlCaps() {
   GLint size = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
   caps.maxTextureSize = size;
-  caps.largeTextures = size >= kCloudTextureSize;
   GLint renderbuffer = 0;
   if (HaveFramebuffers()) glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
   caps.maxRenderbufferSize = renderbuffer;

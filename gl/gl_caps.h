@@ -17,7 +17,6 @@ struct GlCaps {
   bool version30;          // framebuffer objects through the core entry points
   bool extFramebuffer;     // GL_EXT_framebuffer_object, when 3.0 is absent
   int32_t maxTextureSize;  // GL_MAX_TEXTURE_SIZE
-  bool largeTextures;      // maxTextureSize >= 2048: the cloud layer can exist
   int32_t maxRenderbufferSize;  // GL_MAX_RENDERBUFFER_SIZE with framebuffer objects, else 0
 };
 

@@ -43,13 +43,25 @@ void SetCheck(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BS
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 void Enable(HWND dialog, int id, bool on) { EnableWindow(GetDlgItem(dialog, id), on ? TRUE : FALSE); }
 
-void SetTrackbar(HWND dialog, int id, int low, int high, uint32_t position) {
-  SendDlgItemMessageW(dialog, id, TBM_SETRANGE, TRUE, MAKELPARAM(low, high));
-  SendDlgItemMessageW(dialog, id, TBM_SETPOS, TRUE, static_cast<LPARAM>(position));
+// The settings table's entry of one of the record's stored numbers, null for a field it lacks: the
+// dialog's ranges and fallbacks are the ones the stores and the command line use.
+const SettingDef* NumberDef(uint32_t SaverSettings::*number) {
+  for (const SettingDef& def : kSettingDefs)
+    if (def.number == number) return &def;
+  return nullptr;
 }
 
-uint32_t TrackbarPosition(HWND dialog, int id) {
-  return static_cast<uint32_t>(SendDlgItemMessageW(dialog, id, TBM_GETPOS, 0, 0));
+// A trackbar over the stored number's range, at its value.
+void SetTrackbar(HWND dialog, int id, const SaverSettings& settings, uint32_t SaverSettings::*number) {
+  const SettingDef& def = *NumberDef(number);
+  SendDlgItemMessageW(dialog, id, TBM_SETRANGE, TRUE, MAKELPARAM(def.minValue, def.maxValue));
+  SendDlgItemMessageW(dialog, id, TBM_SETPOS, TRUE, static_cast<LPARAM>(settings.*number));
+}
+
+// The trackbar's position into the stored number, by the rules a load follows.
+void ReadTrackbar(HWND dialog, int id, SaverSettings& settings, uint32_t SaverSettings::*number) {
+  const LRESULT position = SendDlgItemMessageW(dialog, id, TBM_GETPOS, 0, 0);
+  SetSettingValue(settings, *NumberDef(number), static_cast<uint32_t>(position));
 }
 
 void Click(HWND dialog, int id) {
@@ -63,9 +75,11 @@ const ChoiceButtons kControlButtons = {IDC_MANUAL, IDC_AUTOMATIC, IDC_TOUR};
 const ChoiceButtons kTerraformButtons = {IDC_TERRA_NO, IDC_TERRA_ONCE, IDC_TERRA_PERIODIC};
 const ChoiceButtons kMonitorButtons = {IDC_MONITORS_EACH, IDC_MONITORS_SPAN, IDC_MONITORS_PRIMARY};
 
-// Checks the button of a stored value; a value past the group's end checks the fallback's.
-void ClickChoice(HWND dialog, const ChoiceButtons& buttons, uint32_t value, uint32_t fallback) {
-  Click(dialog, buttons[value < std::size(buttons) ? value : fallback]);
+// Checks the button of a stored value; a value past the group's end checks the default's.
+void ClickChoice(HWND dialog, const ChoiceButtons& buttons, const SaverSettings& settings,
+                 uint32_t SaverSettings::*number) {
+  const uint32_t value = settings.*number;
+  Click(dialog, buttons[value < std::size(buttons) ? value : NumberDef(number)->defaultValue]);
 }
 
 // The stored value of the group's checked button; value as it was when none is checked.
@@ -99,14 +113,14 @@ void InitDialog(HWND dialog) {
   if (gDialog.largeTextures) SetCheck(dialog, IDC_CLOUDS, settings.Clouds);
   else Enable(dialog, IDC_CLOUDS, false);
 
-  ClickChoice(dialog, kTerraformButtons, settings.TerraformMode, 2);
+  ClickChoice(dialog, kTerraformButtons, settings, &SaverSettings::TerraformMode);
   if (settings.TerraformMode < 2) Enable(dialog, IDC_PERIOD, false);
-  ClickChoice(dialog, kControlButtons, settings.AutoControl, 1);
-  ClickChoice(dialog, kMonitorButtons, settings.Monitors, 0);
+  ClickChoice(dialog, kControlButtons, settings, &SaverSettings::AutoControl);
+  ClickChoice(dialog, kMonitorButtons, settings, &SaverSettings::Monitors);
 
-  SetTrackbar(dialog, IDC_SUNPOS, 0, 4, settings.SunPos);
-  SetTrackbar(dialog, IDC_PERIOD, 1, 10, settings.TerraformPeriod);
-  SetTrackbar(dialog, IDC_RELIEF, 1, 10, settings.ReliefExFactor);
+  SetTrackbar(dialog, IDC_SUNPOS, settings, &SaverSettings::SunPos);
+  SetTrackbar(dialog, IDC_PERIOD, settings, &SaverSettings::TerraformPeriod);
+  SetTrackbar(dialog, IDC_RELIEF, settings, &SaverSettings::ReliefExFactor);
 }
 
 void SaveDialog(HWND dialog) {
@@ -118,9 +132,9 @@ void SaveDialog(HWND dialog) {
   ReadChoice(dialog, kControlButtons, settings.AutoControl);
   ReadChoice(dialog, kTerraformButtons, settings.TerraformMode);
   ReadChoice(dialog, kMonitorButtons, settings.Monitors);
-  settings.SunPos = TrackbarPosition(dialog, IDC_SUNPOS);
-  settings.TerraformPeriod = TrackbarPosition(dialog, IDC_PERIOD);
-  settings.ReliefExFactor = TrackbarPosition(dialog, IDC_RELIEF);
+  ReadTrackbar(dialog, IDC_SUNPOS, settings, &SaverSettings::SunPos);
+  ReadTrackbar(dialog, IDC_PERIOD, settings, &SaverSettings::TerraformPeriod);
+  ReadTrackbar(dialog, IDC_RELIEF, settings, &SaverSettings::ReliefExFactor);
   const LRESULT selected = SendDlgItemMessageW(dialog, IDC_RESOLUTION, CB_GETCURSEL, 0, 0);
   if (selected >= 0 && selected < gDialog.levelCount) settings.MaxPPD = static_cast<uint32_t>(gDialog.levels[selected]);
   SaveSettings(settings);

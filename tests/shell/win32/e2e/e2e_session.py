@@ -21,6 +21,21 @@ CASE_LIMIT = 480.0
 _case_deadline = time.monotonic() + CASE_LIMIT
 
 
+# Lines that Wine itself writes to a Windows program's standard error, which run under Wine is the
+# same Unix descriptor as the program's: its debug channels ("0044:err:ole:start_rpcss ...", hex
+# thread id, with a time and the process id first when WINEDEBUG asks for them), and the loader's,
+# preloader's and server connection's messages ("wine: ...", "wine client error:..."), which
+# WINEDEBUG=-all does not silence. They come in any number anywhere among the program's lines: a
+# busy machine, where Wine's service manager starts late, adds an err line of ole's, for one.
+WINE_LINE = re.compile(r"(?:wine\S*: )?(?: *\d+\.\d{3}:)?(?:[0-9a-fA-F]{4,8}:){1,2}(?:err|fixme|warn|trace):"
+                       r"|(?:wine|wine64|wine-preloader|wineserver|preloader)(?: client error)?:")
+
+
+def program_lines(text):
+    """The lines a Windows program wrote to a stream under Wine, Wine's own lines left out."""
+    return [line for line in text.splitlines() if not WINE_LINE.match(line)]
+
+
 class TestFailure(Exception):
     """A check that failed: the case ends, cleans up and reports the message."""
 

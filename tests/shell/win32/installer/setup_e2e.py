@@ -14,8 +14,8 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
-from e2e_pictures import Picture, globe_measures, globe_shown  # noqa: E402
-from e2e_session import WINESERVER, TestFailure, check, log, poll, run_case  # noqa: E402
+from e2e_pictures import Picture, difference, globe_measures, globe_shown  # noqa: E402
+from e2e_session import WINESERVER, TestFailure, check, log, poll, program_lines, run_case  # noqa: E402
 from saver_e2e import end_with_status, expect, watch  # noqa: E402
 
 SYSTEM_SAVER = "C:\\windows\\system32\\redsphere.scr"
@@ -344,6 +344,25 @@ def shows_window(picture, box):
     return crop(picture, box).fraction(lambda r, g, b: min(r, g, b) >= 200, step=4) > 0.5
 
 
+# A page counts as drawn once two grabs in a row differ in fewer of its pixels than this: a
+# caret's blink, no more.
+SETTLED_SHARE = 0.002
+
+
+def settled_page(session, box, what, unlike=None):
+    """The setup window's picture once its page is drawn (and, given unlike, is another page):
+    however long a busy machine takes to paint it."""
+    previous = [None]
+
+    def probe():
+        picture = crop(session.grab(), box)
+        still = previous[0] is not None and difference(previous[0], picture, step=1, tolerance=8) < SETTLED_SHARE
+        previous[0] = picture
+        other = unlike is None or difference(unlike, picture, step=1, tolerance=8) > SETTLED_SHARE
+        return picture if still and other else None
+    return poll(what, probe)
+
+
 def refuse_planted_folders(session, args):
     """A data folder that every user may write to, and a link in its place (Wine shows a Unix
     symbolic link as a reparse point), made before the setup: each is refused with status 2 and
@@ -361,7 +380,7 @@ def refuse_planted_folders(session, args):
         result = session.run(args.setup, "/S", limit=SETUP_LIMIT)
         check(result.returncode == 2, f"the setup took {what} with status {result.returncode}")
         builder = session.run(drive_path(session, DEFAULT_FOLDER + "\\redsphere-mkdata.exe"), "--setup-folder", DATA_FOLDER)
-        lines = builder.stderr.splitlines()
+        lines = program_lines(builder.stderr)
         check(builder.returncode == 2 and len(lines) == 1 and lines[0].startswith(
             f"redsphere-mkdata: refusing the data folder {DATA_FOLDER}: "), f"the builder said {builder.stderr!r}")
         check(os.listdir(data) == [] and os.listdir(elsewhere) == [], f"something was written into {what}")
@@ -403,19 +422,20 @@ def case_interactive(session, args):
     setup = session.start(args.setup)
     box = window_box(session, WINDOW_TITLE.format(version=args.version))
     poll("the components page", lambda: shows_window(session.grab(), box))
-    # Give the page a moment to paint its list fully.
-    time.sleep(1.0)
-    components = session.grab("components")
-    crop(components, box).save_png(os.path.join(args.out, "setup_components.png"))
+    components = settled_page(session, box, "the components page to be drawn")
+    session.keep(session.last_grab, "components")
+    components.save_png(os.path.join(args.out, "setup_components.png"))
     session.xdotool("key", "Return")
-    time.sleep(1.0)
-    session.keep(session.grab(), "folder")
+    # The second Enter only once the folder page shows, so that it is the one that starts.
+    settled_page(session, box, "the folder page to be drawn", unlike=components)
+    session.keep(session.last_grab, "folder")
     session.xdotool("key", "Return")
 
     # The progress lines of the level show in the window while it is built.
     data = drive_path(session, DATA_FOLDER)
     poll("the level being built", lambda: os.path.isdir(data) and any(
-        name.startswith(".topo8.hex.") for name in os.listdir(data)), limit=SETUP_LIMIT, step=0.1)
+        name.startswith(".topo8.hex.") or name == "topo8.hex" for name in os.listdir(data)),
+        limit=SETUP_LIMIT, step=0.1)
     time.sleep(1.5)
     crop(session.grab(), box).save_png(os.path.join(args.out, "setup_progress.png"))
 
