@@ -79,27 +79,34 @@ void WriteBgraPicture(const char* name, const uint8_t* pixels, int width, int he
   EXPECT_TRUE(WritePng(path, rgba, width, height)) << path;
 }
 
-// The help picture's bytes at a scale: transparent margin, opaque frame with rounded outer
-// corners, the panel at alpha 74, and opaque white or light-yellow text exactly in the cells the
-// table fills; every length of the layout times the scale's factor.
-void CheckHelpPictureLayout(OverlayScale scale) {
+// Text bands of the help picture at a scale: from above the ascenders to below the descenders of
+// each text line (the title, the headings, then each row of the key table).
+struct Band {
+  int top, bottom;
+};
+std::vector<Band> HelpTextBands(OverlayScale scale) {
   const int f = kOverlayScaleFactor[scale];
-  const int width = HelpWidthAt(scale), height = HelpHeightAt(scale);
-  const Bgra frame{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, 255};
-  const Bgra panel{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, kHelpPanelAlpha};
-  const Bgra white{kHelpWhite.b, kHelpWhite.g, kHelpWhite.r, 255};
-  const Bgra yellow{kHelpYellow.b, kHelpYellow.g, kHelpYellow.r, 255};
-  const int margin = kHelpMargin * f, inner = (kHelpMargin + kHelpFrameWidth) * f, radius = kHelpCornerRadius * f;
-
-  // Text bands: from above the ascenders to below the descenders of each text line.
-  struct Band {
-    int top, bottom;
-  };
   const auto band = [f](int baseline, int size) {
     return Band{(baseline - (size * 85 + 99) / 100) * f, (baseline + (size * 30 + 99) / 100) * f};
   };
   std::vector<Band> bands = {band(kHelpTitleBaseline, kHelpTitleSize), band(kHelpHeadingBaseline, kHelpTextSize)};
   for (int row = 0; row < kHelpRowCount; ++row) bands.push_back(band(HelpRowBaseline(row), kHelpTextSize));
+  return bands;
+}
+
+const Bgra kHelpFrameBgra{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, 255};
+const Bgra kHelpWhiteBgra{kHelpWhite.b, kHelpWhite.g, kHelpWhite.r, 255};
+const Bgra kHelpYellowBgra{kHelpYellow.b, kHelpYellow.g, kHelpYellow.r, 255};
+
+// The help picture's bytes at a scale: transparent margin, opaque frame with rounded outer
+// corners, the panel at alpha 74 outside the text bands and opaque white or light-yellow text
+// inside them; every length of the layout times the scale's factor.
+void CheckHelpPictureFrame(OverlayScale scale) {
+  const int f = kOverlayScaleFactor[scale];
+  const int width = HelpWidthAt(scale), height = HelpHeightAt(scale);
+  const Bgra panel{kHelpPanelColour.b, kHelpPanelColour.g, kHelpPanelColour.r, kHelpPanelAlpha};
+  const int margin = kHelpMargin * f, inner = (kHelpMargin + kHelpFrameWidth) * f, radius = kHelpCornerRadius * f;
+  const std::vector<Band> bands = HelpTextBands(scale);
   const auto inBand = [&](int y) {
     return std::any_of(bands.begin(), bands.end(), [y](Band b) { return y >= b.top && y <= b.bottom; });
   };
@@ -114,11 +121,11 @@ void CheckHelpPictureLayout(OverlayScale scale) {
       if (edge < margin) {
         wrongMargin += p.a != 0;
       } else if (edge < inner) {
-        wrongFrame += !nearCorner && !(p == frame);
+        wrongFrame += !nearCorner && !(p == kHelpFrameBgra);
       } else if (!nearCorner) {
         if (!inBand(y)) wrongPanel += !(p == panel);
         // Text is opaque in its own colour; only glyph edges blend with the panel.
-        else wrongText += p.a < kHelpPanelAlpha || (p.a == 255 && !(p == white) && !(p == yellow));
+        else wrongText += p.a < kHelpPanelAlpha || (p.a == 255 && !(p == kHelpWhiteBgra) && !(p == kHelpYellowBgra));
       }
     }
   }
@@ -128,8 +135,16 @@ void CheckHelpPictureLayout(OverlayScale scale) {
   EXPECT_EQ(wrongText, 0);
   EXPECT_EQ(HelpPixel(scale, margin, margin).a, 0) << "rounded corner";
   EXPECT_EQ(HelpPixel(scale, width - 1 - margin, height - 1 - margin).a, 0) << "rounded corner";
-  EXPECT_EQ(HelpPixel(scale, margin, margin + radius), frame);
+  EXPECT_EQ(HelpPixel(scale, margin, margin + radius), kHelpFrameBgra);
+}
 
+// The help picture's text at a scale: a white title, white headings, and in the key table yellow
+// keys and white actions exactly in the cells the table fills.
+void CheckHelpPictureText(OverlayScale scale) {
+  const int f = kOverlayScaleFactor[scale];
+  const int width = HelpWidthAt(scale), inner = (kHelpMargin + kHelpFrameWidth) * f;
+  const Bgra &white = kHelpWhiteBgra, &yellow = kHelpYellowBgra;
+  const std::vector<Band> bands = HelpTextBands(scale);
   // Counts of fully opaque white and yellow pixels in a band between two columns.
   const auto count = [&](Band b, int left, int right, const Bgra& colour) {
     int n = 0;
@@ -465,7 +480,8 @@ TEST_F(OverlayTest, HelpPictureBytesFollowTheLayoutAtBothScales) {
   for (int index = 0; index < kOverlayScaleCount; ++index) {
     const OverlayScale scale = OverlayScale(index);
     SCOPED_TRACE(testing::Message() << kOverlayScaleFactor[scale] << "x");
-    CheckHelpPictureLayout(scale);
+    CheckHelpPictureFrame(scale);
+    CheckHelpPictureText(scale);
   }
   WriteBgraPicture("help.png", gOverlays.helpImages[kOverlayScale1x], kHelpWidth, kHelpHeight);
   WriteBgraPicture("help2x.png", gOverlays.helpImages[kOverlayScale2x], HelpWidthAt(kOverlayScale2x),

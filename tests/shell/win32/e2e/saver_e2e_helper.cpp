@@ -236,44 +236,37 @@ bool WaitPumping(HANDLE process, DWORD milliseconds) {
   }
 }
 
-int HostPreviews(int argc, char** argv) {
-  if (argc < 3) return Usage();
-  const std::string saverPath = argv[0];
-  const std::string stopFile = argv[1];
-  WNDCLASSA hostClass = {};
-  hostClass.lpfnWndProc = DefWindowProcA;
-  hostClass.hInstance = GetModuleHandleA(nullptr);
-  hostClass.hbrBackground = CreateSolidBrush(kHostColour);
-  hostClass.lpszClassName = kHostClass;
-  if (!RegisterClassA(&hostClass)) return 1;
-
-  std::vector<PreviewHost> hosts;
-  for (int i = 2; i < argc; ++i) {
-    PreviewHost host = {};
-    if (std::strcmp(argv[i], "desktop") == 0) {
-      // NOTE: Wine draws a window only into X windows of its own process, so a preview child of
-      // another process's window never reaches the screen there. A child of the desktop window
-      // is a window of the saver's own; it fills the whole screen.
-      host.window = GetDesktopWindow();
-      RECT screen;
-      GetClientRect(host.window, &screen);
-      host.width = screen.right;
-      host.height = screen.bottom;
-      host.desktop = true;
-      hosts.push_back(host);
-      continue;
-    }
-    if (std::sscanf(argv[i], "%dx%d+%d+%d", &host.width, &host.height, &host.x, &host.y) != 4) return Usage();
-    // A borderless popup: its client area is exactly the rectangle asked for.
-    host.window = CreateWindowExA(WS_EX_TOOLWINDOW, kHostClass, "preview host", WS_POPUP | WS_VISIBLE, host.x, host.y,
-                                  host.width, host.height, nullptr, nullptr, hostClass.hInstance, nullptr);
-    if (!host.window) return 1;
-    UpdateWindow(host.window);
-    hosts.push_back(host);
+// One host window a rectangle argument asks for ("WxH+X+Y"), or the desktop's for "desktop";
+// false with *badArgument set when the argument is neither.
+bool MakePreviewHost(const char* argument, HINSTANCE instance, PreviewHost* host, bool* badArgument) {
+  *host = PreviewHost{};
+  *badArgument = false;
+  if (std::strcmp(argument, "desktop") == 0) {
+    // NOTE: Wine draws a window only into X windows of its own process, so a preview child of
+    // another process's window never reaches the screen there. A child of the desktop window
+    // is a window of the saver's own; it fills the whole screen.
+    host->window = GetDesktopWindow();
+    RECT screen;
+    GetClientRect(host->window, &screen);
+    host->width = screen.right;
+    host->height = screen.bottom;
+    host->desktop = true;
+    return true;
   }
-  PumpMessages();
+  if (std::sscanf(argument, "%dx%d+%d+%d", &host->width, &host->height, &host->x, &host->y) != 4) {
+    *badArgument = true;
+    return false;
+  }
+  // A borderless popup: its client area is exactly the rectangle asked for.
+  host->window = CreateWindowExA(WS_EX_TOOLWINDOW, kHostClass, "preview host", WS_POPUP | WS_VISIBLE, host->x, host->y,
+                                 host->width, host->height, nullptr, nullptr, instance, nullptr);
+  if (!host->window) return false;
+  UpdateWindow(host->window);
+  return true;
+}
 
-  int status = 0;
+// Starts a saver in preview mode on each host; false when one cannot be started.
+bool StartPreviewSavers(const std::string& saverPath, std::vector<PreviewHost>& hosts) {
   for (size_t i = 0; i < hosts.size(); ++i) {
     PreviewHost& host = hosts[i];
     // Hosts write the handle after a space or a colon; every other saver gets the colon.
@@ -283,17 +276,18 @@ int HostPreviews(int argc, char** argv) {
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &host.saver)) {
       std::fprintf(stderr, "preview: cannot start %s\n", commandLine.c_str());
-      status = 1;
-      break;
+      return false;
     }
     std::printf("host %u %d %d %d %d\n", static_cast<unsigned>(i), host.x, host.y, host.width, host.height);
   }
   std::fflush(stdout);
+  return true;
+}
 
-  // Report each saver's child window as it appears, until told to stop.
+// Reports each saver's child window as it appears, until told to stop.
+void ReportPreviewChildren(const std::string& stopFile, std::vector<PreviewHost>& hosts) {
   const DWORD start = GetTickCount();
-  while (status == 0 && GetFileAttributesA(stopFile.c_str()) == INVALID_FILE_ATTRIBUTES &&
-         GetTickCount() - start < kPreviewLifeMs) {
+  while (GetFileAttributesA(stopFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < kPreviewLifeMs) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMs, QS_ALLINPUT);
     PumpMessages();
     for (size_t i = 0; i < hosts.size(); ++i) {
@@ -309,13 +303,18 @@ int HostPreviews(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
+}
 
+// Ends the previews as the display settings do and reports each saver's exit; false when one
+// failed or had to be ended.
+bool EndPreviews(std::vector<PreviewHost>& hosts) {
   // The display settings end a preview by destroying the window it draws into; a preview on the
   // desktop is closed instead.
   for (PreviewHost& host : hosts) {
     if (!host.desktop) DestroyWindow(host.window);
     else if (host.child) PostMessageA(host.child, WM_CLOSE, 0, 0);
   }
+  bool ended = true;
   for (size_t i = 0; i < hosts.size(); ++i) {
     PreviewHost& host = hosts[i];
     if (!host.saver.hProcess) continue;
@@ -323,17 +322,42 @@ int HostPreviews(int argc, char** argv) {
       DWORD code = 0;
       GetExitCodeProcess(host.saver.hProcess, &code);
       std::printf("saver %u exit %lu\n", static_cast<unsigned>(i), code);
-      if (code != 0) status = 1;
+      if (code != 0) ended = false;
     } else {
       std::printf("saver %u still running\n", static_cast<unsigned>(i));
       TerminateProcess(host.saver.hProcess, 99);
-      status = 1;
+      ended = false;
     }
     CloseHandle(host.saver.hProcess);
     CloseHandle(host.saver.hThread);
   }
   std::fflush(stdout);
-  return status;
+  return ended;
+}
+
+int HostPreviews(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  const std::string saverPath = argv[0];
+  const std::string stopFile = argv[1];
+  WNDCLASSA hostClass = {};
+  hostClass.lpfnWndProc = DefWindowProcA;
+  hostClass.hInstance = GetModuleHandleA(nullptr);
+  hostClass.hbrBackground = CreateSolidBrush(kHostColour);
+  hostClass.lpszClassName = kHostClass;
+  if (!RegisterClassA(&hostClass)) return 1;
+
+  std::vector<PreviewHost> hosts;
+  for (int i = 2; i < argc; ++i) {
+    PreviewHost host;
+    bool badArgument = false;
+    if (!MakePreviewHost(argv[i], hostClass.hInstance, &host, &badArgument)) return badArgument ? Usage() : 1;
+    hosts.push_back(host);
+  }
+  PumpMessages();
+  const bool started = StartPreviewSavers(saverPath, hosts);
+  if (started) ReportPreviewChildren(stopFile, hosts);
+  const bool ended = EndPreviews(hosts);
+  return started && ended ? 0 : 1;
 }
 
 // ---- dialog: the settings dialog seen and pressed from outside --------------------------------------
