@@ -272,7 +272,7 @@ void SaverTakeScreenshots() {
   if (place.width > 0 && place.height > 0)
     pixels.bgr = static_cast<uint8_t*>(std::malloc(BmpImageSize(place.width, place.height)));
   // Failures are silent: a screenshot that cannot be had is simply not taken.
-  const bool read = pixels.bgr && gSaverCore.backEnd->readFrame(pixels);
+  const bool read = pixels.bgr && SaverReadFrame(pixels);
   if (requests.fileShotWanted) {
     char desktop[kDataPathSize] = {};
     if (PlatformDesktopFolder(desktop, sizeof desktop) && read)
@@ -282,6 +282,8 @@ void SaverTakeScreenshots() {
   requests.fileShotWanted = requests.copyShotWanted = false;
   std::free(pixels.bgr);
 }
+
+bool SaverReadFrame(FramePixels& pixels) { return gSaverCore.backEnd->readFrame(pixels); }
 
 void SaverSetRefreshRate(double hertz) { SetRefreshRate(gSaverCore.pacing, hertz); }
 

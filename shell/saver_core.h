@@ -158,6 +158,10 @@ void SaverResume();
 // The frame rate over the last five seconds when that much has passed since the last report (the
 // Linux program prints it), else false.
 bool SaverTakeFrameRateReport(double* framesPerSecond);
+// The frame just drawn, read back by the back end before the swap (bottom-up rows of blue, green,
+// red, each padded to 4 bytes) into pixels.bgr, which holds BmpImageSize(width, height) bytes.
+// False when it cannot be read.
+bool SaverReadFrame(FramePixels& pixels);
 // The screenshots F2 and Print Screen asked for since the last frame, read from the back buffer,
 // which holds the frame just drawn until the swap. SaverFrame takes them before its pacing.
 void SaverTakeScreenshots();

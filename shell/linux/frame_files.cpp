@@ -1,7 +1,8 @@
 // PNG files of rendered frames, written with libpng.
 #include "shell/linux/frame_files.h"
 
-#include <GL/glew.h>
+#include "shell/screenshot.h"
+
 #include <png.h>
 
 #include <cerrno>
@@ -15,14 +16,20 @@ std::string FrameFileName(uint32_t number) {
   return name;
 }
 
-bool WriteFramePng(const std::string& path, int32_t width, int32_t height, std::string* why) {
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * 3 * static_cast<size_t>(height));
-  // Tight rows for libpng; the pack alignment goes back to OpenGL's default, which the bitmap
-  // screenshots rely on.
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  return WritePngBottomUp(path, width, height, pixels.data(), why);
+bool WriteFramePng(const std::string& path, const uint8_t* bgr, int32_t width, int32_t height, std::string* why) {
+  // Tight rows of red, green, blue for libpng from the padded rows of blue, green, red.
+  const size_t rowBytes = BmpRowSize(width);
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * 3 * static_cast<size_t>(height));
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* from = bgr + y * rowBytes;
+    uint8_t* to = rgb.data() + static_cast<size_t>(y) * width * 3;
+    for (int32_t x = 0; x < width; ++x, from += 3, to += 3) {
+      to[0] = from[2];
+      to[1] = from[1];
+      to[2] = from[0];
+    }
+  }
+  return WritePngBottomUp(path, width, height, rgb.data(), why);
 }
 
 bool WritePngBottomUp(const std::string& path, int32_t width, int32_t height, const uint8_t* rgb, std::string* why) {

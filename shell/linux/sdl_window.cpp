@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "mapdata/map_data.h"
 #include "platform/failure_report.h"
@@ -26,6 +27,7 @@
 #include "shell/linux/private_display.h"
 #include "shell/linux/run_end.h"
 #include "shell/saver_core.h"
+#include "shell/screenshot.h"
 
 namespace {
 
@@ -432,7 +434,11 @@ void WriteFrame() {
   if (index < kSkippedFrames) return;
   const std::filesystem::path path = shell.outFolder / FrameFileName(shell.framesWritten + 1);
   std::string why;
-  if (!WriteFramePng(path.string(), gSaverCore.place.width, gSaverCore.place.height, &why)) {
+  const WindowPlace& place = gSaverCore.place;
+  std::vector<uint8_t> bgr(BmpImageSize(place.width, place.height));
+  FramePixels pixels{place.width, place.height, bgr.data()};
+  if (!SaverReadFrame(pixels)) why = "the frame cannot be read back";
+  if (!why.empty() || !WriteFramePng(path.string(), bgr.data(), place.width, place.height, &why)) {
     Fail("cannot write " + path.string() + ": " + why);
     shell.failed = shell.quit = true;
     return;

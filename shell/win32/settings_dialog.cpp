@@ -4,8 +4,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <GL/glew.h>
-
 #include <cwchar>
 #include <iterator>
 
