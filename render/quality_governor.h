@@ -1,7 +1,7 @@
 // Adaptive quality: how long frames really take, and the steps that keep a slow machine smooth.
 // Shadows go first (they draw the planet several times), then the mesh's triangle limits are
 // halved, down to a floor; quality comes back after a stretch with headroom. Plain logic on the
-// times the frame step gives it; the renderer applies a level (ApplyQualityLevel, renderer.h).
+// times the frame step gives it; each frame's request carries the level (render/frame_request.h).
 #pragma once
 
 #include <cstdint>

@@ -73,16 +73,16 @@ struct InputRequests {
 struct SaverCore {
   RunConfig config;                // resolved once at start-up; never changed afterwards
   const RenderBackEnd* backEnd;    // the shell's choice, from start-up on
-  WindowPlace place;
-  FramePacing pacing;
+  WindowPlace place;               // the window, the monitors and this frame's views
+  FramePacing pacing;              // the frame interval and the previous frame's times
   FrameRateMeter frameRate;        // counted every ready frame; shown when the run has the setting
   QualityGovernor quality;         // adaptive quality: whether shadows are drawn and the triangle limits
   CameraState cameras;             // the camera, heading, start pose and sun
   InputState input;                // the control commands keys, buttons, the wheel and the flyby set
-  InputRequests requests;
+  InputRequests requests;          // the parked cursor and the screenshots asked for
   TerraformState terraform;        // the terraformed look's target, schedule and level
-  AutoState flyby;
-  TourRun tour;
+  AutoState flyby;                 // the flyby's memory of the last frame
+  TourRun tour;                    // the guided tour, when the run is one
   MapData map;                     // the loaded level: the loader thread's until map.loaded is seen
   std::thread loader;              // the loader thread, joined at destruction
   bool ready;                      // the scene and the initial view exist; never goes back

@@ -30,7 +30,7 @@ inline void LookAt(float out[16], const Vec3& eye, const Vec3& centre, const Vec
   ViewAlong(out, eye, Sub(centre, eye), up);
 }
 
-// The camera copy the renderer hands the worker: angles in [0, 360) as the camera keeps them.
+// The camera a frame hands the worker with its inputs: angles in [0, 360) as the camera keeps them.
 inline CameraPose PoseAt(const Vec3& eye) {
   SphereCoords s;
   Vec3ToSphere(s, eye);
