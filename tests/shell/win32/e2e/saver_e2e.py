@@ -310,16 +310,28 @@ def case_manual(session, args):
 
 # ---- Loading failures -----------------------------------------------------------------------------
 
+def failure_log_path(session, user):
+    return os.path.join(session.prefix, "drive_c", "users", user, "AppData", "Local", "Redsphere", "redsphere.log")
+
+
 def failure_log(session, user=None):
     """The lines of the saver's failure log in the local application data of the user named, else
     of the first user of the prefix that has one."""
     users = os.path.join(session.prefix, "drive_c", "users")
     for user in [user] if user else sorted(os.listdir(users)):
-        path = os.path.join(users, user, "AppData", "Local", "Redsphere", "redsphere.log")
+        path = failure_log_path(session, user)
         if os.path.isfile(path):
             with open(path, encoding="utf-8") as log_file:
                 return log_file.read().splitlines()
     return []
+
+
+def clear_failure_log(session, user):
+    """Starts the user's failure log afresh, so a check judges the next run's lines alone (an
+    earlier run on a loaded machine may have logged its adaptive quality's steps)."""
+    path = failure_log_path(session, user)
+    if os.path.isfile(path):
+        os.remove(path)
 
 
 def case_missing_data(session, args):
@@ -441,6 +453,7 @@ def case_unicode_names(session, args):
 
     missing = "C:\\Данные\\Нет"
     session.set_registry(missing, dict(DEFAULTS))
+    clear_failure_log(session, USER_NAME)
     saver = start_saver(session, args, "/s")
     end_with_status(session, saver, f"/s with the missing data folder {missing}", 1)
     lines = failure_log(session, USER_NAME)
