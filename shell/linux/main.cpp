@@ -1,12 +1,15 @@
 // redsphere, the Linux program: reads the command line and the stored settings, then prints the
-// usage or the settings, or runs the saver window in one of its modes. Exit status 2 for a bad
-// command line, 1 when there is no map data, display or OpenGL, 0 otherwise.
+// usage, the settings or the sky over Mars, or runs the saver window in one of its modes. Exit
+// status 2 for a bad command line, 1 for a date --when cannot read or when there is no map data,
+// display or OpenGL, 0 otherwise.
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "camera/mars_clock.h"
 #include "platform/level_scan.h"
 #include "platform/platform.h"
 #include "settings/saver_settings.h"
@@ -40,17 +43,51 @@ void PrintConfiguration(const LinuxOptions& options, const int32_t* levels, int3
       "one run only.\n");
 }
 
+// --print-sky: one "name value" a line, in an order scripts may rely on; six decimals keep the
+// clock's hundredths of a second and the moons' places to a few metres.
+void PrintSky(const LinuxOptions& options) {
+  const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::system_clock::now().time_since_epoch()).count();
+  const int64_t moment = options.whenGiven ? options.whenMillis : now;
+  const MarsClock clock = MarsClockAt(moment);
+  std::printf("mars_sol_date %.6f\n", clock.marsSolDate);
+  std::printf("coordinated_mars_time %.6f\n", clock.coordinatedMarsTime);
+  std::printf("solar_longitude %.6f\n", clock.solarLongitude);
+  std::printf("equation_of_time %.6f\n", clock.equationOfTime);
+  std::printf("subsolar_latitude %.6f\n", clock.subsolarLatitude);
+  std::printf("subsolar_longitude %.6f\n", clock.subsolarLongitude);
+  std::printf("sun_distance %.6f\n", clock.sunDistance);
+  for (const MarsMission* mission : {&kCuriosity, &kPerseverance}) {
+    std::printf("local_true_solar_time_%s %.6f\n", mission->name, LocalTrueSolarTime(clock, mission->eastLongitude));
+    std::printf("sol_%s %lld\n", mission->name, static_cast<long long>(MissionSol(clock, *mission)));
+  }
+  for (const MarsMoon moon : {MarsMoon::Phobos, MarsMoon::Deimos}) {
+    const char* name = moon == MarsMoon::Phobos ? "phobos" : "deimos";
+    const MoonPlace place = MoonPlaceAt(moon, moment);
+    std::printf("%s_latitude %.6f\n%s_longitude %.6f\n", name, place.latitude, name, place.eastLongitude);
+    std::printf("%s_distance %.6f\n", name, place.distanceKm);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   LinuxOptions options;
   std::string error;
   if (!ParseOptions(argc, argv, options, &error)) {
+    if (options.whenRefused) {
+      std::fprintf(stderr, "redsphere: %s\n", error.c_str());
+      return 1;
+    }
     std::fprintf(stderr, "redsphere: %s\n\n%s", error.c_str(), UsageText().c_str());
     return 2;
   }
   if (options.help) {
     std::fputs(UsageText().c_str(), stdout);
+    return 0;
+  }
+  if (options.mode == RunMode::PrintSky) {
+    PrintSky(options);
     return 0;
   }
   if (!options.dataPath.empty()) {

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "camera/mars_clock.h"
+
 namespace {
 
 constexpr int32_t kMinSize = 16;     // pixels; smaller windows show nothing useful
@@ -187,6 +189,10 @@ bool ParseModeOption(ArgumentWalk& walk, OptionState& state, std::string* error,
     }
     options.mode = RunMode::ForeignWindow;
     ++state.modes;
+  } else if (arg == "--print-sky") {
+    if (!NoValue(walk, error)) return false;
+    options.mode = RunMode::PrintSky;
+    ++state.modes;
   } else if (arg == "--frames") {
     if (!TakeValue(walk, error)) return false;
     if (!ParseWhole(walk.value, &options.frameCount) || options.frameCount == 0 || options.frameCount > kMaxFrames) {
@@ -227,6 +233,15 @@ bool ParseValueOption(ArgumentWalk& walk, OptionState& state, std::string* error
       return false;
     }
     options.dataPath = walk.value;
+  } else if (arg == "--when") {
+    if (!TakeValue(walk, error)) return false;
+    std::string reason;
+    if (!ParseUtcMoment(walk.value, &options.whenMillis, &reason)) {
+      *error = "--when needs a date such as 2031-05-04T18:30:00Z, not " + Quoted(walk.value) + " (" + reason + ")";
+      options.whenRefused = true;
+      return false;
+    }
+    options.whenGiven = true;
   } else if (arg == "--fps") {
     // As XScreenSaver's hacks take it: the frame rate shown, and printed every five seconds.
     if (!NoValue(walk, error)) return false;
@@ -254,7 +269,7 @@ bool ParseValueOption(ArgumentWalk& walk, OptionState& state, std::string* error
 bool CheckModes(const OptionState& state, std::string* error) {
   const LinuxOptions& options = *state.options;
   if (state.modes > 1) {
-    *error = "choose one of --fullscreen, --window-id, --root and --frames";
+    *error = "choose one of --fullscreen, --window-id, --root, --frames and --print-sky";
     return false;
   }
   if (options.mode == RunMode::Frames && !state.outGiven) {
@@ -321,6 +336,11 @@ std::string UsageText() {
       "                              DIR/frame-00001.png ...; without DISPLAY on a private Xvfb\n"
       "  --size WxH                  window or picture size in pixels (window 1024x768,\n"
       "                              pictures 1280x720)\n"
+      "  --print-sky                 print where the sun, Phobos and Deimos stand over Mars, the\n"
+      "                              Mars time and the sols of Curiosity and Perseverance, as\n"
+      "                              one 'name value' a line, then exit; no display needed\n"
+      "  --when DATE                 the moment to show, UTC, as 2031-05-04T18:30:00Z (1800 to\n"
+      "                              2050; default now)\n"
       "  --configure                 print the settings and where they are stored, then exit\n"
       "  --fps                       show the frame rate (--show-frame-rate 1) and print it on\n"
       "                              standard output every 5 seconds\n"

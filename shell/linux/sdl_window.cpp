@@ -130,6 +130,8 @@ SDL_Window* MakeWindow(const LinuxOptions& options) {
       return SDL_CreateWindow("Redsphere", 0, 0, options.width ? options.width : kDefaultFrameWidth,
                               options.height ? options.height : kDefaultFrameHeight,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    case RunMode::PrintSky:  // printed before the program makes any window
+      return nullptr;
   }
   return nullptr;
 }
@@ -340,6 +342,7 @@ void DefaultAction(DefaultInput input, int32_t key) {
       return;
     case RunMode::ForeignWindow:
     case RunMode::Frames:
+    case RunMode::PrintSky:
       return;
   }
 }

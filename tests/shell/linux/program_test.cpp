@@ -19,6 +19,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "mapdata/derived_cache.h"
@@ -239,6 +240,47 @@ TEST_F(LinuxProgram, MissingMapDataEndsWithStatusOne) {
   Program loader;
   Start(loader, WindowArgs({"--data", partial.string()}));
   EXPECT_EQ(loader.WaitForExit(), 1);
+}
+
+TEST_F(LinuxProgram, PrintSkyGivesTheWorkedExampleWithoutADisplay) {
+  // NASA GISS's Mars24 worked example at 2000-01-06 00:00:00 UTC, current constants; the
+  // sub-solar longitude is its 174.726 W turned east. The later lines are only named: their order
+  // is what scripts read.
+  const std::vector<std::tuple<std::string, double, double>> expected = {
+      {"mars_sol_date", 44795.99976, 1e-5},    {"coordinated_mars_time", 23.99425, 1e-5},
+      {"solar_longitude", 277.18759, 1e-5},    {"equation_of_time", -0.34585, 1e-5},
+      {"subsolar_latitude", -25.22824, 1e-3},  {"subsolar_longitude", 185.27400, 1e-3},
+      {"sun_distance", 1.39358, 1e-5}};
+  const std::vector<std::string> laterNames = {
+      "local_true_solar_time_curiosity", "sol_curiosity", "local_true_solar_time_perseverance", "sol_perseverance",
+      "phobos_latitude", "phobos_longitude", "phobos_distance", "deimos_latitude", "deimos_longitude",
+      "deimos_distance"};
+  Program program;
+  Start(program, {"--print-sky", "--when", "2000-01-06T00:00:00Z"}, {{"DISPLAY", "", true}});
+  ASSERT_EQ(program.WaitForExit(), 0) << program.Err();
+  std::istringstream out(program.Out());
+  std::string name;
+  double value = 0.0;
+  for (const auto& [wantedName, wantedValue, tolerance] : expected) {
+    ASSERT_TRUE(out >> name >> value) << program.Out();
+    EXPECT_EQ(name, wantedName);
+    EXPECT_NEAR(value, wantedValue, tolerance) << name;
+  }
+  for (const std::string& wantedName : laterNames) {
+    ASSERT_TRUE(out >> name >> value) << program.Out();
+    EXPECT_EQ(name, wantedName);
+  }
+  EXPECT_FALSE(out >> name) << "more than 17 lines: " << program.Out();
+
+  // A date the clock cannot read: one line, no usage, status 1.
+  Program bad;
+  Start(bad, {"--print-sky", "--when", "2000-02-30T00:00:00Z"});
+  EXPECT_EQ(bad.WaitForExit(), 1);
+  const std::string err = bad.Err();
+  EXPECT_EQ(err.rfind("redsphere: --when needs a date such as 2031-05-04T18:30:00Z, not '2000-02-30T00:00:00Z'", 0),
+            0u) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_EQ(bad.Out(), "");
 }
 
 TEST_F(LinuxProgram, WindowShowsLoadingThenTheGlobe) {

@@ -1,0 +1,59 @@
+// The Mars clock: where the sun and the two moons stand over Mars at a moment given in UTC
+// milliseconds since 1970. The sun follows Allison & McEwen (2000) as NASA GISS's Mars24 publishes
+// it, with its current constants; the moons follow JPL's MAR080 mean elements. Plain logic in
+// double precision, no platform and no GL.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The sun as seen from Mars at one moment. Filled by MarsClockAt; a plain value with no owner.
+struct MarsClock {
+  double marsSolDate;          // MSD: sols since 1873-12-29 at Airy-0 midnight
+  double coordinatedMarsTime;  // MTC: mean solar time at Airy-0, hours in [0, 24)
+  double solarLongitude;       // Ls: Mars's season, degrees in [0, 360); 0 is the northern spring
+  double equationOfTime;       // true less mean solar time, hours
+  double subsolarLatitude;     // planetographic degrees, north positive
+  double subsolarLongitude;    // degrees east in [0, 360)
+  double sunDistance;          // Mars's heliocentric distance, astronomical units
+  double terrestrialDays;      // days of Terrestrial Time since J2000.0 (2000-01-01 12:00 TT)
+};
+
+// A landed mission's clock: where it stands and the Mars Sol Date of its sol 0.
+struct MarsMission {
+  const char* name;      // as --print-sky names it: "curiosity"
+  double latitude;       // planetographic degrees, north positive
+  double eastLongitude;  // degrees east
+  int64_t solOffset;     // whole MSD at the site on the mission's sol 0
+};
+
+extern const MarsMission kCuriosity;
+extern const MarsMission kPerseverance;
+
+// Where a moon stands over Mars: its sub-body point and its distance from Mars's centre.
+struct MoonPlace {
+  double latitude;       // planetocentric degrees, north positive
+  double eastLongitude;  // degrees east in [0, 360)
+  double distanceKm;
+};
+
+enum class MarsMoon : uint8_t { Phobos, Deimos };
+
+// TT less UTC in seconds at a UTC moment: 32.184 s and the leap seconds from 1972, a polynomial
+// before; after the last leap second in the table the count stays.
+double TerrestrialLessUtcSeconds(int64_t unixMillis);
+
+MarsClock MarsClockAt(int64_t unixMillis);
+
+// Local true solar time, hours in [0, 24), at a longitude in degrees east.
+double LocalTrueSolarTime(const MarsClock& clock, double eastLongitude);
+
+// The mission's sol number at the moment: its local mean solar days counted from sol 0.
+int64_t MissionSol(const MarsClock& clock, const MarsMission& mission);
+
+MoonPlace MoonPlaceAt(MarsMoon moon, int64_t unixMillis);
+
+// Reads a UTC moment written as 2031-05-04T18:30:00Z or 2031-05-04T18:30:29.727Z (up to nine
+// decimals, kept to the millisecond) from 1800 to 2050. False with a short reason in *reason
+// ("the year must lie from 1800 to 2050") for anything else.
+bool ParseUtcMoment(const std::string& text, int64_t* unixMillis, std::string* reason);
