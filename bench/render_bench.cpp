@@ -18,6 +18,7 @@
 #include "camera/camera_state.h"
 #include "camera/control_step.h"
 #include "gl/gl_caps.h"
+#include "gl/gl_matrix.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_setup.h"
 #include "mapdata/map_data.h"
@@ -88,18 +89,11 @@ void Frame(FrameTimings* timings, const Surface& surface = OneView(kWidth, kHeig
   request.width = surface.width;
   request.height = surface.height;
   request.views = surface.views;
-  request.overlays = FrameOverlays{false, -1, -1, 0.0, nullptr, nullptr, 0.0f};
+  request.overlays = kNoOverlays;
   SetFrameMatrices(request);
   gFrame.timings = timings;
   RenderFrame(request);
   gFrame.timings = nullptr;
-}
-
-// A row-by-row matrix into the current OpenGL matrix.
-void LoadRows(const Mat4& rows) {
-  Mat4 columns;
-  Mat4Transpose(columns, rows);
-  glLoadMatrixf(columns.m);
 }
 
 // The drawn slot's lit, coloured triangles in buffers filled once, with the slot's matrices.

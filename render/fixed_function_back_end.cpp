@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "gl/gl_caps.h"
+#include "gl/gl_matrix.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_setup.h"
 #include "gl/overlays.h"
@@ -37,13 +38,6 @@ void SetUpLighting() {
   glEnable(GL_LIGHT0);
   glEnable(GL_COLOR_MATERIAL);
   glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-}
-
-// A row-by-row matrix into the current OpenGL matrix, which takes columns.
-void LoadRows(const Mat4& rows) {
-  Mat4 columns;
-  Mat4Transpose(columns, rows);
-  glLoadMatrixf(columns.m);
 }
 
 // With buffer objects only the ranges the passes read cross the bus: positions and normals of

@@ -49,6 +49,8 @@ struct FrameOverlays {
   float captionOpacity;       // 0..1
 };
 
+constexpr FrameOverlays kNoOverlays{false, -1, -1, 0.0, nullptr, nullptr, 0.0f};
+
 struct FrameRequest {
   // The scene.
   CameraPose camera;        // the eye

@@ -6,6 +6,7 @@
 
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
+#include "gl/gl_matrix.h"
 #include "gl/gl_setup.h"
 #include "gl/textures.h"
 #include "math/view_matrices.h"
@@ -32,13 +33,6 @@ Box ShadowBox(const MeshSlot& slot) {
 }
 
 Mat4 OrthoBox(const Box& b) { return Orthographic(b.left, b.right, b.bottom, b.top, b.nearPlane, b.farPlane); }
-
-// A row-by-row matrix loaded into the current OpenGL matrix, which takes columns.
-void LoadRows(const Mat4& rows) {
-  Mat4 columns;
-  Mat4Transpose(columns, rows);
-  glLoadMatrixf(columns.m);
-}
 
 void BindFramebuffer(GLuint framebuffer) {
   if (gGlCaps.version30) glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);

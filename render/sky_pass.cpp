@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 
 #include "gl/gl_caps.h"
+#include "gl/gl_matrix.h"
 #include "gl/gl_objects.h"
 #include "gl/textures.h"
 #include "math/vector_math.h"
@@ -67,19 +68,16 @@ void DrawSunDisc(const Vec3& light) {
 }  // namespace
 
 void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun) {
-  Mat4 columns;
-  Mat4Transpose(columns, Perspective(view.fieldOfView, view.aspect, kSkyNear, kSkyFar));
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
-  glLoadMatrixf(columns.m);
+  LoadRows(Perspective(view.fieldOfView, view.aspect, kSkyNear, kSkyFar));
 
   // The view's rotation without its translation: the sky stays at infinity.
   Mat4 skyView = cameraView;
   skyView.m[3] = skyView.m[7] = skyView.m[11] = 0.0f;
-  Mat4Transpose(columns, skyView);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
-  glLoadMatrixf(columns.m);
+  LoadRows(skyView);
 
   glDisable(GL_COLOR_MATERIAL);
   glDisable(GL_LIGHT0);
@@ -91,13 +89,9 @@ void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, con
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glEnable(GL_POINT_SMOOTH);
 
-  if (spinAngle != 0.0f) {
-    Mat4 turned;
-    Mat4Transpose(turned, Mat4Multiply(skyView, RotationAboutY(spinAngle)));
-    glLoadMatrixf(turned.m);
-  }
+  if (spinAngle != 0.0f) LoadRows(Mat4Multiply(skyView, RotationAboutY(spinAngle)));
   DrawStars();
-  glLoadMatrixf(columns.m);
+  if (spinAngle != 0.0f) LoadRows(skyView);
 
   const Vec3 light{sun.x, sun.y, sun.z};
   if (IsNonZero(light.x)) DrawSunDisc(light);

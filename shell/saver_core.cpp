@@ -60,7 +60,7 @@ FrameRequest WindowRequest() {
   request.width = place.width;
   request.height = place.height;
   request.views = FrameViewsOf(place.layout, gSaverCore.config);
-  request.overlays = FrameOverlays{false, -1, -1, 0.0, nullptr, nullptr, 0.0f};
+  request.overlays = kNoOverlays;
   return request;
 }
 
@@ -158,7 +158,8 @@ void LoadingFrame() {
 // What is drawn over this frame: the tour's caption, the help where the pointer is, the frame rate.
 FrameOverlays ReadyOverlays(const ViewLayout& layout) {
   const SaverCore& core = gSaverCore;
-  FrameOverlays overlays{false, -1, -1, core.frameRate.shown, nullptr, nullptr, 0.0f};
+  FrameOverlays overlays = kNoOverlays;
+  overlays.framesPerSecond = core.frameRate.shown;
   if (core.config.tour) {
     const TourCaption& caption = core.tour.captions[core.tour.flight.visiting];
     overlays.captionTitle = caption.title;

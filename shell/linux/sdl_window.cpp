@@ -57,6 +57,7 @@ struct LinuxWindow {
   uint32_t framesToWrite;           // Frames mode: --frames N
   uint32_t framesWritten;           // Frames mode: files written so far
   uint32_t readyFrames;             // ready frames drawn so far
+  std::vector<uint8_t> framePixels;  // Frames mode: the frame read back, kept from picture to picture
   std::filesystem::path outFolder;  // Frames mode: --out, made absolute so the lines that name it name it in full
   void* xDisplay;                   // the window's X connection (Display*), for DPMS
   bool hidden;                      // the window is minimised or unmapped
@@ -438,7 +439,8 @@ void WriteFrame() {
   const std::filesystem::path path = shell.outFolder / FrameFileName(shell.framesWritten + 1);
   std::string why;
   const WindowPlace& place = gSaverCore.place;
-  std::vector<uint8_t> bgr(BmpImageSize(place.width, place.height));
+  std::vector<uint8_t>& bgr = shell.framePixels;
+  bgr.resize(BmpImageSize(place.width, place.height));
   FramePixels pixels{place.width, place.height, bgr.data()};
   if (!SaverReadFrame(pixels)) why = "the frame cannot be read back";
   if (!why.empty() || !WriteFramePng(path.string(), bgr.data(), place.width, place.height, &why)) {

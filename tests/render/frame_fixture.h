@@ -74,7 +74,7 @@ class FrameFixture : public LoadFixture {
     request.width = kWidth;
     request.height = kHeight;
     request.views = views ? *views : WholeWindowView(kWidth, kHeight, 24.0f, windowAspect);
-    request.overlays = FrameOverlays{false, -1, -1, 0.0, nullptr, nullptr, 0.0f};
+    request.overlays = kNoOverlays;
     SetFrameMatrices(request);
     RenderFrame(request);
   }
