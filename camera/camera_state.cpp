@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "settings/saver_settings.h"
+
 
 namespace {
 
@@ -108,7 +110,11 @@ void SetupInitialView(CameraState& state, const RunConfig& config, uint32_t ppd,
   state.heading = initial;
   state.camera = initial;
 
-  // SunPos 0..4 puts the sun at latitude -25, -12.5, 0, 12.5 or 25 degrees: winter to summer.
-  const float sunLatitude = static_cast<float>(config.sunPosition) * 50.0f * 0.25f - 25.0f;
+  // SunPos 0..4 puts the sun at latitude -25, -12.5, 0, 12.5 or 25 degrees: winter to summer. On
+  // the clock the equinox's place holds until the first frame sets the real one.
+  state.clockSun = config.sunPosition == kSunPosNow;
+  state.sky = SkyBodies{};
+  const uint32_t season = state.clockSun ? 2 : config.sunPosition;
+  const float sunLatitude = static_cast<float>(season) * 50.0f * 0.25f - 25.0f;
   SetSpherical(state.sun, 1.0f, sunLatitude, kSunLongitude);
 }

@@ -3,6 +3,7 @@
 // flyby move these records; the saver window, the renderer and the mesh worker read them.
 #pragma once
 
+#include "camera/sky_now.h"
 #include "settings/run_config.h"
 #include "math/vector_math.h"
 
@@ -39,6 +40,8 @@ struct CameraState {
   CameraPose initialCamera;  // the start pose, target of the reset request
   SpherePoint sun;           // unit direction towards the sun (distance 1)
   float spinAngle;           // turn of the sun about the polar axis, degrees in [0, 360)
+  bool clockSun;             // the sun, the stars' turn and the sky's bodies follow the Mars clock
+  SkyBodies sky;             // the moons and planets, shown only on the clock
   float minDistance;         // closest allowed camera distance, metres (SetupInitialView)
   float topHeight;           // highest the globe reaches above the reference radius, metres
 };

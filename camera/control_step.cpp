@@ -165,5 +165,6 @@ void ControlStep(InputState& input, float dt, bool capsLock, bool automatic, Cam
   StepTurns(input, dt, fast, automatic, camera, heading);
   StepOrbits(input, dt, capsLock, automatic, camera, heading);
   StepZoom(input, dt, fast, automatic, cameras.minDistance, camera);
-  StepSpin(dt, automatic, camera, heading, initialCamera, cameras.sun, cameras.spinAngle);
+  // On the Mars clock the sun and stars move with the clock instead (the saver core sets them).
+  if (!cameras.clockSun) StepSpin(dt, automatic, camera, heading, initialCamera, cameras.sun, cameras.spinAngle);
 }

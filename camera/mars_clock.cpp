@@ -3,8 +3,10 @@
 // into Mars's body frame through the IAU 2000/2009 pole, and the moment's text form.
 #include "camera/mars_clock.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 
 const MarsMission kCuriosity = {"curiosity", -4.5895, 137.4417, 49268};
 const MarsMission kPerseverance = {"perseverance", 18.4447, 77.4508, 52303};
@@ -141,6 +143,19 @@ struct Vector3d {
   double x, y, z;
 };
 
+double Length(const Vector3d& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+
+// The point on Mars below a place in the body frame: planetocentric latitude, east longitude in
+// [0, 360) and the distance from the centre, in the place's unit.
+struct SubPoint {
+  double latitude, eastLongitude, distance;
+};
+SubPoint SubPointOf(const Vector3d& body) {
+  const double distance = Length(body);
+  return {std::asin(body.z / distance) / kRadiansPerDegree, Wrap(std::atan2(body.y, body.x) / kRadiansPerDegree, 360.0),
+          distance};
+}
+
 // Turns v by an angle in degrees about the x axis (right-handed, the vector moves).
 Vector3d TurnAboutX(const Vector3d& v, double degrees) {
   const double c = Cos(degrees), s = Sin(degrees);
@@ -152,11 +167,11 @@ Vector3d TurnAboutZ(const Vector3d& v, double degrees) {
   return {c * v.x - s * v.y, s * v.x + c * v.y, v.z};
 }
 
-// Kepler's equation E − e sin E = M by Newton's method; radians. Five steps reach double precision
-// for the moons' small eccentricities.
+// Kepler's equation E − e sin E = M by Newton's method; radians. Eight steps reach double
+// precision for every eccentricity here (Mercury's 0.21 the largest).
 double EccentricAnomaly(double meanAnomaly, double eccentricity) {
   double e = meanAnomaly + eccentricity * std::sin(meanAnomaly);
-  for (int step = 0; step < 5; ++step)
+  for (int step = 0; step < 8; ++step)
     e -= (e - eccentricity * std::sin(e) - meanAnomaly) / (1.0 - eccentricity * std::cos(e));
   return e;
 }
@@ -186,12 +201,83 @@ Vector3d LaplaceToIcrf(const Vector3d& v, double poleRa, double poleDec) {
 
 // From the ICRF to Mars's body frame (x at 0° E, z at the north pole), IAU 2000/2009: the pole and
 // the prime meridian's angle W, counted from the equator's ascending node on the ICRF equator.
+double PrimeMeridianAt(double dt) { return Wrap(176.630 + 350.89198226 * dt, 360.0); }
+
 Vector3d IcrfToMarsBody(const Vector3d& v, double dt) {
   const double centuries = dt / kDaysPerJulianCentury;
   const double poleRa = 317.68143 - 0.1061 * centuries;
   const double poleDec = 52.88650 - 0.0609 * centuries;
-  const double primeMeridian = 176.630 + 350.89198226 * dt;
-  return TurnAboutZ(TurnAboutX(TurnAboutZ(v, -(poleRa + 90.0)), -(90.0 - poleDec)), -Wrap(primeMeridian, 360.0));
+  return TurnAboutZ(TurnAboutX(TurnAboutZ(v, -(poleRa + 90.0)), -(90.0 - poleDec)), -PrimeMeridianAt(dt));
+}
+
+// ---- The planets
+
+// JPL's "Keplerian Elements for Approximate Positions of the Major Planets" (E. M. Standish),
+// table 1, valid 1800 to 2050: the J2000 value and its change a Julian century of each element,
+// referred to the mean ecliptic and equinox of J2000. Earth is the Earth-Moon barycentre.
+struct PlanetElements {
+  double semiMajorAxis[2];       // au
+  double eccentricity[2];
+  double inclination[2];         // degrees
+  double meanLongitude[2];       // L, degrees
+  double perihelionLongitude[2]; // ϖ, degrees
+  double nodeLongitude[2];       // Ω, degrees
+};
+
+constexpr PlanetElements kPlanetElements[] = {
+    {{0.38709927, 0.00000037}, {0.20563593, 0.00001906}, {7.00497902, -0.00594749},
+     {252.25032350, 149472.67411175}, {77.45779628, 0.16047689}, {48.33076593, -0.12534081}},
+    {{0.72333566, 0.00000390}, {0.00677672, -0.00004107}, {3.39467605, -0.00078890},
+     {181.97909950, 58517.81538729}, {131.60246718, 0.00268329}, {76.67984255, -0.27769418}},
+    {{1.00000261, 0.00000562}, {0.01671123, -0.00004392}, {-0.00001531, -0.01294668},
+     {100.46457166, 35999.37244981}, {102.93768193, 0.32327364}, {0.0, 0.0}},
+    {{5.20288700, -0.00011607}, {0.04838624, -0.00013253}, {1.30439695, -0.00183714},
+     {34.39644051, 3034.74612775}, {14.72847983, 0.21252668}, {100.47390909, 0.20469106}},
+    {{9.53667594, -0.00125060}, {0.05386179, -0.00050991}, {2.48599187, 0.00193609},
+     {49.95424423, 1222.49362201}, {92.59887831, -0.41897216}, {113.66242448, -0.28867794}},
+};
+constexpr PlanetElements kMarsElements = {
+    {1.52371034, 0.00001847}, {0.09339410, 0.00007882}, {1.84969142, -0.00813131},
+    {-4.55343205, 19140.30268499}, {-23.94362959, 0.44441088}, {49.55953891, -0.29257343}};
+
+// Visual magnitude at 1 au from the sun and from the observer, and its growth with the phase
+// angle α in degrees (c1 α + c2 α² + c3 α³): the Astronomical Almanac's approximations for
+// Mercury, Venus, Jupiter and Saturn (its rings left out); Earth's are Venus's shape at Earth's
+// brightness. Good to a few tenths of a magnitude, which is all a point of light shows.
+struct PlanetBrightness {
+  double absolute;
+  double phase[3];
+};
+constexpr PlanetBrightness kPlanetBrightness[] = {
+    {-0.42, {0.0380, -0.000273, 0.000002}}, {-4.40, {0.0009, 0.000239, -0.00000065}},
+    {-3.86, {0.0009, 0.000239, -0.00000065}}, {-9.40, {0.005, 0.0, 0.0}}, {-8.88, {0.044, 0.0, 0.0}}};
+
+constexpr double kEclipticObliquity = 23.43928;  // degrees, J2000
+
+double ElementAt(const double (&element)[2], double centuries) { return element[0] + element[1] * centuries; }
+
+// The heliocentric place in au in the ICRF (equatorial J2000) axes, centuries of TT from J2000.
+Vector3d HeliocentricPlace(const PlanetElements& el, double centuries) {
+  const double a = ElementAt(el.semiMajorAxis, centuries);
+  const double e = ElementAt(el.eccentricity, centuries);
+  const double node = ElementAt(el.nodeLongitude, centuries);
+  const double perihelion = ElementAt(el.perihelionLongitude, centuries);
+  const double meanAnomaly = Wrap(ElementAt(el.meanLongitude, centuries) - perihelion + 180.0, 360.0) - 180.0;
+  const double eccentric = EccentricAnomaly(meanAnomaly * kRadiansPerDegree, e);
+  const Vector3d inPlane = {a * (std::cos(eccentric) - e), a * std::sqrt(1.0 - e * e) * std::sin(eccentric), 0.0};
+  const Vector3d ecliptic =
+      TurnAboutZ(TurnAboutX(TurnAboutZ(inPlane, perihelion - node), ElementAt(el.inclination, centuries)), node);
+  return TurnAboutX(ecliptic, kEclipticObliquity);
+}
+
+Vector3d Less(const Vector3d& a, const Vector3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+// The magnitude seen from Mars: distances from the sun and from Mars, and the phase angle between them.
+double ApparentMagnitude(const PlanetBrightness& b, const Vector3d& fromSun, const Vector3d& fromMars) {
+  const double r = Length(fromSun), distance = Length(fromMars);
+  const double cosPhase = (fromSun.x * fromMars.x + fromSun.y * fromMars.y + fromSun.z * fromMars.z) / (r * distance);
+  const double phase = std::acos(std::fmax(-1.0, std::fmin(1.0, cosPhase))) / kRadiansPerDegree;
+  return b.absolute + 5.0 * std::log10(r * distance) + phase * (b.phase[0] + phase * (b.phase[1] + phase * b.phase[2]));
 }
 
 // ---- The moment's text
@@ -269,16 +355,36 @@ int64_t MissionSol(const MarsClock& clock, const MarsMission& mission) {
   return static_cast<int64_t>(std::floor(localSolDate)) - mission.solOffset;
 }
 
+const MarsMission* MissionNamed(const char* name) {
+  for (const MarsMission* mission : {&kCuriosity, &kPerseverance}) {
+    size_t i = 0;
+    while (mission->name[i] && std::tolower(static_cast<unsigned char>(name[i])) == mission->name[i]) ++i;
+    if (!mission->name[i] && !name[i]) return mission;
+  }
+  return nullptr;
+}
+
+void FormatSiteClock(const MarsClock& clock, double eastLongitude, const MarsMission* mission, char* out, size_t size) {
+  // Minutes of the local time, cut (not rounded) so the clock never shows 24:00.
+  const int minutes = static_cast<int>(LocalTrueSolarTime(clock, eastLongitude) * 60.0);
+  int written = std::snprintf(out, size, "%02d:%02d local solar time", minutes / 60, minutes % 60);
+  if (!mission || written < 0 || static_cast<size_t>(written) >= size) return;
+  const int64_t sol = MissionSol(clock, *mission);
+  if (sol < 0) return;  // a moment before the landing
+  if (sol >= 1000)
+    std::snprintf(out + written, size - written, ", sol %lld,%03lld", static_cast<long long>(sol / 1000),
+                  static_cast<long long>(sol % 1000));
+  else
+    std::snprintf(out + written, size - written, ", sol %lld", static_cast<long long>(sol));
+}
+
 MoonPlace MoonPlaceAt(MarsMoon moon, int64_t unixMillis) {
   const MoonElements& el = moon == MarsMoon::Phobos ? kPhobos : kDeimos;
   const double dt = TerrestrialDaysSinceJ2000(unixMillis);
   const Vector3d laplace = MoonInLaplaceFrame(el, dt - kMoonEpochFromJ2000);
   const Vector3d body = IcrfToMarsBody(LaplaceToIcrf(laplace, el.laplacePoleRa, el.laplacePoleDec), dt);
-  MoonPlace place;
-  place.distanceKm = std::sqrt(body.x * body.x + body.y * body.y + body.z * body.z);
-  place.latitude = std::asin(body.z / place.distanceKm) / kRadiansPerDegree;
-  place.eastLongitude = Wrap(std::atan2(body.y, body.x) / kRadiansPerDegree, 360.0);
-  return place;
+  const SubPoint below = SubPointOf(body);
+  return MoonPlace{below.latitude, below.eastLongitude, below.distance};
 }
 
 bool ParseUtcMoment(const std::string& text, int64_t* unixMillis, std::string* reason) {
@@ -309,3 +415,21 @@ bool ParseUtcMoment(const std::string& text, int64_t* unixMillis, std::string* r
   *unixMillis = ((days * 24 + hour) * 60 + minute) * 60000 + second * 1000 + millis;
   return true;
 }
+
+const char* PlanetName(Planet planet) {
+  static const char* const kNames[kPlanetCount] = {"mercury", "venus", "earth", "jupiter", "saturn"};
+  return kNames[static_cast<int>(planet)];
+}
+
+PlanetPlace PlanetPlaceAt(Planet planet, int64_t unixMillis) {
+  const double dt = TerrestrialDaysSinceJ2000(unixMillis);
+  const double centuries = dt / kDaysPerJulianCentury;
+  const int index = static_cast<int>(planet);
+  const Vector3d fromSun = HeliocentricPlace(kPlanetElements[index], centuries);
+  const Vector3d fromMars = Less(fromSun, HeliocentricPlace(kMarsElements, centuries));
+  const SubPoint below = SubPointOf(IcrfToMarsBody(fromMars, dt));
+  return PlanetPlace{below.latitude, below.eastLongitude, below.distance,
+                     ApparentMagnitude(kPlanetBrightness[index], fromSun, fromMars)};
+}
+
+double PrimeMeridianAngle(const MarsClock& clock) { return PrimeMeridianAt(clock.terrestrialDays); }

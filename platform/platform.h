@@ -83,6 +83,8 @@ void PlatformSetCursor(int32_t x, int32_t y);
 // A monotonic high-resolution counter and its ticks per second.
 int64_t PlatformCounter();
 int64_t PlatformCounterFrequency();
+// The calendar clock: UTC milliseconds since 1970-01-01 (the Mars clock of a run on the real sun).
+int64_t PlatformUtcMillis();
 // Sleeps about `milliseconds` (with the finest timer the platform has).
 void PlatformSleepMilliseconds(int32_t milliseconds);
 // The user's desktop folder for numbered screenshots; false when there is none.

@@ -14,7 +14,9 @@
 #include "gl/overlays.h"
 #include "gl/textures.h"
 #include "platform/failure_report.h"
+#include "settings/saver_settings.h"
 #include "render/lighting.h"
+#include "render/moon_pass.h"
 #include "render/shadow_pass.h"
 #include "render/sky_pass.h"
 #include "render/surface_pass.h"
@@ -25,6 +27,7 @@ namespace {
 struct FixedFunctionScene {
   bool clouds;      // the run draws the cloud layer
   bool atmosphere;  // the run draws the atmosphere shell
+  MoonMesh moonMesh;  // Phobos's and Deimos's shape, for a run on the Mars clock
 };
 FixedFunctionScene gScene{};
 
@@ -101,19 +104,24 @@ void LoadCameraView(const FrameRequest& recorded) {
   glLightfv(GL_LIGHT0, GL_POSITION, light);
 }
 
-// One view of the drawn slot, inside its viewport and scissor box: sky, surface, atmosphere.
+// One view of the drawn slot, inside its viewport and scissor box: sky, surface, atmosphere, with
+// the moons behind, among or in front of the globe.
 void DrawView(const MeshSlot& slot, const FrameRequest& recorded, const FrameView& view) {
   glViewport(view.x, view.y, view.width, view.height);
   glScissor(view.x, view.y, view.width, view.height);
   glMatrixMode(GL_PROJECTION);
   LoadRows(ViewProjection(recorded, view));
   glDisableClientState(GL_NORMAL_ARRAY);
-  SkyPass(view, recorded.view, recorded.spinAngle, recorded.sun);
-  PointAtSlot(slot);
+  SkyPass(view, recorded.view, recorded.spinAngle, recorded.sun, recorded.sky);
   glEnableClientState(GL_NORMAL_ARRAY);
-  if (slot.inputs.shadowed) DrawShadowedSurface(slot, gScene.clouds);
+  MoonPass(gScene.moonMesh, recorded, view, MoonLayer::Behind);
+  PointAtSlot(slot);
+  if (slot.inputs.shadowed) DrawShadowedSurface(slot, gScene.clouds, recorded.sky);
   else SurfacePass(slot, gScene.clouds);
+  MoonPass(gScene.moonMesh, recorded, view, MoonLayer::AmongGlobe);
+  PointAtSlot(slot);
   if (gScene.atmosphere) AtmospherePass(slot);
+  MoonPass(gScene.moonMesh, recorded, view, MoonLayer::InFront);
 }
 
 OverlayArea AreaOf(const FrameView& view) { return OverlayArea{view.x, view.y, view.width, view.height, view.scale}; }
@@ -148,7 +156,8 @@ bool SetUpScene(const RunConfig& config, MapData& map, int32_t width, int32_t he
     ReportFailure("shadows are off: the shadow framebuffer is incomplete on this OpenGL");
   }
   if (shadows) glClientActiveTexture(GL_TEXTURE1);
-  gScene = FixedFunctionScene{config.clouds, config.atmosphere};
+  gScene = FixedFunctionScene{config.clouds, config.atmosphere, {}};
+  if (config.sunPosition == kSunPosNow) gScene.moonMesh = MakeMoonMesh();
   BuildSceneTextures(map, config.clouds);
   CreateGlObjects();
   return shadows;
@@ -173,7 +182,7 @@ void DrawFrame(const MeshSlot& slot, const FrameRequest& recorded, const FrameRe
   }
   if (slot.inputs.shadowed) {
     PointAtSlot(slot);
-    RenderShadowMap(slot, gScene.clouds, current.width, current.height);
+    RenderShadowMap(slot, gScene.clouds, current.width, current.height, recorded.sky, gScene.moonMesh);
   }
   glEnable(GL_SCISSOR_TEST);
   for (int32_t i = 0; i < recorded.views.count; ++i) DrawView(slot, recorded, recorded.views.views[i]);

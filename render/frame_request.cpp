@@ -45,6 +45,7 @@ void SetRequestScene(FrameRequest& request, const CameraState& cameras, float re
   request.camera = cameras.camera;
   request.sun = cameras.sun;
   request.spinAngle = cameras.spinAngle;
+  request.sky = cameras.sky;
   request.topHeight = cameras.topHeight;
   request.reliefFactor = reliefFactor;
   request.terraformLevel = terraformLevel;
@@ -74,4 +75,36 @@ Mat4 ViewProjection(const FrameRequest& request, const FrameView& view) {
     m.m[5] = static_cast<float>(cotangent);
   }
   return m;
+}
+
+Mat4 MoonModel(const MoonBody& moon) {
+  Mat4 m{};
+  for (int axis = 0; axis < 3; ++axis) {
+    const Vec3 column = Scaled(moon.axes[axis], moon.radii[axis]);
+    m.m[axis] = column.x;
+    m.m[4 + axis] = column.y;
+    m.m[8 + axis] = column.z;
+  }
+  m.m[3] = moon.centre.x;
+  m.m[7] = moon.centre.y;
+  m.m[11] = moon.centre.z;
+  m.m[15] = 1.0f;
+  return m;
+}
+
+float MoonReach(const MoonBody& moon) { return 1.1f * moon.radii[0]; }
+
+MoonPlacement PlaceMoon(const FrameRequest& request, const MoonBody& moon) {
+  MoonPlacement placement{MoonLayer::Hidden, MoonModel(moon), 0.0f, 0.0f};
+  // Distance in front of the eye: the view's third row gives the eye-space z, which looks down -z.
+  const float* row = &request.view.m[8];
+  const float depth = -(row[0] * moon.centre.x + row[1] * moon.centre.y + row[2] * moon.centre.z + row[3]);
+  const float reach = MoonReach(moon);
+  if (depth + reach <= 1.0f) return placement;
+  placement.nearPlane = std::max(1.0f, depth - reach);
+  placement.farPlane = depth + reach;
+  if (depth - reach > request.farPlane) placement.layer = MoonLayer::Behind;
+  else if (depth - reach < request.nearPlane) placement.layer = MoonLayer::InFront;
+  else placement.layer = MoonLayer::AmongGlobe;
+  return placement;
 }

@@ -56,6 +56,7 @@ struct FrameRequest {
   CameraPose camera;        // the eye
   SpherePoint sun;          // unit direction towards the sun; the light and the shadow camera
   float spinAngle;          // the stars' turn about +y, degrees
+  SkyBodies sky;            // the moons and planets of a run on the Mars clock
   float reliefFactor;       // relief exaggeration, 1..10
   float topHeight;          // highest the globe reaches above the reference radius at relief 1, metres
   int32_t terraformLevel;   // whole part of the terraform level, 0..60
@@ -84,3 +85,21 @@ void SetFrameMatrices(FrameRequest& request);
 // The projection of one view of a request: the enclosing projection's near and far planes with
 // the view's field of view and aspect; a view of the enclosing shape takes it as it is.
 Mat4 ViewProjection(const FrameRequest& request, const FrameView& view);
+
+// Where a moon goes in a view's picture. The globe's clipping planes hug the globe, so a moon
+// beyond them is drawn before the surface with planes of its own (the globe covers it), one
+// within them after the surface against its depth, one nearer than them last, and one behind the
+// eye not at all.
+enum class MoonLayer : uint8_t { Hidden, Behind, AmongGlobe, InFront };
+struct MoonPlacement {
+  MoonLayer layer;
+  Mat4 model;                 // the unit mesh to the planet frame: the axes scaled by the radii, at the centre
+  float nearPlane, farPlane;  // hugging the body, for the Behind and InFront layers
+};
+MoonPlacement PlaceMoon(const FrameRequest& request, const MoonBody& moon);
+
+// The unit moon mesh to the planet frame, row by row.
+Mat4 MoonModel(const MoonBody& moon);
+
+// A moon's outermost reach, metres: its longest radius with room for the crater rims.
+float MoonReach(const MoonBody& moon);

@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_matrix.h"
@@ -12,6 +14,7 @@
 #include "math/view_matrices.h"
 #include "render/draw_triangles.h"
 #include "render/lighting.h"
+#include "render/moon_pass.h"
 #include "render/surface_pass.h"
 #include "render/terraform_blend.h"
 
@@ -26,10 +29,22 @@ struct Box {
   float left, right, bottom, top, nearPlane, farPlane;
 };
 
-Box ShadowBox(const MeshSlot& slot) {
+// The box around the slot's mesh in the light's view, reaching towards the sun far enough to hold
+// a moon whose shadow can fall inside it (a moon beyond the mesh is clipped by the far plane).
+Box ShadowBox(const MeshSlot& slot, const SkyBodies& sky) {
   const MeshRanges& r = slot.ranges;
   const float s = kReliefMargin * slot.inputs.reliefFactor;
-  return Box{r.lightMinX - s, r.lightMaxX + s, r.lightMinY - s, r.lightMaxY + s, -r.lightMaxZ - s, s - r.lightMinZ};
+  Box box{r.lightMinX - s, r.lightMaxX + s, r.lightMinY - s, r.lightMaxY + s, -r.lightMaxZ - s, s - r.lightMinZ};
+  if (!sky.shown) return box;
+  const Mat4& light = slot.inputs.lightView;
+  for (const MoonBody& moon : sky.moons) {
+    Vec4 p;
+    Mat4MulVec4(p, light, Vec4{moon.centre.x, moon.centre.y, moon.centre.z, 1.0f});
+    const float reach = MoonReach(moon);
+    if (p.x + reach < box.left || p.x - reach > box.right || p.y + reach < box.bottom || p.y - reach > box.top) continue;
+    box.nearPlane = std::min(box.nearPlane, -p.z - reach);
+  }
+  return box;
 }
 
 Mat4 OrthoBox(const Box& b) { return Orthographic(b.left, b.right, b.bottom, b.top, b.nearPlane, b.farPlane); }
@@ -41,7 +56,8 @@ void BindFramebuffer(GLuint framebuffer) {
 
 void ActiveUnit(GLenum unit) { glActiveTexture(unit); }
 
-void RenderDepth(const MeshSlot& slot, const Box& box, int32_t level, bool cloudLayer) {
+void RenderDepth(const MeshSlot& slot, const Box& box, int32_t level, bool cloudLayer, const SkyBodies& sky,
+                 const MoonMesh& moonMesh) {
   const MeshRanges& r = slot.ranges;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -85,6 +101,7 @@ void RenderDepth(const MeshSlot& slot, const Box& box, int32_t level, bool cloud
     ActiveUnit(GL_TEXTURE0);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
   }
+  MoonShadowDepth(moonMesh, sky, slot.inputs.lightView);
   glDisable(GL_POLYGON_OFFSET_FILL);
 }
 
@@ -209,7 +226,8 @@ void DrawLit(const MeshSlot& slot, int32_t level, bool cloudLayer) {
 
 }  // namespace
 
-void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t height) {
+void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32_t height, const SkyBodies& sky,
+                     const MoonMesh& moonMesh) {
   const GlObjects& objects = gGlObjects;
   const bool framebuffer = objects.ShadowFramebuffer != 0;
   int32_t w, h;
@@ -226,7 +244,7 @@ void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32
     h = FloorPowerOfTwo(height);
   }
   glViewport(0, 0, w, h);
-  RenderDepth(slot, ShadowBox(slot), slot.inputs.terraformLevel, cloudLayer);
+  RenderDepth(slot, ShadowBox(slot, sky), slot.inputs.terraformLevel, cloudLayer, sky, moonMesh);
   if (framebuffer) {
     BindFramebuffer(0);
   } else {
@@ -236,9 +254,9 @@ void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32
   RestoreAfterDepth(width, height);
 }
 
-void DrawShadowedSurface(const MeshSlot& slot, bool cloudLayer) {
+void DrawShadowedSurface(const MeshSlot& slot, bool cloudLayer, const SkyBodies& sky) {
   glBindTexture(GL_TEXTURE_2D, gGlObjects.ShadowDepthTexture);
-  SetShadowCoordinates(ShadowBox(slot), slot.inputs.lightView);
+  SetShadowCoordinates(ShadowBox(slot, sky), slot.inputs.lightView);
   DrawLit(slot, slot.inputs.terraformLevel, cloudLayer);
 
   glDisable(GL_TEXTURE_GEN_S);

@@ -4,6 +4,9 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "gl/gl_caps.h"
 #include "gl/gl_matrix.h"
 #include "gl/gl_objects.h"
@@ -15,6 +18,15 @@ namespace {
 
 constexpr double kSkyNear = 1.0, kSkyFar = 11.0;  // around the sky sphere of radius 10
 constexpr float kSunCornerDegrees = 1.0f;         // centre to corner, in latitude
+
+// Each planet's tint: Mercury grey, Venus white, Earth blue, Jupiter cream, Saturn pale gold.
+constexpr float kPlanetTints[kPlanetCount][3] = {
+    {0.85f, 0.80f, 0.75f}, {1.0f, 0.98f, 0.90f}, {0.70f, 0.82f, 1.0f}, {1.0f, 0.94f, 0.82f}, {1.0f, 0.90f, 0.66f}};
+// Brightness by magnitude as the star colours have it: full at Sirius (-1.46), then a tenth of the
+// real fall a magnitude, never below a quarter.
+constexpr float kSaturatedMagnitude = -1.46f;
+constexpr float kMagnitudeContrast = 0.2f;
+constexpr float kFaintestShare = 0.25f;
 
 void DrawStars() {
   const SceneTextures& textures = gTextures;
@@ -31,6 +43,26 @@ void DrawStars() {
   glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(textures.brightCount));
   glPointSize(1.0f);
   glDrawArrays(GL_POINTS, static_cast<GLint>(textures.brightCount), static_cast<GLsizei>(textures.dimCount));
+}
+
+// The planets as round points on the sky sphere, in the planet frame (no star turn): those brighter
+// than magnitude 0 three pixels across, the others two.
+void DrawPlanets(const SkyBodies& sky) {
+  for (const int size : {3, 2}) {
+    glPointSize(static_cast<float>(size));
+    glBegin(GL_POINTS);
+    for (int i = 0; i < kPlanetCount; ++i) {
+      const PlanetLight& planet = sky.planets[i];
+      if ((planet.magnitude < 0.0f) != (size == 3)) continue;
+      const float fall = std::pow(10.0f, -0.4f * kMagnitudeContrast * std::max(0.0f, planet.magnitude - kSaturatedMagnitude));
+      const float level = std::max(kFaintestShare, fall);
+      glColor4f(kPlanetTints[i][0] * level, kPlanetTints[i][1] * level, kPlanetTints[i][2] * level, level);
+      const Vec3 p = Scaled(planet.direction, kSkyRadius);
+      glVertex3f(p.x, p.y, p.z);
+    }
+    glEnd();
+  }
+  glPointSize(1.0f);
 }
 
 // A square around the sun direction, each corner a quarter turn about it from the last.
@@ -67,7 +99,8 @@ void DrawSunDisc(const Vec3& light) {
 
 }  // namespace
 
-void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun) {
+void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun,
+             const SkyBodies& sky) {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   LoadRows(Perspective(view.fieldOfView, view.aspect, kSkyNear, kSkyFar));
@@ -92,6 +125,7 @@ void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, con
   if (spinAngle != 0.0f) LoadRows(Mat4Multiply(skyView, RotationAboutY(spinAngle)));
   DrawStars();
   if (spinAngle != 0.0f) LoadRows(skyView);
+  if (sky.shown) DrawPlanets(sky);
 
   const Vec3 light{sun.x, sun.y, sun.z};
   if (IsNonZero(light.x)) DrawSunDisc(light);

@@ -7,6 +7,7 @@
 #include "render/frame_request.h"
 
 // Called with the vertex and colour arrays enabled, in one view with the camera's view matrix
-// (row by row), the stars' turn and the unit sun direction the drawn slot was recorded with;
-// returns with both matrices as they were and GL_PROJECTION current.
-void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun);
+// (row by row), the stars' turn, the unit sun direction and the planets the drawn slot was
+// recorded with; returns with both matrices as they were and GL_PROJECTION current.
+void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun,
+             const SkyBodies& sky);

@@ -37,7 +37,7 @@ struct RunConfig {
   bool automatic;                // the automatic flyby or the tour: input ends the saver (else manual control)
   bool tour;                     // the guided tour of landmarks in place of the flyby
   float reliefFactor;            // starting relief exaggeration, 1..10
-  uint32_t sunPosition;          // season of the sun, 0 (winter) .. 4 (summer)
+  uint32_t sunPosition;          // season of the sun, 0 (winter) .. 4 (summer), or kSunPosNow
   uint32_t terraformMode;        // 0 none, 1 once, 2 periodic
   float terraformPeriodSeconds;  // the periodic cycle
   float baseFieldOfView;         // vertical, degrees, for landscape views (FieldOfViewFor widens it)

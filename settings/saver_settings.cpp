@@ -11,6 +11,8 @@
 namespace {
 const char* const kControlChoices[] = {"manual", "automatic", "tour", nullptr};
 const char* const kMonitorChoices[] = {"each", "span", "primary", nullptr};
+// The seasons go by number; only the real sun has a name.
+const char* const kSunChoices[] = {"0", "1", "2", "3", "4", "now", nullptr};
 }  // namespace
 
 const SettingDef kSettingDefs[kSettingCount] = {
@@ -23,7 +25,8 @@ const SettingDef kSettingDefs[kSettingCount] = {
      "map resolution level, samples per degree"},
     {"ReliefExFactor", SettingKind::Number, 10, 1, 10, &SaverSettings::ReliefExFactor, nullptr,
      "relief exaggeration"},
-    {"SunPos", SettingKind::Number, 4, 0, 4, &SaverSettings::SunPos, nullptr, "season of the sun, 0 winter to 4 summer"},
+    {"SunPos", SettingKind::Number, 4, 0, kSunPosNow, &SaverSettings::SunPos, nullptr,
+     "the sun: a season from 0 winter to 4 summer, or 5 where it stands over Mars now", kSunChoices},
     {"TerraformMode", SettingKind::Number, 2, 0, 2, &SaverSettings::TerraformMode, nullptr,
      "automatic terraforming: 0 none, 1 once, 2 periodic"},
     {"TerraformPeriod", SettingKind::Number, 1, 1, 10, &SaverSettings::TerraformPeriod, nullptr,

@@ -13,11 +13,14 @@ constexpr float kTerraformPeriodStep = 20.0f;  // seconds per step of the terraf
 // One process-wide record. Written by Load on the window thread at window creation (or by the
 // dialog's thread when it opens), and afterwards only MaxPPD may change in memory; every other
 // thread only reads it.
+// The SunPos value of the real sun: where it stands over Mars at the moment of the frame.
+constexpr uint32_t kSunPosNow = 5;
+
 struct SaverSettings {
   char DataPath[kDataPathSize];  // folder holding the map data files
   uint32_t ReliefExFactor;       // starting relief exaggeration, 1..10
   uint32_t MaxPPD;               // resolution level to load, samples per degree
-  uint32_t SunPos;               // season of the sun, 0 (winter) .. 4 (summer)
+  uint32_t SunPos;               // season of the sun, 0 (winter) .. 4 (summer), or kSunPosNow
   uint32_t TerraformMode;        // 0 none, 1 once, 2 periodic
   uint32_t TerraformPeriod;      // periodic cycle length in steps of 20 s, 1..10
   uint32_t AutoControl;          // 0 manual control, 1 automatic flyby, 2 guided tour

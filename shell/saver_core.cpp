@@ -22,7 +22,7 @@
 #include "shell/screenshot.h"
 
 SaverCore gSaverCore{{}, nullptr, WindowPlace{1, 1, 0, 0, {}, false, {}}, kStartPacing, {}, {}, {}, {}, {}, {},
-                     kStartFlyby, {}, {}, {}, false, 0.0f};
+                     kStartFlyby, {}, {}, {}, false, 0.0f, {}};
 
 namespace {
 
@@ -76,6 +76,9 @@ bool PrepareTour(TourRun& tour, char* error, size_t errorSize) {
       std::snprintf(error, errorSize, "the caption of %s does not fit the overlay font", place.name);
       return false;
     }
+    caption.landingSite = std::strstr(place.caption, "landed") != nullptr;
+    caption.longitude = place.longitude;
+    caption.mission = MissionNamed(place.name);
   }
   return true;
 }
@@ -125,6 +128,30 @@ void StepCamera(bool hasFocus, float dt) {
   ControlStep(core.input, dt, PlatformCapsLockOn(), core.config.automatic, cameras);
 }
 
+// The moment this frame shows on the run's clock.
+int64_t RunMoment(const RunClock& clock) {
+  const int64_t elapsed = PlatformCounter() - clock.startCounter;
+  const int64_t frequency = PlatformCounterFrequency();
+  return clock.startMillis + elapsed / frequency * 1000 + elapsed % frequency * 1000 / frequency;
+}
+
+// On the Mars clock: the sun over the sub-solar point, the stars turned as Mars has turned, the
+// moons and planets where they stand, all at this frame's moment.
+void StepSky(CameraState& cameras, const RunClock& runClock) {
+  if (!cameras.clockSun) return;
+  const int64_t moment = RunMoment(runClock);
+  const MarsClock clock = MarsClockAt(moment);
+  const Vec3 sun = SunDirectionAt(clock);
+  SetPointPosition(cameras.sun, sun);
+  cameras.spinAngle = StarTurnAt(clock);
+  cameras.sky = SkyBodiesAt(moment, sun);
+}
+
+void StartRunClock(RunClock& clock) {
+  if (!clock.given) clock.startMillis = PlatformUtcMillis();
+  clock.startCounter = PlatformCounter();
+}
+
 // The scene is ready: the renderer on the loaded map, the quality the back end allows, the start
 // pose, and the flyby or tour under way.
 void StartScene() {
@@ -136,6 +163,8 @@ void StartScene() {
   SetupInitialView(core.cameras, core.config, core.map.ppd, static_cast<float>(place.width), static_cast<float>(place.height));
   core.pacing.counterFrequency = PlatformCounterFrequency();
   RestartPacing(core.pacing);
+  StartRunClock(core.clock);
+  StepSky(core.cameras, core.clock);
   if (core.config.tour) StartGuidedTour();
   else if (core.config.automatic) core.input.horizontalMove = 1;  // the flyby orbits to the right for the whole run
   core.ready = true;
@@ -155,15 +184,24 @@ void LoadingFrame() {
   if (gSaverCore.map.loaded.load(std::memory_order_acquire)) StartScene();
 }
 
+// The facts of the caption shown: a landing site's with its local time at this frame's moment.
+const char* CaptionFacts(TourRun& tour, const TourCaption& caption, const RunClock& runClock) {
+  if (!caption.landingSite) return caption.facts;
+  char clockText[48];
+  FormatSiteClock(MarsClockAt(RunMoment(runClock)), caption.longitude, caption.mission, clockText, sizeof clockText);
+  std::snprintf(tour.liveFacts, sizeof tour.liveFacts, "%s; %s", caption.facts, clockText);
+  return tour.liveFacts;
+}
+
 // What is drawn over this frame: the tour's caption, the help where the pointer is, the frame rate.
 FrameOverlays ReadyOverlays(const ViewLayout& layout) {
-  const SaverCore& core = gSaverCore;
+  SaverCore& core = gSaverCore;
   FrameOverlays overlays = kNoOverlays;
   overlays.framesPerSecond = core.frameRate.shown;
-  if (core.config.tour) {
+  if (core.config.tour && core.tour.flight.visiting >= 0) {
     const TourCaption& caption = core.tour.captions[core.tour.flight.visiting];
     overlays.captionTitle = caption.title;
-    overlays.captionFacts = caption.facts;
+    overlays.captionFacts = CaptionFacts(core.tour, caption, core.clock);
     overlays.captionOpacity = TourCaptionOpacity(core.tour.flight);
   }
   if (core.input.helpShown) {
@@ -211,6 +249,7 @@ void ReadyFrame(bool hasFocus) {
   const float dt = static_cast<float>(core.pacing.dt);
   const int32_t terraformLevel = TerraformStep(core.terraform, core.config, dt);
   StepCamera(hasFocus, dt);
+  StepSky(core.cameras, core.clock);
   RenderFrame(SceneRequest(terraformLevel));
   if (core.graceSeconds < kGraceLimit) core.graceSeconds += dt;
   SaverTakeScreenshots();
@@ -230,6 +269,7 @@ bool SaverStart(const SaverSettings& settings, const SaverHost& host) {
     return false;
   }
   Configure(settings, limits);
+  core.clock = RunClock{host.clockGiven, host.clockMillis, 0};
   const WindowRect& client = host.client;
   SaverResize(client.width, client.height, client.left, client.top);
   SaverSetMonitors(host.monitors, host.spansMonitors);

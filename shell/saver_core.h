@@ -35,16 +35,22 @@ enum SaverKey : int32_t {
 
 enum class SaverButton { Left, Right, Middle };
 
-// A landmark's caption as the overlay font draws it (code page 1252 bytes).
+// A landmark's caption as the overlay font draws it (code page 1252 bytes). A landing site's
+// (its caption tells when something "landed" there) adds its local solar time as the run's clock
+// has it, and the sol of a mission that counts them.
 struct TourCaption {
   char title[kLandmarkNameSize];
   char facts[kLandmarkCaptionSize];
+  bool landingSite;
+  float longitude;             // east, degrees: the site's local time
+  const MarsMission* mission;  // null, or the mission whose sols the caption counts
 };
 
 // The guided tour of a run: its places, their captions, the flight and the ground it keeps clear of.
 struct TourRun {
   LandmarkTable landmarks;             // parsed at start-up when the run is a tour
   TourCaption captions[kMaxLandmarks]; // their names and facts in the overlay font's codes
+  char liveFacts[kLandmarkCaptionSize + 48];  // this frame's facts of a landing site, with its clock
   TourState flight;                    // started when the scene is ready
   MapGround ground;                    // the loaded map's surface at the relief last requested
 };
@@ -68,6 +74,15 @@ struct InputRequests {
   bool copyShotWanted;    // Print Screen came up since the last frame: the next one to the clipboard
 };
 
+// The moment a run shows: the UTC moment of its first ready frame and the performance counter
+// then. A frame shows that moment plus the counter's time since, so the stepped clock of a
+// picture sequence gives the same pictures on every machine.
+struct RunClock {
+  bool given;             // the shell chose the start moment (--when); otherwise the calendar's now
+  int64_t startMillis;    // UTC milliseconds since 1970 at the first ready frame
+  int64_t startCounter;   // PlatformCounter() then
+};
+
 // One process-wide record owned by the window thread; the loader thread fills `map` and then
 // raises map.loaded (release), and the window thread reads it only once it has seen the flag.
 struct SaverCore {
@@ -87,6 +102,7 @@ struct SaverCore {
   std::thread loader;              // the loader thread, joined at destruction
   bool ready;                      // the scene and the initial view exist; never goes back
   float graceSeconds;              // time since the scene became ready, counted up to 60
+  RunClock clock;                  // the moment each frame shows, for a run on the Mars clock
 };
 
 extern SaverCore gSaverCore;
@@ -108,6 +124,8 @@ struct SaverHost {
   MonitorList monitors;
   bool spansMonitors;          // as SaverSetMonitors takes it
   void (*loaderStarting)(const LoadRequest& request);  // null, or told what the loader reads just before it starts
+  bool clockGiven;             // the run shows clockMillis onwards (UTC ms since 1970), not the calendar's now
+  int64_t clockMillis;
 };
 
 // The start-up sequence, once the shell's window and context exist: the back end's context state,

@@ -67,6 +67,13 @@ void PrintSky(const LinuxOptions& options) {
     std::printf("%s_latitude %.6f\n%s_longitude %.6f\n", name, place.latitude, name, place.eastLongitude);
     std::printf("%s_distance %.6f\n", name, place.distanceKm);
   }
+  for (int i = 0; i < kPlanetCount; ++i) {
+    const Planet planet = static_cast<Planet>(i);
+    const char* name = PlanetName(planet);
+    const PlanetPlace place = PlanetPlaceAt(planet, moment);
+    std::printf("%s_latitude %.6f\n%s_longitude %.6f\n", name, place.latitude, name, place.eastLongitude);
+    std::printf("%s_distance %.6f\n", name, place.distanceAu);
+  }
 }
 
 }  // namespace

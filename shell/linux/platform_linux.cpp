@@ -100,6 +100,12 @@ int64_t PlatformCounter() {
 
 int64_t PlatformCounterFrequency() { return kNanosecondsPerSecond; }
 
+int64_t PlatformUtcMillis() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 void PlatformSleepMilliseconds(int32_t milliseconds) {
   if (milliseconds <= 0) return;
   timespec wait{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};

@@ -63,6 +63,8 @@ struct LinuxWindow {
   bool hidden;                      // the window is minimised or unmapped
   bool displaysOff;                 // the X server put the displays to sleep (DPMS)
   uint32_t powerCheckedAt;          // SDL_GetTicks of the last power check; 0 before the first
+  bool whenGiven;                   // --when: the run's clock starts at whenMillis, not now
+  int64_t whenMillis;
 };
 LinuxWindow gLinux{};
 
@@ -278,7 +280,7 @@ void SwapWindow(void*) { SDL_GL_SwapWindow(gLinux.window); }
 bool StartCore() {
   const LinuxWindow& shell = gLinux;
   SaverHost host{&FixedFunctionBackEnd(), OverlayHandles{nullptr, nullptr}, SwapWindow, nullptr,
-                 WindowRect{0, 0, 0, 0}, MonitorList{}, false, LoadProgressStart};
+                 WindowRect{0, 0, 0, 0}, MonitorList{}, false, LoadProgressStart, shell.whenGiven, shell.whenMillis};
   ClientRect(&host.client);
   if (shell.mode != RunMode::Frames) {
     host.monitors = ReadMonitors(shell.xDisplay);
@@ -290,6 +292,8 @@ bool StartCore() {
 bool CreateSaver(const LinuxOptions& options) {
   LinuxWindow& shell = gLinux;
   shell.mode = options.mode;
+  shell.whenGiven = options.whenGiven;
+  shell.whenMillis = options.whenMillis;
   // Before SDL starts: SDL then keeps its own SIGINT and SIGTERM handlers out and hands X errors on.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   WatchRunEnds(EndWithoutDisplay);

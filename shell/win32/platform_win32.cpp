@@ -36,6 +36,14 @@ int64_t PlatformCounterFrequency() {
   return frequency.QuadPart;
 }
 
+int64_t PlatformUtcMillis() {
+  // FILETIME counts 100 ns intervals from 1601-01-01; 1970 came 11644473600 s later.
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const int64_t ticks = (static_cast<int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return ticks / 10000 - 11644473600000;
+}
+
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif

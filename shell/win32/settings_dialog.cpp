@@ -62,6 +62,21 @@ void ReadTrackbar(HWND dialog, int id, SaverSettings& settings, uint32_t SaverSe
   SetSettingValue(settings, *NumberDef(number), static_cast<uint32_t>(position));
 }
 
+// The sun: a season on the trackbar, or "Now" (the sun where it stands over Mars), which greys
+// the seasons out.
+void SetSun(HWND dialog, const SaverSettings& settings) {
+  const bool now = settings.SunPos == kSunPosNow;
+  SendDlgItemMessageW(dialog, IDC_SUNPOS, TBM_SETRANGE, TRUE, MAKELPARAM(0, kSunPosNow - 1));
+  SendDlgItemMessageW(dialog, IDC_SUNPOS, TBM_SETPOS, TRUE, static_cast<LPARAM>(now ? kSunPosNow - 1 : settings.SunPos));
+  SetCheck(dialog, IDC_SUNPOS_NOW, now);
+  Enable(dialog, IDC_SUNPOS, !now);
+}
+
+void ReadSun(HWND dialog, SaverSettings& settings) {
+  if (Checked(dialog, IDC_SUNPOS_NOW)) settings.SunPos = kSunPosNow;
+  else ReadTrackbar(dialog, IDC_SUNPOS, settings, &SaverSettings::SunPos);
+}
+
 void Click(HWND dialog, int id) {
   SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
   SetCheck(dialog, id, true);
@@ -116,7 +131,7 @@ void InitDialog(HWND dialog) {
   ClickChoice(dialog, kControlButtons, settings, &SaverSettings::AutoControl);
   ClickChoice(dialog, kMonitorButtons, settings, &SaverSettings::Monitors);
 
-  SetTrackbar(dialog, IDC_SUNPOS, settings, &SaverSettings::SunPos);
+  SetSun(dialog, settings);
   SetTrackbar(dialog, IDC_PERIOD, settings, &SaverSettings::TerraformPeriod);
   SetTrackbar(dialog, IDC_RELIEF, settings, &SaverSettings::ReliefExFactor);
 }
@@ -130,7 +145,7 @@ void SaveDialog(HWND dialog) {
   ReadChoice(dialog, kControlButtons, settings.AutoControl);
   ReadChoice(dialog, kTerraformButtons, settings.TerraformMode);
   ReadChoice(dialog, kMonitorButtons, settings.Monitors);
-  ReadTrackbar(dialog, IDC_SUNPOS, settings, &SaverSettings::SunPos);
+  ReadSun(dialog, settings);
   ReadTrackbar(dialog, IDC_PERIOD, settings, &SaverSettings::TerraformPeriod);
   ReadTrackbar(dialog, IDC_RELIEF, settings, &SaverSettings::ReliefExFactor);
   const LRESULT selected = SendDlgItemMessageW(dialog, IDC_RESOLUTION, CB_GETCURSEL, 0, 0);
@@ -166,6 +181,9 @@ BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam,
           return TRUE;
         case IDC_TERRA_PERIODIC:
           Enable(dialog, IDC_PERIOD, true);
+          return TRUE;
+        case IDC_SUNPOS_NOW:
+          Enable(dialog, IDC_SUNPOS, !Checked(dialog, IDC_SUNPOS_NOW));
           return TRUE;
         case IDC_WEBSITE:
           OpenHomePage();

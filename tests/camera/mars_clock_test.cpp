@@ -59,6 +59,33 @@ TEST(MarsClock, MissionSolsMatchNasaRecords) {
   EXPECT_NEAR(TerrestrialLessUtcSeconds(curiosityMoment), 69.184, 1e-9);
   EXPECT_EQ(MissionSol(MarsClockAt(curiosityMoment), kCuriosity), 5028);
   EXPECT_EQ(MissionSol(MarsClockAt(Moment("2026-09-28T13:47:29.727Z")), kPerseverance), 1993);
+
+  // The tour's caption of a landing site: the local time in minutes, the sol with its thousands.
+  char text[64];
+  FormatSiteClock(MarsClockAt(curiosityMoment), kCuriosity.eastLongitude, MissionNamed("Curiosity"), text, sizeof text);
+  EXPECT_EQ(std::string(text).substr(5), " local solar time, sol 5,028") << text;
+  EXPECT_EQ(MissionNamed("Zhurong"), nullptr);
+}
+
+// The planets come from Standish's elements turned through the IAU pole and prime meridian; the
+// sun from Mars24's own series. At Mars's opposition of 2020-10-13 Earth stands between Mars and
+// the sun, 0.419 au away (JPL: 0.4190 au at 23:20 UTC): its sub-point lies beside the sub-solar
+// point, at most Mars's ecliptic latitude (under 2°) and the parallax of Earth's orbit apart. A
+// prime meridian turned the wrong way puts them 2W apart.
+TEST(MarsClock, EarthAtOppositionStandsBeforeTheSun) {
+  const int64_t opposition = Moment("2020-10-13T23:20:00Z");
+  const MarsClock clock = MarsClockAt(opposition);
+  const PlanetPlace earth = PlanetPlaceAt(Planet::Earth, opposition);
+  EXPECT_NEAR(earth.distanceAu, 0.4190, 5e-4);
+  const double toRadians = 3.14159265358979 / 180.0;
+  const double centric = clock.subsolarLatitude - 0.25 * std::sin(clock.solarLongitude * toRadians);
+  const double cosAngle = std::sin(earth.latitude * toRadians) * std::sin(centric * toRadians) +
+                          std::cos(earth.latitude * toRadians) * std::cos(centric * toRadians) *
+                              std::cos((earth.eastLongitude - clock.subsolarLongitude) * toRadians);
+  EXPECT_LT(std::acos(cosAngle) / toRadians, 3.0);
+  // Jupiter from Mars is a bright point, Saturn a fainter one; both far.
+  EXPECT_LT(PlanetPlaceAt(Planet::Jupiter, opposition).magnitude, -1.5);
+  EXPECT_GT(PlanetPlaceAt(Planet::Saturn, opposition).distanceAu, 8.0);
 }
 
 // JPL's sidereal periods (360° over the mean motion) and mean distances; the distance never leaves

@@ -10,6 +10,7 @@
 #include "camera/camera_state.h"
 #include "mapdata/map_data.h"
 #include "mesh/mesh_worker.h"
+#include "mesh/moon_mesh.h"
 #include "settings/saver_settings.h"
 #include "tests/mesh/mesh_views.h"
 #include "tests/support/mesh_grids.h"
@@ -185,6 +186,30 @@ TEST_F(MeshPropertiesTest, SurfaceCoversThePlanetsDisc) {
         << "pose " << n << ": distance " << std::sqrt(Dot(pose.eye, pose.eye)) << ", field of view "
         << pose.fieldOfView << ", aspect " << pose.aspect << ", relief " << pose.relief;
   }
+}
+
+// The moons' mesh is drawn with back faces culled and no depth test outside the globe's planes:
+// every triangle must face outwards, every vertex be used, and the craters leave it near the unit
+// sphere with unit normals.
+TEST(MoonMesh, ClosedOutwardFacingAndNearTheUnitSphere) {
+  const MoonMesh mesh = MakeMoonMesh();
+  ASSERT_EQ(mesh.positions.size(), 2562u);
+  ASSERT_EQ(mesh.indices.size(), 3u * 5120u);
+  std::vector<int> uses(mesh.positions.size(), 0);
+  for (size_t i = 0; i < mesh.indices.size(); i += 3) {
+    const Vec3& a = mesh.positions[mesh.indices[i]];
+    const Vec3& b = mesh.positions[mesh.indices[i + 1]];
+    const Vec3& c = mesh.positions[mesh.indices[i + 2]];
+    const Vec3 centroid = Scaled(Add(Add(a, b), c), 1.0f / 3.0f);
+    ASSERT_GT(Dot(Cross(Sub(b, a), Sub(c, a)), centroid), 0.0f) << "triangle " << i / 3 << " faces inwards";
+    for (size_t k = 0; k < 3; ++k) ++uses[mesh.indices[i + k]];
+  }
+  for (size_t v = 0; v < mesh.positions.size(); ++v) {
+    EXPECT_GE(uses[v], 5) << "vertex " << v;  // 5 at the icosahedron's corners, 6 elsewhere
+    EXPECT_NEAR(Length(mesh.positions[v]), 1.0f, 0.2f);
+    EXPECT_NEAR(Length(mesh.normals[v]), 1.0f, 1e-4f);
+  }
+  EXPECT_EQ(mesh.colours.size(), 4 * mesh.positions.size());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "camera/sky_now.h"
 #include "gl/gl_objects.h"
 #include "gl/textures.h"
 #include "math/view_matrices.h"
@@ -426,6 +427,101 @@ TEST_F(FrameTest, FallbackPathsDrawTheSameGlobe) {
   }, 1);
   EXPECT_LT(FrameDifference(framebuffer, copiedDepth), 2.0) << "shadow depth copied from the window";
   EXPECT_GT(FrameDifference(framebuffer, reference), 0.0);
+}
+
+// A run on the Mars clock at a fixed moment (2026-09-28 06:48:09 UTC): the sky placed as the saver
+// core places it each frame, the camera aimed by hand.
+class ClockSkyTest : public FrameTest {
+ protected:
+  static constexpr int64_t kMoment = 1790578089000;
+  void PlaceSky(int64_t moment) {
+    const MarsClock clock = MarsClockAt(moment);
+    const Vec3 sun = SunDirectionAt(clock);
+    SetPointPosition(cameras.sun, sun);
+    cameras.spinAngle = StarTurnAt(clock);
+    cameras.sky = SkyBodiesAt(moment, sun);
+  }
+  void Aim(const Vec3& eye, const Vec3& target) {
+    const Vec3 forward = Normalized(Sub(target, eye));
+    const Vec3 right = Normalized(Cross(forward, std::fabs(forward.y) < 0.9f ? Vec3{0, 1, 0} : Vec3{1, 0, 0}));
+    SetPointPosition(cameras.camera.point, eye);
+    SetOrientation(cameras.camera, forward, Cross(right, forward), right);
+  }
+  std::vector<uint8_t> Still() {
+    RenderFrames(3, 0.0f);
+    return Frame();
+  }
+};
+
+TEST_F(ClockSkyTest, TheSubSolarSideIsLitTheOppositeDarkAndPhobosCastsItsShadow) {
+  PaintGround();
+  std::fill(set.topo.begin(), set.topo.end(), int16_t{0});  // the shadow falls on the reference sphere
+  gSaverSettings.SunPos = kSunPosNow;
+  gSaverSettings.Shadows = 1;
+  StartScene();
+  ASSERT_TRUE(cameras.clockSun);
+  PlaceSky(kMoment);
+  const Vec3 sun = PointPosition(cameras.sun);
+  // Across the disc: the centre and four points 40 % of its radius out.
+  const auto disc = [&](const std::vector<uint8_t>& pixels) {
+    double low = 1e9, high = 0.0;
+    for (const auto& [dx, dy] : {std::pair{0, 0}, {-24, 0}, {24, 0}, {0, -24}, {0, 24}}) {
+      const double b = Brightness(MeanAround(pixels, kWidth, kWidth / 2 + dx, kHeight / 2 + dy, 2));
+      low = std::min(low, b);
+      high = std::max(high, b);
+    }
+    return std::pair{low, high};
+  };
+  Aim(Scaled(sun, kMaxCameraDistance), Vec3{0, 0, 0});
+  const double dayLow = disc(Still()).first;
+  SavePicture("clock_day_side.png");
+  Aim(Scaled(sun, -kMaxCameraDistance), Vec3{0, 0, 0});
+  const double nightHigh = disc(Still()).second;
+  EXPECT_GT(dayLow, 150.0) << "the sub-solar side is lit across its disc";
+  EXPECT_LT(nightHigh, 0.25 * dayLow) << "the opposite side has only the ambient light";
+
+  // Phobos from 60 km on its sunward side: black at this moment, in Mars's shadow.
+  const auto phobosFromSunward = [&] {
+    const MoonBody& phobos = cameras.sky.moons[0];
+    const Vec3 side = Normalized(Add(PointPosition(cameras.sun), Scaled(phobos.axes[0], -0.5f)));
+    Aim(Add(phobos.centre, Scaled(side, 60000.0f)), phobos.centre);
+    return MeanAround(Still(), kWidth, kWidth / 2, kHeight / 2, 3);
+  };
+  ASSERT_TRUE(cameras.sky.moons[0].eclipsed);
+  EXPECT_LT(Brightness(phobosFromSunward()), 10.0) << "eclipsed";
+
+  // Hours later Phobos stands between the sun and the ground: lit grey, its shadow on the ground.
+  int64_t moment = kMoment;
+  float along = 0.0f, miss = 0.0f;
+  for (; moment < kMoment + 86400000; moment += 60000) {
+    PlaceSky(moment);
+    const Vec3 c = cameras.sky.moons[0].centre, s = PointPosition(cameras.sun);
+    along = Dot(c, s);
+    miss = Length(Sub(c, Scaled(s, along)));
+    if (along > 0.0f && miss < 0.5f * kReferenceRadius) break;
+  }
+  ASSERT_LT(moment, kMoment + 86400000) << "Phobos crosses the sun's line within a day";
+  const MeanColour moon = phobosFromSunward();
+  SavePicture("clock_phobos.png");
+  EXPECT_GT(Brightness(moon), 90.0);
+  EXPECT_LT(std::fabs(moon.r - moon.b), 0.25 * moon.r) << "grey, not the ground's red";
+
+  // The shadow's middle under a camera 1,500 km above it, darker than the ground 100 km away.
+  const Vec3 s = PointPosition(cameras.sun);
+  const Vec3 ground = Sub(cameras.sky.moons[0].centre, Scaled(s, along - std::sqrt(kReferenceRadius * kReferenceRadius - miss * miss)));
+  const Vec3 up = Normalized(ground);
+  Aim(Scaled(up, kReferenceRadius + 1500000.0f), Vec3{0, 0, 0});
+  const std::vector<uint8_t> shadowed = Still();
+  SavePicture("clock_phobos_shadow.png");
+  const auto brightnessAt = [&](const Vec3& p) {
+    SphereCoords at;
+    Vec3ToSphere(at, p);
+    double x = 0, y = 0;
+    EXPECT_TRUE(Project(at.lat, at.lon, kReferenceRadius, &x, &y));
+    return Brightness(MeanAround(shadowed, kWidth, static_cast<int>(x), static_cast<int>(y), 1));
+  };
+  const Vec3 aside = Scaled(Normalized(Cross(up, Vec3{0, 1, 0})), 100000.0f);
+  EXPECT_LT(brightnessAt(ground), 0.6 * brightnessAt(Add(ground, aside))) << "Phobos's shadow on the ground";
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ TEST_F(SettingsTest, StoredValuesAreClampedIntoRange) {
       {"ReliefExFactor", 0, 1},   {"ReliefExFactor", 11, 10},   {"ReliefExFactor", 7, 7},
       {"TerraformPeriod", 0, 1},  {"TerraformPeriod", 10, 10},  {"TerraformPeriod", 11, 10},
       {"MaxPPD", 4, 8},           {"MaxPPD", 64, 32},           {"MaxPPD", 16, 16},
-      {"SunPos", 0xFFFFFFFFu, 4}, {"SunPos", 0, 0},             {"TerraformMode", 3, 2},
+      {"SunPos", 0xFFFFFFFFu, 5}, {"SunPos", 0, 0},             {"TerraformMode", 3, 2},
       {"TerraformMode", 0, 0},    {"Shadows", 0, 0},            {"Shadows", 7, 1},
       {"AutoControl", 0, 0},      {"Clouds", 0x80000000u, 1},
   };

@@ -16,6 +16,7 @@ void PlatformSetCursor(int32_t x, int32_t y) {
 }
 int64_t PlatformCounter() { return gFakePlatform.counter += gFakePlatform.counterTick; }
 int64_t PlatformCounterFrequency() { return 1000000; }
+int64_t PlatformUtcMillis() { return 1790000000000; }  // 2026-09-21
 void PlatformSleepMilliseconds(int32_t milliseconds) { gFakePlatform.counter += 1000LL * milliseconds; }
 bool PlatformDesktopFolder(char*, size_t) {
   ++gFakePlatform.desktopQueries;

@@ -49,7 +49,7 @@ class FileStoreTest : public ::testing::Test {
 TEST_F(FileStoreTest, UnreadableLinesLeaveTheirFieldsAlone) {
   WriteSettingsFile(
       "# hand-edited\n"
-      "SunPos = -1\n"              // as the registry holds -1: all bits set, clamps to 4
+      "SunPos = -1\n"              // as the registry holds -1: all bits set, clamps to 5
       "ReliefExFactor=4294967296\n"  // does not fit 32 bits
       "MaxPPD=sixteen\n"
       "TerraformMode=\n"
@@ -65,7 +65,7 @@ TEST_F(FileStoreTest, UnreadableLinesLeaveTheirFieldsAlone) {
   settings.MaxPPD = 16;
   settings.TerraformMode = 1;
   LoadSettings(settings);
-  EXPECT_EQ(settings.SunPos, 4u);
+  EXPECT_EQ(settings.SunPos, 5u);
   EXPECT_EQ(settings.ReliefExFactor, 6u);
   EXPECT_EQ(settings.MaxPPD, 16u);
   EXPECT_EQ(settings.TerraformMode, 1u);

@@ -624,7 +624,8 @@ def case_settings(session, args):
            shadows__enabled=0, shadows__checked=0, atmosphere__enabled=1, atmosphere__checked=1,
            clouds__enabled=1, clouds__checked=1, automatic__checked=1, manual__checked=0,
            terra_periodic__checked=1, terra_no__checked=0, terra_once__checked=0, period__enabled=1,
-           sunpos__pos=4, sunpos__min=0, sunpos__max=4, period__pos=1, period__min=1, period__max=10,
+           sunpos__pos=4, sunpos__min=0, sunpos__max=4, sunpos__enabled=1, sunpos_now__checked=0,
+           period__pos=1, period__min=1, period__max=10,
            relief__pos=10, relief__min=1, relief__max=10,
            resolution__count=3, resolution__items="8,16,32", resolution__sel=0,
            monitors_each__checked=1, monitors_span__checked=0, monitors_primary__checked=0, tour__checked=0)
@@ -658,6 +659,14 @@ def case_settings(session, args):
         values = session.user_values()
         check(values == stored, f"{ending} changed the stored values to {values}")
         log(f"{ending}: nothing stored")
+
+    # "Now" greys the seasons out and stores the real sun, 5; the dialog shows it so again.
+    states = dialog_run(session, args, ["click:sunpos_now", "dump", "ok"])
+    expect(states[0], '"Now" chosen', sunpos_now__checked=1, sunpos__enabled=0)
+    check(session.user_values().get("SunPos") == 5, f"OK stored {session.user_values()}")
+    states = dialog_run(session, args, ["dump", "cancel"])
+    expect(states[0], "the real sun stored", sunpos_now__checked=1, sunpos__enabled=0, sunpos__pos=4)
+    log('"Now" stored and shown')
 
 
 # ---- Several monitors -----------------------------------------------------------------------------

@@ -378,6 +378,7 @@ const Control kControls[] = {
     {IDC_RESOLUTION, "resolution", Control::Combo},  {IDC_DATA_STATUS, "data_status", Control::Text},
     {IDC_MONITORS_EACH, "monitors_each", Control::Button}, {IDC_MONITORS_SPAN, "monitors_span", Control::Button},
     {IDC_MONITORS_PRIMARY, "monitors_primary", Control::Button}, {IDC_TOUR, "tour", Control::Button},
+    {IDC_SUNPOS_NOW, "sunpos_now", Control::Button},
 };
 
 // Messages to the dialog's process; a hung dialog fails the step instead of hanging the test.
