@@ -123,6 +123,7 @@ void StepCamera(bool hasFocus, float dt) {
   if (!core.config.automatic) {
     if (hasFocus) SaverPollMouse();
   } else {
+    if (FlybyVisitStep(core.flyby, dt, cameras)) return;
     FlybyStep(core.flyby, core.input, cameras);
   }
   ControlStep(core.input, dt, PlatformCapsLockOn(), core.config.automatic, cameras);

@@ -5,9 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "camera/flyby.h"
+#include "camera/sky_now.h"
 
 namespace {
 
@@ -146,6 +151,49 @@ TEST(MarsClock, MomentTextIsReadOrRefused) {
     EXPECT_FALSE(reason.empty()) << text;
     EXPECT_EQ(millis, 7) << text;
   }
+}
+
+// The flyby's visit on the clock: after its wait it flies out to Phobos, passes within a few of
+// its radii on the sunlit side without nearing the ground, and comes back to the very pose it left.
+TEST(MarsClock, FlybyVisitsASunlitMoonAndReturnsToItsOrbit) {
+  const int64_t start = Moment("2026-09-28T12:00:00Z");
+  CameraState cameras{};
+  cameras.clockSun = true;
+  const auto placeSky = [&](int64_t moment) {
+    const MarsClock clock = MarsClockAt(moment);
+    SetPointPosition(cameras.sun, SunDirectionAt(clock));
+    cameras.sky = SkyBodiesAt(moment, PointPosition(cameras.sun));
+  };
+  placeSky(start);
+  // The orbit's pose: above Phobos's side of Mars, looking at the centre.
+  const Vec3 out = Normalized(cameras.sky.moons[0].centre);
+  const Vec3 right = Normalized(Cross(Scaled(out, -1.0f), Vec3{0, 1, 0}));
+  SetPointPosition(cameras.camera.point, Scaled(out, kMaxCameraDistance));
+  SetOrientation(cameras.camera, Scaled(out, -1.0f), Cross(right, Scaled(out, -1.0f)), right);
+  const CameraPose orbit = cameras.camera;
+  AutoState flyby = kStartFlyby;
+  const float dt = 1.0f / 30.0f;
+  int frames = 0;
+  float nearest = 1e30f, lowest = 1e30f;
+  bool visited = false;
+  for (; frames < 30 * 260; ++frames) {
+    placeSky(start + static_cast<int64_t>(frames * 1000.0 / 30.0));
+    const bool flying = FlybyVisitStep(flyby, dt, cameras);
+    if (!flying && visited) break;
+    if (!flying) continue;
+    visited = true;
+    const MoonBody& phobos = cameras.sky.moons[0];
+    nearest = std::min(nearest, Length(Sub(PointPosition(cameras.camera.point), phobos.centre)));
+    lowest = std::min(lowest, cameras.camera.point.distance);
+    ASSERT_NEAR(Length(cameras.camera.forward), 1.0f, 1e-4f);
+  }
+  ASSERT_TRUE(visited);
+  EXPECT_EQ(flyby.visit.moon, 0);
+  EXPECT_NEAR(frames / 30.0f, 150.0f + 18.0f + 14.0f + 18.0f, 0.2f);
+  EXPECT_LT(nearest, 5.1f * 13000.0f);
+  EXPECT_GT(nearest, 4.9f * 13000.0f);
+  EXPECT_GT(lowest, 8000000.0f) << "the path stays far above the ground";
+  EXPECT_EQ(std::memcmp(&cameras.camera, &orbit, sizeof orbit), 0) << "back on the orbit's pose";
 }
 
 }  // namespace
