@@ -43,6 +43,12 @@ void PrintConfiguration(const LinuxOptions& options, const int32_t* levels, int3
       "one run only.\n");
 }
 
+bool SunPosGiven(const LinuxOptions& options) {
+  for (size_t i = 0; i < kSettingCount; ++i)
+    if (kSettingDefs[i].number == &SaverSettings::SunPos) return options.settingGiven[i];
+  return false;
+}
+
 // --print-sky: one "name value" a line, in an order scripts may rely on; six decimals keep the
 // clock's hundredths of a second and the moons' places to a few metres.
 void PrintSky(const LinuxOptions& options) {
@@ -107,6 +113,8 @@ int main(int argc, char** argv) {
 
   LoadSettings(gSaverSettings);
   ApplySettingOptions(options, gSaverSettings);
+  // A moment of one's own choosing is shown on the Mars clock unless a season was asked for too.
+  if (options.whenGiven && !SunPosGiven(options)) gSaverSettings.SunPos = kSunPosNow;
   // Nobody steers an XScreenSaver hack or a picture sequence: both fly by themselves (the flyby,
   // or the tour when that is chosen).
   const bool unsteered = options.mode == RunMode::ForeignWindow || options.mode == RunMode::Frames;

@@ -484,6 +484,26 @@ TEST_F(LinuxProgram, FramesWritesPngFilesOfTheFlybyWithOrWithoutADisplay) {
   }
 }
 
+// On the Mars clock the moment given is the picture: the same moment twice gives the same bytes,
+// twelve hours later the sun lights the other side (the flyby starts over 0° E).
+TEST_F(LinuxProgram, FramesOnTheMarsClockShowTheMomentGiven) {
+  const auto shoot = [&](const std::string& name, const std::string& when) {
+    const fs::path out = temp / name;
+    Program program;
+    Start(program, {"--data", data.string(), "--terraform-mode", "0", "--when", when, "--frames", "2", "--out",
+                    out.string(), "--size", "240x180"});
+    EXPECT_EQ(program.WaitForExit(), 0) << program.Err();
+    return ReadPng((out / "frame-00002.png").string());
+  };
+  // 06:48 UTC: the sun over 159° E, night under the camera; 18:48: over 344° E, day.
+  const Picture night = shoot("night", "2026-09-28T06:48:09Z");
+  const Picture again = shoot("night-again", "2026-09-28T06:48:09Z");
+  const Picture day = shoot("day", "2026-09-28T18:48:09Z");
+  EXPECT_EQ(MeanDifference(night, again), 0.0) << "the same moment, the same picture";
+  EXPECT_GT(MarsShare(day), kGlobeShare);
+  EXPECT_LT(MarsShare(night), 0.2 * MarsShare(day)) << "the night side faces the camera";
+}
+
 // Pictures of the tour until its first landmark is circled with the caption shown: 24 s of flight.
 constexpr uint32_t kTourFrames = 720;
 
