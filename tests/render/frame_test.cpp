@@ -480,13 +480,15 @@ TEST_F(ClockSkyTest, TheSubSolarSideIsLitTheOppositeDarkAndPhobosCastsItsShadow)
   EXPECT_GT(dayLow, 150.0) << "the sub-solar side is lit across its disc";
   EXPECT_LT(nightHigh, 0.25 * dayLow) << "the opposite side has only the ambient light";
 
-  // Phobos from 60 km on its sunward side: black at this moment, in Mars's shadow.
-  const auto phobosFromSunward = [&] {
-    const MoonBody& phobos = cameras.sky.moons[0];
-    const Vec3 side = Normalized(Add(PointPosition(cameras.sun), Scaled(phobos.axes[0], -0.5f)));
-    Aim(Add(phobos.centre, Scaled(side, 60000.0f)), phobos.centre);
+  // A moon from five of its radii on its sunward side: black at this moment for Phobos, in Mars's
+  // shadow.
+  const auto fromSunward = [&](int index) {
+    const MoonBody& moon = cameras.sky.moons[index];
+    const Vec3 side = Normalized(Add(PointPosition(cameras.sun), Scaled(moon.axes[0], -0.5f)));
+    Aim(Add(moon.centre, Scaled(side, 5.0f * moon.radii[0])), moon.centre);
     return MeanAround(Still(), kWidth, kWidth / 2, kHeight / 2, 3);
   };
+  const auto phobosFromSunward = [&] { return fromSunward(0); };
   ASSERT_TRUE(cameras.sky.moons[0].eclipsed);
   EXPECT_LT(Brightness(phobosFromSunward()), 10.0) << "eclipsed";
 
@@ -505,6 +507,10 @@ TEST_F(ClockSkyTest, TheSubSolarSideIsLitTheOppositeDarkAndPhobosCastsItsShadow)
   SavePicture("clock_phobos.png");
   EXPECT_GT(Brightness(moon), 90.0);
   EXPECT_LT(std::fabs(moon.r - moon.b), 0.25 * moon.r) << "grey, not the ground's red";
+  const MeanColour deimos = fromSunward(1);
+  SavePicture("clock_deimos.png");
+  if (cameras.sky.moons[1].eclipsed) EXPECT_LT(Brightness(deimos), 10.0);
+  else EXPECT_GT(Brightness(deimos), 90.0);
 
   // The shadow's middle under a camera 1,500 km above it, darker than the ground 100 km away.
   const Vec3 s = PointPosition(cameras.sun);
