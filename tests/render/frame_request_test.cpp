@@ -61,4 +61,34 @@ TEST(FrameRequest, PlanesHugTheGlobeAndEveryViewKeepsThem) {
   }
 }
 
+// A moon is drawn where its depth puts it against the globe's planes: from the start distance
+// (27,168 km out on +z) Deimos-sized bodies behind the globe, beside it, before it and behind the eye.
+TEST(FrameRequest, MoonsFallBehindAmongOrBeforeTheGlobe) {
+  const FrameRequest request = RequestAt(kMaxCameraDistance, WholeWindowView(800, 600, 24.0f, 800.0f / 600.0f));
+  const auto layer = [&](float x, float z) {
+    MoonBody moon{};
+    moon.centre = Vec3{x, 0.0f, z};
+    moon.axes[0] = Vec3{1, 0, 0};
+    moon.axes[1] = Vec3{0, 1, 0};
+    moon.axes[2] = Vec3{0, 0, 1};
+    moon.radii[0] = 7800.0f;
+    moon.radii[1] = 6000.0f;
+    moon.radii[2] = 5100.0f;
+    return PlaceMoon(request, moon);
+  };
+  EXPECT_EQ(layer(0.0f, -23458000.0f).layer, MoonLayer::Behind);
+  EXPECT_EQ(layer(6000000.0f, 0.0f).layer, MoonLayer::AmongGlobe);
+  const MoonPlacement before = layer(0.0f, 23458000.0f);
+  EXPECT_EQ(before.layer, MoonLayer::InFront);
+  // Its own planes hug it: 3,710 km in front of the eye, give or take its reach.
+  EXPECT_NEAR(0.5f * (before.nearPlane + before.farPlane), kMaxCameraDistance - 23458000.0f, 1.0f);
+  EXPECT_LT(before.farPlane - before.nearPlane, 20000.0f);
+  EXPECT_EQ(layer(0.0f, kMaxCameraDistance + 50000.0f).layer, MoonLayer::Hidden);
+  // The model matrix carries the mesh's unit x to the long radius at the centre.
+  const Mat4 model = layer(6000000.0f, 0.0f).model;
+  Vec4 tip;
+  Mat4MulVec4(tip, model, Vec4{1.0f, 0.0f, 0.0f, 1.0f});
+  EXPECT_FLOAT_EQ(tip.x, 6007800.0f);
+}
+
 }  // namespace
