@@ -63,7 +63,7 @@ FILE* OpenMatching(const std::string& folder, const char* name, uint64_t bytes, 
   Trailer found{};
   if (PlatformFileLength(file) == static_cast<int64_t>(bytes + kCacheTrailerBytes) &&
       PlatformSeek(file, static_cast<int64_t>(bytes)) &&
-      std::fread(found.bytes, 1, sizeof found.bytes, file) == sizeof found.bytes &&
+      PlatformReadFile(file, found.bytes, sizeof found.bytes) == sizeof found.bytes &&
       std::memcmp(found.bytes, expected.bytes, sizeof found.bytes) == 0 && PlatformSeek(file, 0))
     return file;
   std::fclose(file);

@@ -125,7 +125,7 @@ bool LoadNodeRows(const LoadRequest& request, MapData& map, SourceStamp* stamp, 
   uint64_t total = 0;
   for (uint32_t i = 0; i < rows; ++i) {
     uint8_t bytes[4];
-    if (std::fread(bytes, 1, 4, data.file) != 4) {
+    if (PlatformReadFile(data.file, bytes, 4) != 4) {
       const char* reason = ReadFailure(data.file);
       std::fclose(data.file);
       return Failed("%s in %s: reading row %u failed (%s)", name, request.folder, i, reason);
@@ -238,10 +238,10 @@ bool LoadStars(const LoadRequest& request, MapData& map) {
   const size_t dimOffset = size_t{brightCount} * 12;
   const char* reason = nullptr;
   const char* failed = nullptr;
-  if (std::fread(bytes, 1, static_cast<size_t>(bright.length), bright.file) != static_cast<size_t>(bright.length)) {
+  if (PlatformReadFile(bright.file, bytes, static_cast<size_t>(bright.length)) != static_cast<size_t>(bright.length)) {
     failed = "starsbr.hex";
     reason = ReadFailure(bright.file);
-  } else if (std::fread(bytes + dimOffset, 1, static_cast<size_t>(dim.length), dim.file) !=
+  } else if (PlatformReadFile(dim.file, bytes + dimOffset, static_cast<size_t>(dim.length)) !=
              static_cast<size_t>(dim.length)) {
     failed = "starsdim.hex";
     reason = ReadFailure(dim.file);

@@ -22,6 +22,13 @@ PathKind PlatformPathKind(const char* path);
 // on Windows (_wfopen, _wremove), so a path crosses to the system by the one text conversion.
 FILE* PlatformOpenFile(const char* path, const char* mode);
 bool PlatformRemoveFile(const char* path);
+// fread, fwrite and the fclose of a file that was written (its buffered bytes go out then, so a
+// full disk may show only here), the same on both platforms (platform/file_io.cpp). They and the
+// calls above are the fault points of platform/fault_points.h: the file calls of the map data,
+// the caches, the settings file, the screenshots and the data builder go through them.
+size_t PlatformReadFile(FILE* file, void* data, size_t bytes);
+size_t PlatformWriteFile(FILE* file, const void* data, size_t bytes);
+bool PlatformCloseWrittenFile(FILE* file);
 // Length of an open file in bytes (64-bit, so files over 2 GiB measure right), or -1.
 int64_t PlatformFileLength(FILE* file);
 // Last modification time of an open file in the platform's own unit (nanoseconds on Linux,

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/fault_points.h"
 #include "platform/platform.h"
 
 namespace {
@@ -23,7 +24,10 @@ bool CopyOut(const std::string& text, char* out, size_t size) {
 
 }  // namespace
 
-FILE* PlatformOpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+FILE* PlatformOpenFile(const char* path, const char* mode) {
+  if (FaultPointFails(mode[0] == 'r' ? FaultCall::Open : FaultCall::Create)) return nullptr;
+  return std::fopen(path, mode);
+}
 
 bool PlatformRemoveFile(const char* path) { return std::remove(path) == 0; }
 
@@ -72,6 +76,7 @@ bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
 }
 
 const void* PlatformMapFile(FILE* file, uint64_t bytes) {
+  if (FaultPointFails(FaultCall::Map)) return nullptr;
   // MAP_POPULATE maps every page of the page cache at once; read-only, so nothing is copied.
   void* view = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
   return view == MAP_FAILED ? nullptr : view;
@@ -79,10 +84,13 @@ const void* PlatformMapFile(FILE* file, uint64_t bytes) {
 
 void PlatformUnmapFile(const void* view, uint64_t bytes) { munmap(const_cast<void*>(view), bytes); }
 
-bool PlatformFlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+bool PlatformFlushToDisk(FILE* file) {
+  if (FaultPointFails(FaultCall::Flush)) return false;
+  return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
 
 bool PlatformReplaceFile(const char* from, const char* to, bool, char* reason, size_t reasonSize) {
-  if (rename(from, to) == 0) return true;
+  if (!FaultPointFails(FaultCall::Replace) && rename(from, to) == 0) return true;
   std::snprintf(reason, reasonSize, "%s", std::strerror(errno));
   return false;
 }
