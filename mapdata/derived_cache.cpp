@@ -75,7 +75,8 @@ void* ReadFrom(const std::string& folder, const char* name, uint64_t bytes, cons
   if (!file) return nullptr;
   // A cache that cannot be read for want of memory is no cache: deriving then says what is short.
   TableMiss miss;
-  void* table = TableFromFile(file, bytes, &miss);
+  const std::string what = std::string(name) + " in " + folder;
+  void* table = TableFromFile(file, bytes, what.c_str(), &miss);
   std::fclose(file);
   return table;
 }

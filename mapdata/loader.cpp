@@ -85,7 +85,9 @@ bool ReadExact(const LoadRequest& request, const char* name, uint64_t bytes, con
   if (static_cast<uint64_t>(data.length) != bytes) return WrongLength(data, bytes, because);
   if (stamp) *stamp = StampOf(data, complete);
   TableMiss miss;
-  *out = static_cast<T*>(TableFromFile(data.file, bytes, &miss));
+  char what[kDataPathSize + 64];
+  std::snprintf(what, sizeof what, "%s in %s", name, request.folder);
+  *out = static_cast<T*>(TableFromFile(data.file, bytes, what, &miss));
   const char* reason = miss == TableMiss::ShortRead ? ReadFailure(data.file) : "";
   std::fclose(data.file);
   if (miss == TableMiss::NoMemory) return Failed("no memory for %s (%s bytes)", name, Grouped(bytes).text);

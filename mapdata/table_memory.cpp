@@ -28,7 +28,7 @@ void* TableAlloc(uint64_t bytes) {
   return fits ? std::malloc(bytes > 0 ? static_cast<size_t>(bytes) : 1) : nullptr;
 }
 
-void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss) {
+void* TableFromFile(FILE* file, uint64_t bytes, const char* name, TableMiss* miss) {
   *miss = TableMiss::None;
   Mapping* unused = nullptr;
   for (Mapping& slot : gMappings) {
@@ -38,7 +38,7 @@ void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss) {
     }
   }
   if (unused && bytes > 0) {
-    if (const void* view = PlatformMapFile(file, bytes)) {
+    if (const void* view = PlatformMapFile(file, bytes, name)) {
       *unused = Mapping{view, bytes};
       return const_cast<void*>(view);  // read-only pages: the tables are never written once loaded
     }

@@ -47,8 +47,11 @@ bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)
 bool PlatformAbsolutePath(const char* path, char* out, size_t size);
 
 // Maps the first `bytes` bytes of an open file into memory for reading only (null when the
-// platform cannot); the mapping outlives the FILE. Released with PlatformUnmapFile.
-const void* PlatformMapFile(FILE* file, uint64_t bytes);
+// platform cannot); the mapping outlives the FILE. Released with PlatformUnmapFile. name says
+// which file it is in a failure line ("topo8.hex in /data"): on Linux a file cut short while
+// mapped ends the process with status 1 and that line at the first read of a lost page, instead
+// of the signal that read raises; Windows refuses to cut a mapped file short.
+const void* PlatformMapFile(FILE* file, uint64_t bytes, const char* name);
 void PlatformUnmapFile(const void* view, uint64_t bytes);
 
 // Flushes an open file's buffered bytes and asks the system to put them on the disk (fsync(2) on

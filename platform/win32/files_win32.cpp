@@ -106,7 +106,7 @@ bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
   return NarrowInto(full.c_str(), out, size);
 }
 
-const void* PlatformMapFile(FILE* file, uint64_t bytes) {
+const void* PlatformMapFile(FILE* file, uint64_t bytes, const char*) {
   if (FaultPointFails(FaultCall::Map)) return nullptr;
   HANDLE mapping = CreateFileMappingW(OsHandle(file), nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;

@@ -242,6 +242,28 @@ TEST_F(LinuxProgram, MissingMapDataEndsWithStatusOne) {
   EXPECT_EQ(loader.WaitForExit(), 1);
 }
 
+// The data folder moved away while frames are drawn (a disk unmounted lazily, a folder renamed)
+// takes nothing the run needs: it goes on. Its files cut to nothing in place (what cp of a new
+// set over the old one does) take the mapped tables' pages away: the run ends with status 1 and
+// one line naming the file, never by the signal those pages raise.
+TEST_F(LinuxProgram, DataMovedOrCutUnderARunEndsNoRunBySignal) {
+  Program program;
+  Start(program, WindowArgs());
+  WindowPlace place;
+  Picture globe;
+  ASSERT_TRUE(WaitForGlobe(program, &place, &globe)) << "status " << program.status << " " << program.Err();
+  const fs::path moved = temp / "moved";
+  fs::rename(data, moved);
+  EXPECT_FALSE(PollUntil([&] { return !program.Running(); }, 20)) << program.Err();
+  EXPECT_GT(MarsShare(GrabProgramWindow(&place)), kGlobeShare);
+  for (const auto& entry : fs::directory_iterator(moved)) fs::resize_file(entry.path(), 0);
+  EXPECT_EQ(program.WaitForExit(), 1) << program.Err();
+  const std::string err = program.Err();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  // The file by the name the run was given.
+  EXPECT_NE(err.find(".hex in " + data.string() + ": it was cut short"), std::string::npos) << err;
+}
+
 TEST_F(LinuxProgram, PrintSkyGivesTheWorkedExampleWithoutADisplay) {
   // NASA GISS's Mars24 worked example at 2000-01-06 00:00:00 UTC, current constants; the
   // sub-solar longitude is its 174.726 W turned east. The later lines are only named: their order
