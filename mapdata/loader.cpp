@@ -166,6 +166,15 @@ bool LoadNodeArrays(const LoadRequest& request, MapData& map, CacheStamp* stamp)
   return ReadExact(request, name, 4 * nodes, because, &map.mars, &stamp->mars, &stamp->complete);
 }
 
+// A derived table stored as its cache. One that cannot be stored costs only the next start's
+// derivation: the run goes on, and says so once.
+void StoreCache(const CacheFolders& folders, const char* name, const void* table, uint64_t bytes,
+                const CacheStamp& stamp) {
+  std::string error;
+  if (!StoreDerivedCache(folders, name, table, bytes, stamp, &error) && !error.empty())
+    ReportFailure("%s (the run goes on; the cache is derived again at the next start)", error.c_str());
+}
+
 // The terraformed colours from a matching cache, or derived and stored. The row table points
 // into terra, so it is built here, once terra has its place.
 bool LoadTerraColours(const LoadRequest& request, MapData& map, const CacheFolders& folders,
@@ -179,7 +188,7 @@ bool LoadTerraColours(const LoadRequest& request, MapData& map, const CacheFolde
   BuildRowTable(map);
   if (!derive) return true;
   DeriveTerraColours(map);
-  StoreDerivedCache(folders, name, map.terra, bytes, stamp);
+  StoreCache(folders, name, map.terra, bytes, stamp);
   return true;
 }
 
@@ -194,7 +203,7 @@ bool LoadSeaImage(const LoadRequest& request, MapData& map, const CacheFolders& 
   if (map.seaImage) return true;
   if (!AllocArray(uint64_t{map.seaWidth} * map.seaHeight, "the sea image", &map.seaImage)) return false;
   DeriveSeaImage(map);
-  StoreDerivedCache(folders, name, map.seaImage, bytes, stamp);
+  StoreCache(folders, name, map.seaImage, bytes, stamp);
   return true;
 }
 

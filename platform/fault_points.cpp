@@ -13,24 +13,24 @@ std::atomic<FaultPlan> gPlan{FaultPlan::Off};
 std::atomic<uint32_t> gPoint{0};
 std::atomic<uint32_t> gCounted{0};
 std::atomic<bool> gFired{false};
-// Which calls of the last run under FaultPlan::Count a full disk fails, by number.
-std::mutex gWritesLock;
-std::vector<bool> gWrites;
+// The kinds of the calls of the last run under FaultPlan::Count, by number.
+std::mutex gCallsLock;
+std::vector<FaultCall> gCalls;
+
+}  // namespace
 
 bool FillsTheDisk(FaultCall call) {
   return call == FaultCall::Create || call == FaultCall::Write || call == FaultCall::Flush;
 }
-
-}  // namespace
 
 bool FaultPointFails(FaultCall call) {
   const FaultPlan plan = gPlan.load();
   if (plan == FaultPlan::Off) return false;
   const uint32_t number = gCounted.fetch_add(1) + 1;
   if (plan == FaultPlan::Count) {
-    const std::lock_guard<std::mutex> hold(gWritesLock);
-    if (gWrites.size() < number) gWrites.resize(number);
-    gWrites[number - 1] = FillsTheDisk(call);
+    const std::lock_guard<std::mutex> hold(gCallsLock);
+    if (gCalls.size() < number) gCalls.resize(number);
+    gCalls[number - 1] = call;
   }
   bool fails = false;
   if (plan == FaultPlan::FailOne) fails = number == gPoint.load();
@@ -47,8 +47,8 @@ void ArmFaultPoints(FaultPlan plan, uint32_t point) {
   gFired.store(false);
   if (plan != FaultPlan::Off) gCounted.store(0);
   if (plan == FaultPlan::Count) {
-    const std::lock_guard<std::mutex> hold(gWritesLock);
-    gWrites.clear();
+    const std::lock_guard<std::mutex> hold(gCallsLock);
+    gCalls.clear();
   }
   gPlan.store(plan);
 }
@@ -57,7 +57,9 @@ uint32_t FaultPointsCounted() { return gCounted.load(); }
 
 bool FaultPointFired() { return gFired.load(); }
 
-bool FaultPointWrites(uint32_t point) {
-  const std::lock_guard<std::mutex> hold(gWritesLock);
-  return point >= 1 && point <= gWrites.size() && gWrites[point - 1];
+bool FaultPointCall(uint32_t point, FaultCall* call) {
+  const std::lock_guard<std::mutex> hold(gCallsLock);
+  if (point < 1 || point > gCalls.size()) return false;
+  *call = gCalls[point - 1];
+  return true;
 }

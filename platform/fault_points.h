@@ -24,6 +24,8 @@ enum class FaultCall : uint8_t {
 // Counts the call; true when the armed plan makes it fail, with errno set to the reason the
 // caller reports (EIO, ENOSPC for a full disk, ENOMEM for memory). Any thread.
 bool FaultPointFails(FaultCall call);
+// Whether a full disk fails a call of this kind (a create, a write, a flush).
+bool FillsTheDisk(FaultCall call);
 
 enum class FaultPlan : uint8_t {
   Off,       // neither count nor fail (between runs)
@@ -36,9 +38,8 @@ void ArmFaultPoints(FaultPlan plan, uint32_t point);
 // Calls counted since ArmFaultPoints, and whether the plan made any fail.
 uint32_t FaultPointsCounted();
 bool FaultPointFired();
-// Whether the call numbered `point` of the last run under FaultPlan::Count was one that a
-// full disk fails (a create, write or flush).
-bool FaultPointWrites(uint32_t point);
+// The kind of the call numbered `point` of the last run under FaultPlan::Count; false past its end.
+bool FaultPointCall(uint32_t point, FaultCall* call);
 
 #else
 
