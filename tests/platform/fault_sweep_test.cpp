@@ -70,6 +70,10 @@ auto WithFaults(const Call& call) {
 // What one run left: the subject's verdict ("" when it held its promise).
 using Run = std::function<std::string()>;
 
+// How the runs of a sweep ended, by the outcome each judge names (Outcome), for the summary line.
+std::map<std::string, uint32_t> gOutcomes;
+void Outcome(const std::string& what) { ++gOutcomes[what]; }
+
 // The number of calls of one kind in a row around `point` (up to kLongRun).
 constexpr uint32_t kLongRun = 16;
 uint32_t RunOfKind(uint32_t point, FaultCall call) {
@@ -101,6 +105,7 @@ bool Tried(uint32_t point, FaultPlan plan) {
 uint32_t Sweep(const char* subject, const Run& run) {
   gRunPlan = FaultPlan::Count;
   EXPECT_EQ(run(), "") << subject << " without faults";
+  gOutcomes.clear();
   const uint32_t points = gRunCounted;
   uint32_t tried = 0;
   for (FaultPlan plan : {FaultPlan::FailOne, FaultPlan::DiskFull}) {
@@ -118,7 +123,9 @@ uint32_t Sweep(const char* subject, const Run& run) {
       }
     }
   }
-  std::printf("[ faults   ] %s: %u fault points, %u runs\n", subject, points, tried);
+  std::string outcomes;
+  for (const auto& [what, count] : gOutcomes) outcomes += (outcomes.empty() ? "" : ", ") + std::to_string(count) + " " + what;
+  std::printf("[ faults   ] %s: %u fault points, %u runs: %s\n", subject, points, tried, outcomes.c_str());
   return tried;
 }
 
@@ -186,6 +193,7 @@ class LoaderFaults : public ::testing::Test {
       verdict = "failed without one line: " + last;
     if (!loaded && last.find(".hex in " + data.str()) == std::string::npos && last.find("no memory for") == std::string::npos)
       verdict = "the line names no file: " + last;
+    Outcome(!loaded ? "ended with one line" : cacheLines ? "loaded, a line per cache not stored" : "loaded silently");
     if (loaded && (std::memcmp(map.terra, caches["terra1.hex"].data(), 4 * map.nodeCount) != 0 ||
                    std::memcmp(map.seaImage, caches["sea1.hex"].data(), 4 * map.seaWidth * map.seaHeight) != 0))
       verdict = "loaded other derived tables";
@@ -244,6 +252,7 @@ TEST(CacheWriterFaults, AStoreThatFailsLeavesTheOldCache) {
     if (after.size() != 1 || HasTemporaryFile(after)) return std::string("files beside the cache");
     void* table = ReadDerivedCache(folders, "terra1.hex", newTable.size(), stored ? newer : older);
     const bool whole = table && std::memcmp(table, (stored ? newTable : oldTable).data(), 400) == 0;
+    Outcome(stored ? "stored" : "old cache kept");
     TableRelease(table);
     return whole ? std::string() : std::string(stored ? "the new cache" : "the old cache") + " is not whole";
   });
@@ -290,6 +299,7 @@ TEST(BuilderFaults, ALevelIsWrittenWholeOrTheEarlierOneKept) {
     const bool done = WithFaults([&] { return WriteLevel(folder, 1, sources, nullptr, extremes, line); });
     const Files after = Snapshot(data.path);
     if (HasTemporaryFile(after)) return std::string("a temporary file was left");
+    Outcome(done ? "written" : after == earlier ? "one line, earlier level kept" : "one line, level withdrawn");
     if (done) return after == written ? std::string() : std::string("written, but not the level");
     if (line.find('\n') != std::string::npos || line.rfind("cannot ", 0) != 0 || line.find(folder) == std::string::npos)
       return "not one line naming a file: " + line;
@@ -313,6 +323,7 @@ TEST(ScreenshotFaults, AFailedPictureLeavesTheEarlierOne) {
   Sweep("screenshot writer", [&] {
     WriteFileBytes(path, earlier.data(), earlier.size());
     const bool saved = WithFaults([&] { return SaveScreenshotFile(path.c_str(), pixels.data(), 7, 5); });
+    Outcome(saved ? "saved" : "earlier picture kept");
     const Files after = Snapshot(desktop.path);
     if (after.size() != 1) return std::string("files beside the picture");
     return after.begin()->second == (saved ? picture : earlier) ? std::string() : std::string("the picture is cut");
@@ -344,6 +355,7 @@ TEST(SettingsFileFaults, AFailedSaveOrLoadLosesNothing) {
     const Files after = Snapshot(config.path);
     if (after.size() != 1 || HasTemporaryFile(after)) return std::string("files beside the settings file");
     const std::vector<uint8_t>& now = after.begin()->second;
+    Outcome(now == before ? "file as it was" : "saved");
     if (now == before) return std::string();
     const std::string text(now.begin(), now.end());
     SaverSettings back = DefaultSaverSettings();
@@ -366,6 +378,9 @@ TEST(SettingsFileFaults, AFailedSaveOrLoadLosesNothing) {
       if (SettingValue(loaded, each) != SettingValue(stored, each) && SettingValue(loaded, each) != each.defaultValue)
         verdict += std::string(" ") + each.name;
     if (ReadFileBytes(path) != before) verdict += " the file changed";
+    const bool asStored = SettingValue(loaded, def) == SettingValue(stored, def);
+    Outcome(std::string(asStored ? "stored values" : "defaults") +
+            (std::strcmp(loaded.DataPath, "/data/mars") == 0 ? " and folder" : ", default folder"));
     return verdict;
   });
   SetEnvironment("XDG_CONFIG_HOME", nullptr);
