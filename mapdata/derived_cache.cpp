@@ -63,7 +63,7 @@ FILE* OpenMatching(const std::string& folder, const char* name, uint64_t bytes, 
   Trailer found{};
   if (PlatformFileLength(file) == static_cast<int64_t>(bytes + kCacheTrailerBytes) &&
       PlatformSeek(file, static_cast<int64_t>(bytes)) &&
-      std::fread(found.bytes, 1, sizeof found.bytes, file) == sizeof found.bytes &&
+      PlatformReadFile(file, found.bytes, sizeof found.bytes) == sizeof found.bytes &&
       std::memcmp(found.bytes, expected.bytes, sizeof found.bytes) == 0 && PlatformSeek(file, 0))
     return file;
   std::fclose(file);
@@ -75,7 +75,8 @@ void* ReadFrom(const std::string& folder, const char* name, uint64_t bytes, cons
   if (!file) return nullptr;
   // A cache that cannot be read for want of memory is no cache: deriving then says what is short.
   TableMiss miss;
-  void* table = TableFromFile(file, bytes, &miss);
+  const std::string what = std::string(name) + " in " + folder;
+  void* table = TableFromFile(file, bytes, what.c_str(), &miss);
   std::fclose(file);
   return table;
 }
@@ -104,9 +105,9 @@ bool StampFile(const char* folder, const char* name, SourceStamp* stamp) {
 // (or two threads) deriving at once never write into one file, and the last to finish simply
 // replaces the other's equal cache. Not flushed to the disk: a cache cut off by a power failure
 // fails its trailer check and is derived again.
-bool StoreIn(const std::string& folder, const char* name, const void* table, uint64_t bytes, const Trailer& trailer) {
+bool StoreIn(const std::string& folder, const char* name, const void* table, uint64_t bytes, const Trailer& trailer,
+             std::string& error) {
   AtomicFile file;
-  std::string error;  // unused: a cache that cannot be stored is no failure
   return BeginAtomicFile(JoinPath(folder, name), AtomicWrite::Quick, file, error) &&
          AppendAtomicFile(file, table, static_cast<size_t>(bytes), error) &&
          AppendAtomicFile(file, trailer.bytes, sizeof trailer.bytes, error) && FinishAtomicFile(file, error) &&
@@ -161,10 +162,14 @@ bool DerivedCachesReady(const LoadRequest& request) {
 }
 
 bool StoreDerivedCache(const CacheFolders& folders, const char* name, const void* table, uint64_t bytes,
-                       const CacheStamp& stamp) {
+                       const CacheStamp& stamp, std::string* error) {
   if (!stamp.complete) return false;
   const Trailer trailer = MakeTrailer(bytes, stamp);
-  if (StoreIn(folders.data, name, table, bytes, trailer)) return true;
-  if (folders.user.empty() || !PlatformMakeFolders(folders.user.c_str())) return false;
-  return StoreIn(folders.user, name, table, bytes, trailer);
+  std::string reason;
+  if (StoreIn(folders.data, name, table, bytes, trailer, reason)) return true;
+  if (!folders.user.empty() && PlatformMakeFolders(folders.user.c_str()) &&
+      StoreIn(folders.user, name, table, bytes, trailer, reason))
+    return true;
+  if (error) *error = reason;
+  return false;
 }

@@ -43,9 +43,11 @@ void* ReadDerivedCache(const CacheFolders& folders, const char* name, uint64_t b
 // Stores the table and its trailer as `name` in the data folder, else in the user's folder (made
 // when missing). The file is written under a name of this process and call and then put in place
 // in one step, so readers and other writers never see a part of it. False when neither folder
-// took it; that is no failure, the next start derives again. Any thread.
+// took it, with the last folder's reason on one line in *error when one is given ("cannot write
+// PATH: reason"; none for a stamp that is not complete); that is no failure, the next start
+// derives again. Any thread.
 bool StoreDerivedCache(const CacheFolders& folders, const char* name, const void* table, uint64_t bytes,
-                       const CacheStamp& stamp);
+                       const CacheStamp& stamp, std::string* error = nullptr);
 
 // Whether both derived tables of a request have a matching cache right now, judged from the files'
 // lengths and times alone: for a progress line that says whether this start derives them. The

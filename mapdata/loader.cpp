@@ -85,7 +85,9 @@ bool ReadExact(const LoadRequest& request, const char* name, uint64_t bytes, con
   if (static_cast<uint64_t>(data.length) != bytes) return WrongLength(data, bytes, because);
   if (stamp) *stamp = StampOf(data, complete);
   TableMiss miss;
-  *out = static_cast<T*>(TableFromFile(data.file, bytes, &miss));
+  char what[kDataPathSize + 64];
+  std::snprintf(what, sizeof what, "%s in %s", name, request.folder);
+  *out = static_cast<T*>(TableFromFile(data.file, bytes, what, &miss));
   const char* reason = miss == TableMiss::ShortRead ? ReadFailure(data.file) : "";
   std::fclose(data.file);
   if (miss == TableMiss::NoMemory) return Failed("no memory for %s (%s bytes)", name, Grouped(bytes).text);
@@ -125,7 +127,7 @@ bool LoadNodeRows(const LoadRequest& request, MapData& map, SourceStamp* stamp, 
   uint64_t total = 0;
   for (uint32_t i = 0; i < rows; ++i) {
     uint8_t bytes[4];
-    if (std::fread(bytes, 1, 4, data.file) != 4) {
+    if (PlatformReadFile(data.file, bytes, 4) != 4) {
       const char* reason = ReadFailure(data.file);
       std::fclose(data.file);
       return Failed("%s in %s: reading row %u failed (%s)", name, request.folder, i, reason);
@@ -164,6 +166,15 @@ bool LoadNodeArrays(const LoadRequest& request, MapData& map, CacheStamp* stamp)
   return ReadExact(request, name, 4 * nodes, because, &map.mars, &stamp->mars, &stamp->complete);
 }
 
+// A derived table stored as its cache. One that cannot be stored costs only the next start's
+// derivation: the run goes on, and says so once.
+void StoreCache(const CacheFolders& folders, const char* name, const void* table, uint64_t bytes,
+                const CacheStamp& stamp) {
+  std::string error;
+  if (!StoreDerivedCache(folders, name, table, bytes, stamp, &error) && !error.empty())
+    ReportFailure("%s (the run goes on; the cache is derived again at the next start)", error.c_str());
+}
+
 // The terraformed colours from a matching cache, or derived and stored. The row table points
 // into terra, so it is built here, once terra has its place.
 bool LoadTerraColours(const LoadRequest& request, MapData& map, const CacheFolders& folders,
@@ -177,7 +188,7 @@ bool LoadTerraColours(const LoadRequest& request, MapData& map, const CacheFolde
   BuildRowTable(map);
   if (!derive) return true;
   DeriveTerraColours(map);
-  StoreDerivedCache(folders, name, map.terra, bytes, stamp);
+  StoreCache(folders, name, map.terra, bytes, stamp);
   return true;
 }
 
@@ -192,7 +203,7 @@ bool LoadSeaImage(const LoadRequest& request, MapData& map, const CacheFolders& 
   if (map.seaImage) return true;
   if (!AllocArray(uint64_t{map.seaWidth} * map.seaHeight, "the sea image", &map.seaImage)) return false;
   DeriveSeaImage(map);
-  StoreDerivedCache(folders, name, map.seaImage, bytes, stamp);
+  StoreCache(folders, name, map.seaImage, bytes, stamp);
   return true;
 }
 
@@ -238,10 +249,10 @@ bool LoadStars(const LoadRequest& request, MapData& map) {
   const size_t dimOffset = size_t{brightCount} * 12;
   const char* reason = nullptr;
   const char* failed = nullptr;
-  if (std::fread(bytes, 1, static_cast<size_t>(bright.length), bright.file) != static_cast<size_t>(bright.length)) {
+  if (PlatformReadFile(bright.file, bytes, static_cast<size_t>(bright.length)) != static_cast<size_t>(bright.length)) {
     failed = "starsbr.hex";
     reason = ReadFailure(bright.file);
-  } else if (std::fread(bytes + dimOffset, 1, static_cast<size_t>(dim.length), dim.file) !=
+  } else if (PlatformReadFile(dim.file, bytes + dimOffset, static_cast<size_t>(dim.length)) !=
              static_cast<size_t>(dim.length)) {
     failed = "starsdim.hex";
     reason = ReadFailure(dim.file);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/fault_points.h"
 #include "platform/platform.h"
 
 namespace {
@@ -23,10 +24,11 @@ Mapping gMappings[kMaxMappings];
 void* TableAlloc(uint64_t bytes) {
   // A size_t narrower than the request (a 32-bit build) must not wrap into a small allocation.
   const bool fits = static_cast<uint64_t>(static_cast<size_t>(bytes)) == bytes;
+  if (FaultPointFails(FaultCall::Allocate)) return nullptr;
   return fits ? std::malloc(bytes > 0 ? static_cast<size_t>(bytes) : 1) : nullptr;
 }
 
-void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss) {
+void* TableFromFile(FILE* file, uint64_t bytes, const char* name, TableMiss* miss) {
   *miss = TableMiss::None;
   Mapping* unused = nullptr;
   for (Mapping& slot : gMappings) {
@@ -36,7 +38,7 @@ void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss) {
     }
   }
   if (unused && bytes > 0) {
-    if (const void* view = PlatformMapFile(file, bytes)) {
+    if (const void* view = PlatformMapFile(file, bytes, name)) {
       *unused = Mapping{view, bytes};
       return const_cast<void*>(view);  // read-only pages: the tables are never written once loaded
     }
@@ -46,7 +48,7 @@ void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss) {
     *miss = TableMiss::NoMemory;
     return nullptr;
   }
-  if (bytes > 0 && std::fread(memory, 1, static_cast<size_t>(bytes), file) != bytes) {
+  if (bytes > 0 && PlatformReadFile(file, memory, static_cast<size_t>(bytes)) != bytes) {
     std::free(memory);
     *miss = TableMiss::ShortRead;
     return nullptr;

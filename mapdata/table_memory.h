@@ -15,7 +15,8 @@ enum class TableMiss : uint8_t { None, NoMemory, ShortRead };
 // The first `bytes` bytes of an open file from its start, mapped read-only or else read into
 // allocated memory; null when neither worked, with *miss saying why (the caller says what that
 // means). The caller has checked the file's length.
-void* TableFromFile(FILE* file, uint64_t bytes, TableMiss* miss);
+// name says which file it is in a failure line (platform.h, PlatformMapFile).
+void* TableFromFile(FILE* file, uint64_t bytes, const char* name, TableMiss* miss);
 // Releases a table from either call; null is ignored. Never called while the loader runs
 // (the window thread releases only after it has seen the loaded flag or joined the loader).
 void TableRelease(void* table);

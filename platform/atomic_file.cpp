@@ -100,14 +100,14 @@ bool BeginAtomicFile(const std::string& path, AtomicWrite mode, AtomicFile& pend
 
 bool AppendAtomicFile(AtomicFile& pending, const void* data, size_t bytes, std::string& error) {
   if (bytes == 0) return true;
-  if (std::fwrite(data, 1, bytes, pending.file) != bytes) return Fail(pending, "write", std::strerror(errno), error);
+  if (PlatformWriteFile(pending.file, data, bytes) != bytes) return Fail(pending, "write", std::strerror(errno), error);
   return true;
 }
 
 bool FinishAtomicFile(AtomicFile& pending, std::string& error) {
   const bool flushed = pending.mode != AtomicWrite::Durable || PlatformFlushToDisk(pending.file);
   const int code = errno;
-  const bool closed = std::fclose(pending.file) == 0;
+  const bool closed = PlatformCloseWrittenFile(pending.file);
   pending.file = nullptr;
   if (!flushed || !closed) return Fail(pending, "write", std::strerror(flushed ? errno : code), error);
   return true;

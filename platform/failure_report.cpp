@@ -11,12 +11,24 @@ namespace {
 constexpr char kPrefix[] = "redsphere: ";
 constexpr size_t kLineSize = 1024;  // two data folder paths and a reason fit with room to spare
 
+
+void FormatFailureLineV(char* line, size_t size, const char* format, va_list args) {
+  std::snprintf(line, size, "%s", kPrefix);
+  if (size > sizeof kPrefix) std::vsnprintf(line + sizeof kPrefix - 1, size - (sizeof kPrefix - 1), format, args);
+}
+
 }  // namespace
+
+void FormatFailureLine(char* line, size_t size, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  FormatFailureLineV(line, size, format, args);
+  va_end(args);
+}
 
 void ReportFailureV(const char* format, va_list args) {
   char line[kLineSize];
-  std::snprintf(line, sizeof line, "%s", kPrefix);
-  std::vsnprintf(line + sizeof kPrefix - 1, sizeof line - (sizeof kPrefix - 1), format, args);
+  FormatFailureLineV(line, sizeof line, format, args);
   PlatformWriteFailureLine(line);
 }
 

@@ -5,11 +5,15 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 
 // Formats one line as printf does and hands it to the platform. Any thread.
 [[gnu::format(printf, 1, 2)]] void ReportFailure(const char* format, ...);
 void ReportFailureV(const char* format, va_list args);
+// The line ReportFailure would hand to the platform ("redsphere: " and the message), into line;
+// for a line that must be ready before it is needed (files_linux.cpp's signal handler).
+[[gnu::format(printf, 3, 4)]] void FormatFailureLine(char* line, size_t size, const char* format, ...);
 // Reports one line as ReportFailure does and ends the process at once with status 1: the saver
 // closes, and the line says why. For what the scene cannot be set up without (the GL set-up's star
 // arrays, the mesh worker's arrays); window thread.

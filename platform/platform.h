@@ -22,6 +22,13 @@ PathKind PlatformPathKind(const char* path);
 // on Windows (_wfopen, _wremove), so a path crosses to the system by the one text conversion.
 FILE* PlatformOpenFile(const char* path, const char* mode);
 bool PlatformRemoveFile(const char* path);
+// fread, fwrite and the fclose of a file that was written (its buffered bytes go out then, so a
+// full disk may show only here), the same on both platforms (platform/file_io.cpp). They and the
+// calls above are the fault points of platform/fault_points.h: the file calls of the map data,
+// the caches, the settings file, the screenshots and the data builder go through them.
+size_t PlatformReadFile(FILE* file, void* data, size_t bytes);
+size_t PlatformWriteFile(FILE* file, const void* data, size_t bytes);
+bool PlatformCloseWrittenFile(FILE* file);
 // Length of an open file in bytes (64-bit, so files over 2 GiB measure right), or -1.
 int64_t PlatformFileLength(FILE* file);
 // Last modification time of an open file in the platform's own unit (nanoseconds on Linux,
@@ -40,8 +47,11 @@ bool PlatformScanDirectory(const char* folder, const char* prefix, bool (*visit)
 bool PlatformAbsolutePath(const char* path, char* out, size_t size);
 
 // Maps the first `bytes` bytes of an open file into memory for reading only (null when the
-// platform cannot); the mapping outlives the FILE. Released with PlatformUnmapFile.
-const void* PlatformMapFile(FILE* file, uint64_t bytes);
+// platform cannot); the mapping outlives the FILE. Released with PlatformUnmapFile. name says
+// which file it is in a failure line ("topo8.hex in /data"): on Linux a file cut short while
+// mapped ends the process with status 1 and that line at the first read of a lost page, instead
+// of the signal that read raises; Windows refuses to cut a mapped file short.
+const void* PlatformMapFile(FILE* file, uint64_t bytes, const char* name);
 void PlatformUnmapFile(const void* view, uint64_t bytes);
 
 // Flushes an open file's buffered bytes and asks the system to put them on the disk (fsync(2) on

@@ -1,12 +1,11 @@
 // Bitmap headers and screenshot files.
 #include "shell/screenshot.h"
 
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -50,18 +49,19 @@ void NextScreenshotName(char* out, size_t size) { std::snprintf(out, size, "Scre
 
 void ResetScreenshotCounter() { gScreenshotCounter = 1; }
 
+// Written under a temporary name and moved over the numbered name once whole: a full disk or a
+// failed write leaves an earlier run's picture of that name as it was, never half a picture.
 bool SaveScreenshotFile(const char* path, const uint8_t* bgr, int32_t width, int32_t height) {
   if (width <= 0 || height <= 0 || !bgr) return false;
   const uint32_t imageSize = BmpImageSize(width, height);
-  FILE* file = PlatformOpenFile(path, "wb");
-  if (!file) return false;
   uint8_t headers[kBmpFileHeaderSize + kBmpInfoHeaderSize];
   WriteBmpFileHeader(headers, imageSize);
   WriteBmpInfoHeader(headers + kBmpFileHeaderSize, width, height);
-  bool ok = std::fwrite(headers, 1, sizeof headers, file) == sizeof headers &&
-            std::fwrite(bgr, 1, imageSize, file) == imageSize;
-  ok = std::fclose(file) == 0 && ok;
-  return ok;
+  AtomicFile file;
+  std::string error;  // unused: a screenshot fails silently
+  return BeginAtomicFile(path, AtomicWrite::Quick, file, error) &&
+         AppendAtomicFile(file, headers, sizeof headers, error) && AppendAtomicFile(file, bgr, imageSize, error) &&
+         FinishAtomicFile(file, error) && CommitAtomicFile(file, error);
 }
 
 void SaveNumberedScreenshot(const char* folder, const uint8_t* bgr, int32_t width, int32_t height) {

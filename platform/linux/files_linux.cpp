@@ -5,12 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "platform/failure_report.h"
+#include "platform/fault_points.h"
+#include "platform/linux/failure_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -21,9 +26,63 @@ bool CopyOut(const std::string& text, char* out, size_t size) {
   return true;
 }
 
+// NOTE: a mapped file cut short under the program (cp of a new data set over the old one truncates
+// each file in place) loses the pages past its new end from every mapping, and the next read of
+// one raises SIGBUS, which would end the saver without a word. Each view is listed here with the
+// line that names its file, made when it is mapped; a SIGBUS inside one writes that line and ends
+// the process with status 1, as a data file that cannot be used at start does.
+struct MappedView {
+  std::atomic<bool> claimed{false};           // the slot is taken (any thread mapping a table)
+  std::atomic<const char*> start{nullptr};   // published last, cleared first: what the handler reads
+  uint64_t bytes = 0;
+  char text[1100] = {};  // the failure line as standard error takes it
+  size_t length = 0;
+};
+// A level maps at most seven tables; more views than slots are simply not mapped.
+constexpr int kMaxViews = 16;
+MappedView gViews[kMaxViews];
+
+void OnBusError(int, siginfo_t* info, void*) {
+  const char* at = static_cast<const char*>(info->si_addr);
+  for (const MappedView& view : gViews) {
+    const char* start = view.start.load(std::memory_order_acquire);
+    if (!start || at < start || static_cast<uint64_t>(at - start) >= view.bytes) continue;
+    // Only async-signal-safe calls here.
+    ssize_t written = write(STDERR_FILENO, view.text, view.length);
+    (void)written;
+    _exit(1);
+  }
+  // Not a table's page: the access is made again on return and the signal ends the process as
+  // it would have without this handler.
+  signal(SIGBUS, SIG_DFL);
+}
+
+void WatchBusErrors() {
+  static const bool installed = [] {
+    struct sigaction action = {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    return sigaction(SIGBUS, &action, nullptr) == 0;
+  }();
+  (void)installed;
+}
+
+// A free slot, claimed for this thread; null when all are taken.
+MappedView* ClaimView() {
+  for (MappedView& view : gViews) {
+    bool expected = false;
+    if (view.claimed.compare_exchange_strong(expected, true)) return &view;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-FILE* PlatformOpenFile(const char* path, const char* mode) { return std::fopen(path, mode); }
+FILE* PlatformOpenFile(const char* path, const char* mode) {
+  if (FaultPointFails(mode[0] == 'r' ? FaultCall::Open : FaultCall::Create)) return nullptr;
+  return std::fopen(path, mode);
+}
 
 bool PlatformRemoveFile(const char* path) { return std::remove(path) == 0; }
 
@@ -71,18 +130,43 @@ bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
   return fits;
 }
 
-const void* PlatformMapFile(FILE* file, uint64_t bytes) {
+const void* PlatformMapFile(FILE* file, uint64_t bytes, const char* name) {
+  if (FaultPointFails(FaultCall::Map)) return nullptr;
+  WatchBusErrors();
+  MappedView* slot = ClaimView();
+  if (!slot) return nullptr;
   // MAP_POPULATE maps every page of the page cache at once; read-only, so nothing is copied.
   void* view = mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
-  return view == MAP_FAILED ? nullptr : view;
+  if (view == MAP_FAILED) {
+    slot->claimed.store(false);
+    return nullptr;
+  }
+  char line[1024];
+  FormatFailureLine(line, sizeof line, "%s: it was cut short while the program read it", name);
+  const std::string text = FailureText(line);
+  slot->length = std::min(text.size(), sizeof slot->text);
+  std::memcpy(slot->text, text.data(), slot->length);
+  slot->bytes = bytes;
+  slot->start.store(static_cast<const char*>(view), std::memory_order_release);
+  return view;
 }
 
-void PlatformUnmapFile(const void* view, uint64_t bytes) { munmap(const_cast<void*>(view), bytes); }
+void PlatformUnmapFile(const void* view, uint64_t bytes) {
+  for (MappedView& slot : gViews) {
+    if (slot.start.load() != view) continue;
+    slot.start.store(nullptr, std::memory_order_release);
+    slot.claimed.store(false);
+  }
+  munmap(const_cast<void*>(view), bytes);
+}
 
-bool PlatformFlushToDisk(FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
+bool PlatformFlushToDisk(FILE* file) {
+  if (FaultPointFails(FaultCall::Flush)) return false;
+  return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
 
 bool PlatformReplaceFile(const char* from, const char* to, bool, char* reason, size_t reasonSize) {
-  if (rename(from, to) == 0) return true;
+  if (!FaultPointFails(FaultCall::Replace) && rename(from, to) == 0) return true;
   std::snprintf(reason, reasonSize, "%s", std::strerror(errno));
   return false;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/fault_points.h"
 #include "platform/platform.h"
 #include "platform/win32/user_folders.h"
 #include "platform/win32/wide_text.h"
@@ -49,6 +50,7 @@ std::wstring RedsphereAppDataFolder() {
 }
 
 FILE* PlatformOpenFile(const char* path, const char* mode) {
+  if (FaultPointFails(mode[0] == 'r' ? FaultCall::Open : FaultCall::Create)) return nullptr;
   return _wfopen(WideFromNarrow(path).c_str(), WideFromNarrow(mode).c_str());
 }
 
@@ -104,7 +106,8 @@ bool PlatformAbsolutePath(const char* path, char* out, size_t size) {
   return NarrowInto(full.c_str(), out, size);
 }
 
-const void* PlatformMapFile(FILE* file, uint64_t bytes) {
+const void* PlatformMapFile(FILE* file, uint64_t bytes, const char*) {
+  if (FaultPointFails(FaultCall::Map)) return nullptr;
   HANDLE mapping = CreateFileMappingW(OsHandle(file), nullptr, PAGE_READONLY, 0, 0, nullptr);
   if (!mapping) return nullptr;
   // The view keeps the mapping object (and the file) alive after both handles are closed.
@@ -115,7 +118,10 @@ const void* PlatformMapFile(FILE* file, uint64_t bytes) {
 
 void PlatformUnmapFile(const void* view, uint64_t) { UnmapViewOfFile(view); }
 
-bool PlatformFlushToDisk(FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
+bool PlatformFlushToDisk(FILE* file) {
+  if (FaultPointFails(FaultCall::Flush)) return false;
+  return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
 
 // NOTE: the replacement fails while another process has `to` open without FILE_SHARE_DELETE or
 // mapped (the C runtime's fopen shares no deletion); callers treat that as any other failure.
@@ -126,6 +132,10 @@ bool PlatformReplaceFile(const char* from, const char* to, bool writeThrough, ch
   // cache while it checks and reads it (virus scanners do the same to new files). Such holds are
   // mostly short, so the move is tried again for a moment before the refusal is given back.
   for (int attempt = 1;; ++attempt) {
+    if (FaultPointFails(FaultCall::Replace)) {
+      std::snprintf(reason, reasonSize, "%s", SystemMessage(ERROR_WRITE_FAULT).c_str());
+      return false;
+    }
     if (MoveFileExW(source.c_str(), target.c_str(), flags)) return true;
     const DWORD error = GetLastError();
     const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;

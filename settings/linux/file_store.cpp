@@ -39,26 +39,31 @@ std::string Trim(const std::string& s) {
   return s.substr(begin, end - begin + 1);
 }
 
-bool ReadLines(const std::string& path, std::vector<Line>& lines) {
-  FILE* file = std::fopen(path.c_str(), "r");
-  if (!file) return false;
-  std::string current;
-  int c;
-  auto finish = [&] {
-    Line line{"", current};
-    size_t eq = current.find('=');
-    std::string head = Trim(current.substr(0, eq == std::string::npos ? 0 : eq));
+// What reading the settings file came to. A file that exists but could not be read whole must not
+// be saved over: the lines the store keeps for the user would be lost with it.
+enum class ReadResult { Read, Missing, Failed };
+
+ReadResult ReadLines(const std::string& path, std::vector<Line>& lines) {
+  FILE* file = PlatformOpenFile(path.c_str(), "rb");
+  if (!file) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  std::string text;
+  char block[4096];
+  size_t got;
+  while ((got = PlatformReadFile(file, block, sizeof block)) > 0) text.append(block, got);
+  const bool whole = std::feof(file) && !std::ferror(file);
+  std::fclose(file);
+  if (!whole) return ReadResult::Failed;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    Line line{"", text.substr(start, end - start)};
+    const size_t eq = line.text.find('=');
+    const std::string head = Trim(line.text.substr(0, eq == std::string::npos ? 0 : eq));
     if (eq != std::string::npos && !head.empty() && head[0] != '#') line.key = head;
     lines.push_back(line);
-    current.clear();
-  };
-  while ((c = std::fgetc(file)) != EOF) {
-    if (c == '\n') finish();
-    else current.push_back(static_cast<char>(c));
+    start = end + 1;
   }
-  if (!current.empty()) finish();
-  std::fclose(file);
-  return true;
+  return ReadResult::Read;
 }
 
 const Line* FindKey(const std::vector<Line>& lines, const char* key) {
@@ -121,7 +126,7 @@ void SettingsStoreDefaultDataPath(char* out, size_t size) {
 
 bool SettingsStoreReadDataPath(char* out, size_t size) {
   std::vector<Line> lines;
-  if (!ReadLines(ConfigFile(), lines)) return false;
+  if (ReadLines(ConfigFile(), lines) != ReadResult::Read) return false;
   const Line* line = FindKey(lines, "DataPath");
   if (!line) return false;
   std::string value = ValueOf(*line);
@@ -133,7 +138,7 @@ bool SettingsStoreReadDataPath(char* out, size_t size) {
 
 SettingsStore* SettingsStoreOpenRead() {
   SettingsStore* store = new SettingsStore{{}, false};
-  if (!ReadLines(ConfigFile(), store->lines)) {
+  if (ReadLines(ConfigFile(), store->lines) != ReadResult::Read) {
     delete store;
     return nullptr;
   }
@@ -152,7 +157,11 @@ SettingsStore* SettingsStoreOpenWrite() {
   mkdir(parent.c_str(), 0700);
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return nullptr;
   SettingsStore* store = new SettingsStore{{}, true};
-  ReadLines(ConfigFile(), store->lines);  // a missing file simply starts empty
+  // A missing file simply starts empty; one that cannot be read is left as it is.
+  if (ReadLines(ConfigFile(), store->lines) == ReadResult::Failed) {
+    delete store;
+    return nullptr;
+  }
   return store;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/level_scan.h"
 #include "platform/platform.h"
 #include "settings/saver_settings.h"
+#include "shell/linux/driver_cache.h"
 #include "shell/linux/options.h"
 #include "shell/linux/sdl_window.h"
 
@@ -134,5 +135,6 @@ int main(int argc, char** argv) {
                  gSaverSettings.DataPath);
     return 1;
   }
+  KeepDriverCacheOffAFullDisk();
   return RunSaverWindow(options);
 }

@@ -97,6 +97,18 @@ uint32_t MakeNodeRow(const LevelSources& sources, uint32_t ppd, uint32_t row, ui
   return clipped;
 }
 
+namespace {
+
+// Takes a level whose files were only partly replaced out of the folder by removing its node file,
+// and says so at the end of the failure's line.
+void WithdrawLevel(const std::string& nodeFile, std::string& error) {
+  error += PlatformRemoveFile(nodeFile.c_str()) || PlatformPathKind(nodeFile.c_str()) == PathKind::Missing
+               ? "; the level's other files were already replaced, so its node file was removed"
+               : "; the level's other files were already replaced, and its node file could not be removed";
+}
+
+}  // namespace
+
 bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sources, LayerPreview* preview,
                 LevelExtremes& extremes, std::string& error) {
   const std::vector<uint32_t> counts = NodeRowCounts(ppd);
@@ -160,7 +172,12 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
     return discardAll();
   // The node file last: the level scan lists a level by its node file, so a level shows up only
   // when its other files are in place.
-  for (AtomicFile& file : files)
-    if (!CommitAtomicFile(file, error)) return discardAll();
+  for (int k = 0; k < 4; ++k) {
+    if (CommitAtomicFile(files[k], error)) continue;
+    // Some files of the level are new and the rest old: with the old node file the program would
+    // load the mixture as one level, so the node file goes and the level is no longer listed.
+    if (k > 0) WithdrawLevel(files[3].path, error);
+    return discardAll();
+  }
   return true;
 }

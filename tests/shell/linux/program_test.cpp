@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -240,6 +241,112 @@ TEST_F(LinuxProgram, MissingMapDataEndsWithStatusOne) {
   Program loader;
   Start(loader, WindowArgs({"--data", partial.string()}));
   EXPECT_EQ(loader.WaitForExit(), 1);
+}
+
+// The data folder moved away while frames are drawn (a disk unmounted lazily, a folder renamed)
+// takes nothing the run needs: it goes on. Its files cut to nothing in place (what cp of a new
+// set over the old one does) take the mapped tables' pages away: the run ends with status 1 and
+// one line naming the file, never by the signal those pages raise.
+TEST_F(LinuxProgram, DataMovedOrCutUnderARunEndsNoRunBySignal) {
+  Program program;
+  Start(program, WindowArgs());
+  WindowPlace place;
+  Picture globe;
+  ASSERT_TRUE(WaitForGlobe(program, &place, &globe)) << "status " << program.status << " " << program.Err();
+  const fs::path moved = temp / "moved";
+  fs::rename(data, moved);
+  EXPECT_FALSE(PollUntil([&] { return !program.Running(); }, 20)) << program.Err();
+  EXPECT_GT(MarsShare(GrabProgramWindow(&place)), kGlobeShare);
+  for (const auto& entry : fs::directory_iterator(moved)) fs::resize_file(entry.path(), 0);
+  EXPECT_EQ(program.WaitForExit(), 1) << program.Err();
+  const std::string err = program.Err();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  // The file by the name the run was given.
+  EXPECT_NE(err.find(".hex in " + data.string() + ": it was cut short"), std::string::npos) << err;
+}
+
+// Fills the file system of folder with a file there until only `keep` bytes are left (0: full).
+bool FillDisk(const fs::path& folder, const char* name, uint64_t keep) {
+  struct statvfs disk;
+  if (statvfs(folder.c_str(), &disk) != 0) return false;
+  const uint64_t free = static_cast<uint64_t>(disk.f_bavail) * disk.f_frsize;
+  if (free < keep) return false;
+  uint64_t left = keep == 0 ? UINT64_MAX : free - keep;
+  const int file = open((folder / name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (file < 0) return false;
+  const std::vector<char> block(65536, 'f');
+  while (left > 0) {
+    const ssize_t wrote = write(file, block.data(), std::min<uint64_t>(left, block.size()));
+    if (wrote <= 0) break;
+    left -= static_cast<uint64_t>(wrote);
+  }
+  close(file);
+  return keep == 0 || left == 0;
+}
+
+// The builder and the program on a disk that fills (a tmpfs of full_disk.sh's, under
+// REDSPHERE_FULL_DISK). The builder has room for the shared files but not for a level: it ends
+// with one line, and the earlier level stays as it was. The disk then full, the program cannot
+// store its two caches: a line for each, and the globe from the data that is there.
+TEST_F(LinuxProgram, AFullDiskCostsTheNewLevelAndTheCachesButNotTheGlobe) {
+  const char* mount = std::getenv("REDSPHERE_FULL_DISK");
+  if (!mount) GTEST_SKIP() << "run by tests/shell/linux/full_disk.sh";
+  const fs::path disk = mount, full = disk / "data";
+  fs::create_directories(full);
+  ASSERT_TRUE(WriteTestDataSet(full.string(), dataSet));
+  const auto hexFiles = [&] {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : fs::directory_iterator(full)) files.emplace_back(entry.path().filename(), ReadText(entry.path()));
+    std::sort(files.begin(), files.end());
+    return files;
+  };
+  const auto before = hexFiles();
+  // Room for the shared files' new copies (the 8 MiB clouds beside the old), none for the level.
+  ASSERT_TRUE(FillDisk(disk, "filler", 10u << 20));
+
+  Program builder;
+  StartProgram(builder, {REDSPHERE_MKDATA, "--level", "8", "--synthetic", "all", "--threads", "1", full.string()},
+               Environment(), temp.str());
+  EXPECT_EQ(builder.WaitForExit(1200), 1) << builder.Err();
+  const std::string said = builder.Err();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("redsphere-mkdata: cannot write " + full.string() + "/"), std::string::npos) << said;
+  EXPECT_NE(said.find("No space left on device"), std::string::npos) << said;
+  const auto afterBuilder = hexFiles();
+  ASSERT_EQ(afterBuilder.size(), before.size()) << "no file more, no file less, no temporary file";
+  for (size_t k = 0; k < before.size(); ++k) {
+    EXPECT_EQ(afterBuilder[k].first, before[k].first);
+    // The level's files are the earlier level's; the shared files may have been replaced whole.
+    const std::string& name = before[k].first;
+    const size_t length = afterBuilder[k].second.size();
+    if (name.find('8') != std::string::npos && name != "clouds8.hex")
+      EXPECT_TRUE(afterBuilder[k].second == before[k].second) << name;
+    else if (name.rfind("stars", 0) == 0)
+      EXPECT_EQ(length % sizeof(StarRecord), 0u) << name;
+    else
+      EXPECT_EQ(length, before[k].second.size()) << name;
+  }
+
+  ASSERT_TRUE(FillDisk(disk, "filler2", 0));
+  Program program;
+  // The cache folder on the full disk too: the graphics driver's own cache, which would end the
+  // run there, is turned off with a line of its own.
+  Start(program, WindowArgs({"--data", full.string()}), {{"XDG_CACHE_HOME", (disk / "cache").string()}});
+  WindowPlace place;
+  Picture globe;
+  ASSERT_TRUE(WaitForGlobe(program, &place, &globe)) << "status " << program.status << " " << program.Err();
+  std::istringstream lines(program.Err());
+  std::string line;
+  ASSERT_TRUE(std::getline(lines, line));
+  EXPECT_EQ(line, "redsphere: " + disk.string() + " has 0 KiB free: the graphics driver's shader cache is off for this run");
+  int cacheLines = 0;
+  for (; std::getline(lines, line); ++cacheLines)
+    EXPECT_NE(line.find("No space left on device (the run goes on; the cache is derived again"), std::string::npos)
+        << line;
+  EXPECT_EQ(cacheLines, 2) << program.Err();
+  EXPECT_EQ(hexFiles(), afterBuilder) << "nothing stored, nothing left behind";
+  kill(program.pid, SIGTERM);
+  EXPECT_EQ(program.WaitForExit(), 0);
 }
 
 TEST_F(LinuxProgram, PrintSkyGivesTheWorkedExampleWithoutADisplay) {

@@ -908,7 +908,48 @@ def case_monitors_change(session, args):
     check(not faults, " | ".join(faults))
 
 
-CASES = {"flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
+# ---- Data changed under a running saver ----------------------------------------------------------
+
+# The files whose tables the saver keeps mapped while it runs: the mesh builds read them every
+# frame. The node file and the stars are read whole at start, the images are released once they
+# are textures, and the caches it derives are kept in memory.
+MAPPED = ("areoid8.hex", "topo8.hex", "mars8.hex")
+
+
+def case_data_changes(session, args):
+    """A new data set copied over a running saver's, as Windows' own copy does it: the copy over
+    each file whose table the saver has mapped is refused and the file keeps its bytes; the saver
+    goes on drawing, and goes on when the data folder is then moved away."""
+    data = write_data(session, args, LEVEL_8)
+    session.set_registry(data, dict(DEFAULTS, AutoControl=1, TerraformMode=0))
+    saver = start_saver(session, args, "/s")
+    watch(session, saver, "the globe", globe_shown, label="globe")
+    folder = os.path.join(session.folder, "data")
+    spare = os.path.join(session.folder, "new.hex")
+    with open(spare, "wb") as new_file:
+        new_file.write(b"\x5a" * 4096)
+    for name in MAPPED:
+        path = os.path.join(folder, name)
+        with open(path, "rb") as old_file:
+            before = old_file.read()
+        result = session.run("cmd", "/c", "copy", "/y", session.windows_path(spare), session.windows_path(path))
+        with open(path, "rb") as old_file:
+            after = old_file.read()
+        check(result.returncode != 0 and after == before,
+              f"copy over {name} while it is mapped: status {result.returncode}, {len(after)} bytes left "
+              f"of {len(before)}")
+        log(f"copy over {name} refused (status {result.returncode})")
+    moved = os.path.join(session.folder, "moved")
+    result = session.run("cmd", "/c", "move", session.windows_path(folder), session.windows_path(moved))
+    log(f"moving the data folder away: status {result.returncode}, {'moved' if os.path.isdir(moved) else 'refused'}")
+    # Frames drawn after the changes: each of several grabs still shows the globe.
+    for grab in range(8):
+        running(saver, "after its data was copied over and moved")
+        check(globe_shown(session.grab(f"after-changes-{grab}")), "the globe is gone after the data changed")
+    log("the saver goes on drawing the globe")
+
+
+CASES = {"data_changes": case_data_changes, "flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
          "preview": case_preview, "preview_small": case_preview_small, "settings": case_settings,
          "unicode_names": case_unicode_names, "power": case_power, "monitors": case_monitors,
          "monitors_change": case_monitors_change}
