@@ -22,7 +22,7 @@
 #include "shell/screenshot.h"
 
 SaverCore gSaverCore{{}, nullptr, WindowPlace{1, 1, 0, 0, {}, false, {}}, kStartPacing, {}, {}, {}, {}, {}, {},
-                     kStartFlyby, {}, {}, {}, false, 0.0f};
+                     kStartFlyby, {}, {}, {}, {}, false, 0.0f};
 
 namespace {
 
@@ -81,11 +81,12 @@ bool PrepareTour(TourRun& tour, char* error, size_t errorSize) {
 }
 
 // The run's configuration from the settings, what the back end offers and the data folder's levels.
-void Configure(const SaverSettings& settings, const RunLimits& limits) {
+void Configure(const SaverSettings& settings, const RunLimits& limits, bool singleThread) {
   int32_t levels[kLevelListCapacity];
   const int32_t count = ScanLevelsIn(settings.DataPath, levels, kLevelListCapacity);
   RunConfig& config = gSaverCore.config;
   config = ResolveRunConfig(settings, limits, levels, count);
+  config.meshThread = !singleThread;
   char error[kLandmarkErrorSize];
   if (config.tour && !PrepareTour(gSaverCore.tour, error, sizeof error)) {
     ReportFailure("the tour's landmark table is broken (%s): the flyby is shown instead", error);
@@ -229,7 +230,7 @@ bool SaverStart(const SaverSettings& settings, const SaverHost& host) {
     ReportFailure("the font and help picture cannot be made (out of memory or graphics resources)");
     return false;
   }
-  Configure(settings, limits);
+  Configure(settings, limits, host.singleThread);
   const WindowRect& client = host.client;
   SaverResize(client.width, client.height, client.left, client.top);
   SaverSetMonitors(host.monitors, host.spansMonitors);
@@ -241,9 +242,18 @@ bool SaverStart(const SaverSettings& settings, const SaverHost& host) {
   // The request is taken here, on the window thread; the loader reads nothing else and writes only
   // the core's map.
   const LoadRequest request = LoadRequestFor(core.config);
+  core.loadRequest = request;
   if (host.loaderStarting) host.loaderStarting(request);
+  if (host.singleThread) return true;
   MapData& map = core.map;
   core.loader = std::thread([request, &map] { LoaderThreadMain(request, map); });
+  return true;
+}
+
+bool SaverLoadNow() {
+  MapData& map = gSaverCore.map;
+  if (!LoadMapData(gSaverCore.loadRequest, map)) return false;
+  map.loaded.store(true, std::memory_order_release);
   return true;
 }
 

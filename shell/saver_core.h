@@ -85,6 +85,7 @@ struct SaverCore {
   TourRun tour;                    // the guided tour, when the run is one
   MapData map;                     // the loaded level: the loader thread's until map.loaded is seen
   std::thread loader;              // the loader thread, joined at destruction
+  LoadRequest loadRequest;         // what the loader reads, kept for a shell that loads on its own thread
   bool ready;                      // the scene and the initial view exist; never goes back
   float graceSeconds;              // time since the scene became ready, counted up to 60
 };
@@ -108,6 +109,10 @@ struct SaverHost {
   MonitorList monitors;
   bool spansMonitors;          // as SaverSetMonitors takes it
   void (*loaderStarting)(const LoadRequest& request);  // null, or told what the loader reads just before it starts
+  // The platform runs one thread (a web page without cross-origin isolation): no loader thread
+  // (the shell fetches the files loaderStarting names, then calls SaverLoadNow) and no mesh thread
+  // (each build runs on the window thread when it is requested).
+  bool singleThread;
 };
 
 // The start-up sequence, once the shell's window and context exist: the back end's context state,
@@ -116,6 +121,10 @@ struct SaverHost {
 // both buffers, then the loader thread. False, with one failure line, when the overlays cannot be
 // made.
 bool SaverStart(const SaverSettings& settings, const SaverHost& host);
+// For a single-thread host: loads the map data on the calling thread once the shell has the files
+// in place, as the loader thread would. False after the loader's failure line: the shell keeps the
+// line on show and draws no more frames (a page has no process to end).
+bool SaverLoadNow();
 // One frame (everything but the swap): the loading frame until the data is loaded, then ready
 // frames, paced to two refresh intervals. hasFocus: the window has the keyboard focus (manual
 // control polls the mouse only then).

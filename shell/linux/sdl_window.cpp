@@ -278,7 +278,7 @@ void SwapWindow(void*) { SDL_GL_SwapWindow(gLinux.window); }
 bool StartCore() {
   const LinuxWindow& shell = gLinux;
   SaverHost host{&FixedFunctionBackEnd(), OverlayHandles{nullptr, nullptr}, SwapWindow, nullptr,
-                 WindowRect{0, 0, 0, 0}, MonitorList{}, false, LoadProgressStart};
+                 WindowRect{0, 0, 0, 0}, MonitorList{}, false, LoadProgressStart, false};
   ClientRect(&host.client);
   if (shell.mode != RunMode::Frames) {
     host.monitors = ReadMonitors(shell.xDisplay);
