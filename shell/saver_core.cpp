@@ -250,12 +250,16 @@ bool SaverStart(const SaverSettings& settings, const SaverHost& host) {
   return true;
 }
 
-bool SaverLoadNow() {
+bool SaverLoadNow(bool withClouds) {
   MapData& map = gSaverCore.map;
-  if (!LoadMapData(gSaverCore.loadRequest, map)) return false;
+  LoadRequest request = gSaverCore.loadRequest;
+  request.clouds = request.clouds && withClouds;
+  if (!LoadMapData(request, map)) return false;
   map.loaded.store(true, std::memory_order_release);
   return true;
 }
+
+bool SaverLoadClouds() { return LoadCloudLayer(gSaverCore.loadRequest, gSaverCore.map); }
 
 void SaverFrame(bool hasFocus) {
   if (gSaverCore.ready) ReadyFrame(hasFocus);

@@ -122,9 +122,14 @@ struct SaverHost {
 // made.
 bool SaverStart(const SaverSettings& settings, const SaverHost& host);
 // For a single-thread host: loads the map data on the calling thread once the shell has the files
-// in place, as the loader thread would. False after the loader's failure line: the shell keeps the
-// line on show and draws no more frames (a page has no process to end).
-bool SaverLoadNow();
+// in place, as the loader thread would, with the cloud image only when `withClouds` (a page shows
+// the globe before the clouds' file has come). False after the loader's failure line: the shell
+// keeps the line on show and draws no more frames (a page has no process to end).
+bool SaverLoadNow(bool withClouds);
+// After SaverLoadNow(false): the cloud image into the core's map, when the run draws clouds, for
+// the shell to hand to its back end. False after the loader's failure line; the globe goes on
+// without clouds.
+bool SaverLoadClouds();
 // One frame (everything but the swap): the loading frame until the data is loaded, then ready
 // frames, paced to two refresh intervals. hasFocus: the window has the keyboard focus (manual
 // control polls the mouse only then).

@@ -259,3 +259,12 @@ constexpr RenderBackEnd kWebGl{StartContext, SetUpScene, DrawFrame, DrawOverlays
 }  // namespace
 
 const RenderBackEnd& WebGlBackEnd() { return kWebGl; }
+
+void WebGlAddCloudLayer(MapData& map) {
+  WebGlState& s = gWebGl;
+  const bool sceneMade = s.buffers[kSlotPositions] != 0;
+  if (!sceneMade || !s.clouds || s.cloudTexture != 0 || !map.cloudImage) return;
+  s.cloudTexture = MakeMipmappedTexture(map.cloudImage, map.cloudWidth, map.cloudHeight);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  Release(map.cloudImage);
+}

@@ -11,3 +11,7 @@
 constexpr uint32_t kWebTriangleShift = 2;
 
 const RenderBackEnd& WebGlBackEnd();
+// The cloud layer, when its image comes after the scene was set up (the page fetches it last):
+// its texture is made and the image released. Nothing before the scene's set-up, which takes the
+// image itself, or when the run draws no clouds.
+void WebGlAddCloudLayer(MapData& map);

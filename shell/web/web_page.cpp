@@ -84,11 +84,17 @@ EMSCRIPTEN_WEBGL_CONTEXT_HANDLE MakeContext() {
 
 }  // namespace
 
-// Called by the page's script once every file of the level is in the data folder.
+// Called by the page's script once every file of the level but the clouds' is in the data folder.
 extern "C" EMSCRIPTEN_KEEPALIVE void RedsphereDataArrived() {
-  if (SaverLoadNow()) return;
+  if (SaverLoadNow(false)) return;
   emscripten_cancel_main_loop();
   PageLoadFailed();
+}
+
+// Called by the page's script once the clouds' file is there too; one that fails the loader's
+// rules leaves the globe without clouds, its line on the page.
+extern "C" EMSCRIPTEN_KEEPALIVE void RedsphereCloudsArrived() {
+  if (SaverLoadClouds()) WebGlAddCloudLayer(gSaverCore.map);
 }
 
 // Called by the page's script when a file could not be fetched: no frame is drawn after its message.

@@ -15,6 +15,8 @@
     sceneFrames: 0,       // frames drawn with the map data loaded
     loadedAt: 0,          // performance.now() when the data set was in
     downloadedBytes: 0,   // compressed bytes fetched for the data set
+    globeBytes: 0,        // of them, those fetched before the globe could be drawn
+    cloudsArrived: false, // the clouds' file came after the globe and was handed to the program
     failed: false,
     lastFailure: "",
     shown: {},            // what the overlays show now, so only changes touch the page
@@ -129,37 +131,48 @@
     return { bytes: new Uint8Array(await new Blob(chunks).arrayBuffer()), damaged };
   }
 
-  // Every file of the level into `folder`; a missing one is left out, for the loader to name.
+  // One file into `folder`, counting its compressed bytes; a missing one is left out, for the
+  // loader to name.
+  async function fetchFile(cache, folder, file, onBytes) {
+    const url = "data/" + file.name + ".gz";
+    const response = await fetchKept(cache, url);
+    if (!response.ok) {
+      page.failureLine(url + ": the server answered " + response.status + " " + response.statusText);
+      return;
+    }
+    const blob = await readCounted(response, (n) => { page.downloadedBytes += n; onBytes(n); });
+    const { bytes, damaged } = await inflate(blob);
+    if (damaged) {
+      page.failureLine(url + " is cut off or damaged: " + bytes.length + " bytes of " + file.name + " came out of it");
+      if (cache) await cache.delete(url);
+    }
+    Module.FS.writeFile(folder + "/" + file.name, bytes);
+  }
+
+  // Every file of the level into `folder`: the globe's first, which the program loads at once,
+  // then the clouds', which it adds when they come.
   page.fetchData = async function (folder, level, clouds) {
     try {
       const manifestResponse = await fetch("data/manifest.json", { cache: "no-cache" });
       if (!manifestResponse.ok) throw new Error("data/manifest.json: the server answered " + manifestResponse.status);
       const manifest = await manifestResponse.json();
-      const files = manifest.files.filter((f) => (f.level === 0 || f.level === level) && (clouds || !f.clouds));
-      const total = files.reduce((sum, f) => sum + f.gzipBytes, 0);
+      const files = manifest.files.filter((f) => f.level === 0 || f.level === level);
+      const globe = files.filter((f) => !f.clouds), cloudFiles = clouds ? files.filter((f) => f.clouds) : [];
+      const total = globe.reduce((sum, f) => sum + f.gzipBytes, 0);
       const cache = await openCache(manifest.version);
       let done = 0;
       progress(0, total);
       show(byId("progress"), true);
       Module.FS.mkdirTree(folder);
-      for (const file of files) {
-        const url = "data/" + file.name + ".gz";
-        const response = await fetchKept(cache, url);
-        if (!response.ok) {
-          page.failureLine(url + ": the server answered " + response.status + " " + response.statusText);
-          continue;
-        }
-        const blob = await readCounted(response, (n) => { done += n; page.downloadedBytes += n; progress(done, total); });
-        const { bytes, damaged } = await inflate(blob);
-        if (damaged) {
-          page.failureLine(url + " is cut off or damaged: " + bytes.length + " bytes of " + file.name + " came out of it");
-          if (cache) await cache.delete(url);
-        }
-        Module.FS.writeFile(folder + "/" + file.name, bytes);
-      }
+      for (const file of globe) await fetchFile(cache, folder, file, (n) => progress((done += n), total));
       show(byId("progress"), false);
       page.loadedAt = performance.now();
+      page.globeBytes = page.downloadedBytes;
       Module._RedsphereDataArrived();
+      if (page.failed) return;
+      for (const file of cloudFiles) await fetchFile(cache, folder, file, () => {});
+      if (cloudFiles.length) Module._RedsphereCloudsArrived();
+      page.cloudsArrived = true;
     } catch (error) {
       Module._RedsphereStop();
       message("Redsphere cannot fetch its map data: " + error.message);
