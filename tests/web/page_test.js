@@ -7,7 +7,7 @@ const assert = require("node:assert/strict");
 const fs = require("node:fs");
 const { test, before, after } = require("node:test");
 const puppeteer = require("puppeteer-core");
-const { startServer } = require("./page_server.js");
+const { startServer, steppedClock } = require("./page_server.js");
 
 const site = process.env.REDSPHERE_SITE;
 const kChromium = "/usr/bin/chromium";
@@ -31,25 +31,9 @@ async function openPage(query, width = 480, height = 270, chromium = browser, cl
   const context = await chromium.createBrowserContext();
   const page = await context.newPage();
   await page.setViewport({ width, height });
-  if (clock) await page.evaluateOnNewDocument(steppedClock, clock);
+  if (clock) await page.evaluateOnNewDocument(steppedClock, clock, 0.25);
   await page.goto(server.url + "?" + query);
   return { context, page };
-}
-
-// Waits on the page poll by time, never by the page's frames, which a stepped clock may hold.
-// Runs in the page before its scripts: a clock that moves `frameMs` at each of the browser's frames
-// (and a quarter millisecond at each reading, so a wait on it ends), so the flight reaches the
-// same place at the same frame in every run; frames stop once window.holdWhen() says so, and the
-// canvas keeps showing the last one.
-function steppedClock(frameMs) {
-  let now = 0;
-  performance.now = () => (now += 0.25);
-  const nextFrame = window.requestAnimationFrame.bind(window);
-  window.requestAnimationFrame = (callback) => nextFrame(() => {
-    if (window.holdWhen && window.holdWhen()) return void window.requestAnimationFrame(callback);
-    now += frameMs;
-    callback(now);
-  });
 }
 
 // Frames drawn from the loaded map data, the first of which shows the empty first slot.
@@ -108,16 +92,28 @@ async function measure(page, pictures) {
 
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-test("the globe stands in the middle of the page, whole and round, on WebGL 2", async () => {
-  const { context, page } = await openPage(kStill, 640, 360);
-  await waitForGlobe(page);
-  const box = await measure(page, [await shot(page)]);
-  await context.close();
-  const centreX = (box.left + box.right) / 2, centreY = (box.top + box.bottom) / 2;
-  const across = box.right - box.left, down = box.bottom - box.top;
-  assert.ok(Math.abs(centreX - 320) < 12 && Math.abs(centreY - 180) < 12, JSON.stringify(box));
-  assert.ok(down > 0.4 * 360 && down < 0.98 * 360, "the globe's height on the page: " + JSON.stringify(box));
-  assert.ok(Math.abs(across - down) < 0.06 * down, "round: " + JSON.stringify(box));
+// WebGL 2 first; Chromium without it (--disable-webgl2) gives the page WebGL 1, whose shadows
+// take the WEBGL_depth_texture extension: both draw the same globe, shadows on, with no line.
+test("the globe stands in the middle of the page, whole and round, on WebGL 2 and on WebGL 1", async () => {
+  const webgl1 = await puppeteer.launch({ executablePath: kChromium, headless: true,
+                                          args: [...kSoftwareWebGl, "--disable-webgl2"] });
+  try {
+    for (const [version, chromium] of [[2, browser], [1, webgl1]]) {
+      const { context, page } = await openPage(kStill, 640, 360, chromium);
+      await waitForGlobe(page);
+      const box = await measure(page, [await shot(page)]);
+      const state = await page.evaluate(() => [redspherePage.webgl, redspherePage.lastFailure]);
+      await context.close();
+      assert.deepEqual(state, [version, ""], "the WebGL version, and no line (shadows kept)");
+      const centreX = (box.left + box.right) / 2, centreY = (box.top + box.bottom) / 2;
+      const across = box.right - box.left, down = box.bottom - box.top;
+      assert.ok(Math.abs(centreX - 320) < 12 && Math.abs(centreY - 180) < 12, JSON.stringify(box));
+      assert.ok(down > 0.4 * 360 && down < 0.98 * 360, "the globe's height on the page: " + JSON.stringify(box));
+      assert.ok(Math.abs(across - down) < 0.06 * down, "round: " + JSON.stringify(box));
+    }
+  } finally {
+    await webgl1.close();
+  }
 });
 
 test("a held arrow key and a drag each fly the camera; without input it stays", async () => {
