@@ -21,4 +21,4 @@ void ReadGlCaps() {
   caps.maxRenderbufferSize = renderbuffer;
 }
 
-RunLimits GlRunLimits() { return RunLimits{gGlCaps.version14, gGlCaps.maxTextureSize}; }
+RunLimits GlRunLimits() { return RunLimits{gGlCaps.version14, gGlCaps.maxTextureSize, 0}; }

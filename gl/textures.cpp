@@ -71,14 +71,6 @@ int32_t MaxMipLevel(uint32_t width) {
   return 5;
 }
 
-void StarPosition(const StarRecord& star, float out[3]) {
-  const float a = star.elevation * 0.017453292519943295f;
-  const float b = star.azimuth * 0.017453292519943295f;
-  out[0] = kSkyRadius * std::cos(a) * std::sin(b);
-  out[1] = kSkyRadius * std::sin(a);
-  out[2] = kSkyRadius * std::cos(a) * std::cos(b);
-}
-
 void BuildSceneTextures(MapData& map, bool clouds) {
   SceneTextures& textures = gTextures;
   textures.SeaTexture = MakeMipmappedTexture(map.seaImage, map.seaWidth, map.seaHeight);
@@ -86,14 +78,9 @@ void BuildSceneTextures(MapData& map, bool clouds) {
   textures.SunTexture = MakeSunTexture(map.sunImage);
   ReleaseImage(map.sunImage);
 
-  const size_t count = map.starCount;
-  textures.starPositions = static_cast<float*>(std::malloc(count * 3 * sizeof(float) + 1));
-  textures.starColours = static_cast<Colour*>(std::malloc(count * sizeof(Colour) + 1));
-  if (!textures.starPositions || !textures.starColours) FailSetUp("no memory for the arrays of %u stars", map.starCount);
-  for (size_t i = 0; i < count; ++i) {
-    StarPosition(map.stars[i], textures.starPositions + 3 * i);
-    textures.starColours[i] = map.stars[i].colour;
-  }
+  const StarArrays stars = MakeStarArrays(map.stars, map.starCount);
+  textures.starPositions = stars.positions;
+  textures.starColours = stars.colours;
   textures.brightCount = map.brightCount;
   textures.dimCount = map.dimCount;
 

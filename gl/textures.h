@@ -8,6 +8,7 @@
 
 #include "mapdata/map_data.h"
 #include "mapdata/map_formats.h"
+#include "mapdata/sky_sphere.h"  // kSkyRadius, StarPosition
 
 // Textures and star arrays; written by the window thread in InitRenderer and ShutdownRenderer,
 // read by the sky, surface and shadow passes on the same thread. Names and pointers are 0 until
@@ -24,8 +25,6 @@ struct SceneTextures {
 
 extern SceneTextures gTextures;
 
-constexpr float kSkyRadius = 10.0f;
-
 // Highest mipmap level kept for an image width: the smallest level used is 256 x 128 for the
 // standard widths 2048, 4096 and 8192.
 int32_t MaxMipLevel(uint32_t width);
@@ -36,5 +35,4 @@ int32_t MaxMipLevel(uint32_t width);
 void BuildSceneTextures(MapData& map, bool clouds);
 // Deletes the textures and releases the star arrays; harmless for what was never made.
 void DeleteSceneTextures();
-// Sky-sphere position of a star record (elevation, azimuth in degrees).
-void StarPosition(const StarRecord& star, float out[3]);
+

@@ -292,13 +292,17 @@ bool LoadMapData(const LoadRequest& request, MapData& map) {
   const CacheFolders folders = CacheFoldersFor(request.folder);
   if (!LoadTerraColours(request, map, folders, stamp) || !LoadSeaImage(request, map, folders, stamp)) return false;
 
-  if (request.clouds && request.maxTextureSize >= kCloudTextureSize && !LoadClouds(request, map)) return false;
+  if (!LoadCloudLayer(request, map)) return false;
 
   char because[64];
   std::snprintf(because, sizeof because, "a %u x %u image of 4-byte colours", kSunImageSize, kSunImageSize);
   if (!ReadExact(request, "sun.hex", kSunFileLength, because, &map.sunImage)) return false;
 
   return LoadStars(request, map);
+}
+
+bool LoadCloudLayer(const LoadRequest& request, MapData& map) {
+  return !request.clouds || request.maxTextureSize < kCloudTextureSize || LoadClouds(request, map);
 }
 
 int LoaderThreadMain(const LoadRequest& request, MapData& map) {

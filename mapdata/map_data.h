@@ -73,6 +73,10 @@ int LoaderThreadMain(const LoadRequest& request, MapData& map);
 // every file closed; the tables already filled stay in `map` for FreeMapData. Runs on the loader
 // thread.
 bool LoadMapData(const LoadRequest& request, MapData& map);
+// The cloud image alone, by the rules LoadMapData reads it with (nothing when the request has no
+// clouds or the texture limit is below the cloud image): for a run that shows the globe before its
+// clouds have come (the web page), after LoadMapData without them. False after the failure line.
+bool LoadCloudLayer(const LoadRequest& request, MapData& map);
 // Fills the trig tables and the row table from the counts already in map.rows; each row points
 // into the map's areoid, topo, mars and terra tables.
 void BuildRowTable(MapData& map);

@@ -39,5 +39,7 @@ RunConfig ResolveRunConfig(const SaverSettings& settings, const RunLimits& limit
   config.terraformMode = settings.TerraformMode;
   config.terraformPeriodSeconds = settings.TerraformPeriodSeconds;
   config.baseFieldOfView = kBaseFieldOfView;
+  config.triangleShift = limits.triangleShift;
+  config.meshThread = true;
   return config;
 }

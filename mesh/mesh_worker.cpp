@@ -61,6 +61,8 @@ void SetupMeshWork(const RunConfig& config, const MapData& map) {
   w.nodeDensity = map.ppd > 0 ? map.nodeCount / (map.ppd * map.ppd) : 0;
   w.cloudLayer = config.clouds;
   w.atmosphere = config.atmosphere;
+  w.inlineBuilds = !config.meshThread;
+  w.triangleShift = config.triangleShift;
 
   ReleaseMeshWork();
   w.visibleTable = AllocateOrFail<VisibleEntry>(kVisibleEntries);
@@ -115,7 +117,7 @@ void StartMeshWorker() {
   EventReset(w.MeshReadyEvent, true);
   EventReset(w.MeshRequestEvent, false);
   w.running.store(1);
-  w.thread = std::thread(MeshWorkerMain);
+  if (!w.inlineBuilds) w.thread = std::thread(MeshWorkerMain);
 }
 
 void StopMeshWorker() {
@@ -130,8 +132,14 @@ void StopMeshWorker() {
 void WaitMeshReady() { EventWait(gMeshWorker.MeshReadyEvent); }
 
 void RequestMeshBuild(uint32_t slot) {
-  gMeshWorker.slotIndex = slot;
-  EventSet(gMeshWorker.MeshRequestEvent);
+  MeshWorkerState& w = gMeshWorker;
+  w.slotIndex = slot;
+  if (!w.inlineBuilds) {
+    EventSet(w.MeshRequestEvent);
+    return;
+  }
+  BuildMeshSlot(slot);
+  EventSet(w.MeshReadyEvent);
 }
 
 int MeshWorkerMain() {
@@ -191,7 +199,7 @@ uint32_t BuildGroup(LayerBuild& b, MeshGroup group, LayerBuilder builder, LayerS
   uint32_t& extra = b.worker.extraThinning[group];
   spec.terraformLevel = b.level;
   spec.extraThinning = extra;
-  spec.limit >>= b.slot.inputs.limitShift;
+  spec.limit >>= b.slot.inputs.limitShift + b.worker.triangleShift;
   TriangleSink sink = SinkAt(b.slot, first, spec.limit, textured);
   const uint32_t count = builder(b.work, b.view, spec, sink);
   FollowLimit(extra, sink);

@@ -33,6 +33,8 @@ struct MeshWorkerState {
   uint32_t nodeDensity;                    // node count / ppd^2
   uint8_t cloudLayer;                      // the run draws the cloud layer
   uint8_t atmosphere;                      // the run draws the atmosphere shell
+  uint8_t inlineBuilds;                    // no thread: RequestMeshBuild builds on the caller's thread
+  uint32_t triangleShift;                  // the run's triangle limits are divided by 2^triangleShift
   LightBox light;                          // shadow camera and the box of the visible surface; worker
   uint32_t extraThinning[kMeshGroups];     // per group, in slot order: 1, doubled after a build of the group
                                            // reached its limit, halved after one far below it; worker
@@ -54,7 +56,7 @@ enum MeshGroup : uint32_t { kWaterGroup, kCloudGroup, kPlanetGroup, kAtmosphereG
 // status 1.
 void SetupMeshWork(const RunConfig& config, const MapData& map);
 // Window thread, the last step of the GL set-up: MeshReadyEvent set, MeshRequestEvent clear,
-// running 1, then the thread. The first frame's wait therefore passes at once and finds slot 0 empty.
+// running 1, then the thread (none for a run without a mesh thread). The first frame's wait therefore passes at once and finds slot 0 empty.
 void StartMeshWorker();
 // Window thread, at tear-down: clears running, wakes the worker and joins it. An idle worker returns
 // at once; a building one finishes its slot first. Does nothing when the worker is not running.
@@ -65,7 +67,8 @@ void ReleaseMeshWork();
 // Renderer, once per frame: blocks, without a time limit, until the slot named by slotIndex is
 // finished; from then until RequestMeshBuild the renderer owns the slots.
 void WaitMeshReady();
-// Renderer: names `slot` (already given its inputs) for the worker and wakes it.
+// Renderer: names `slot` (already given its inputs) for the worker and wakes it; for a run without
+// a mesh thread, builds it at once and sets MeshReadyEvent.
 void RequestMeshBuild(uint32_t slot);
 
 // One whole build of a slot from its inputs; the worker calls it for each

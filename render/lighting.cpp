@@ -3,6 +3,7 @@
 
 #include <GL/glew.h>
 
+#include "render/pass_geometry.h"
 #include "render/terraform_blend.h"
 
 namespace {
@@ -13,18 +14,18 @@ void Grey(GLenum target, GLenum name, float grey, bool material) {
   else glLightfv(target, name, value);
 }
 
-void Preset(float ambient, float diffuse, float specular, float shininess) {
-  Grey(GL_LIGHT0, GL_AMBIENT, ambient, false);
-  Grey(GL_LIGHT0, GL_DIFFUSE, diffuse, false);
-  Grey(GL_FRONT, GL_SPECULAR, specular, true);
-  glMaterialf(GL_FRONT, GL_SHININESS, shininess);
+void Preset(const LightPreset& preset) {
+  Grey(GL_LIGHT0, GL_AMBIENT, preset.ambient, false);
+  Grey(GL_LIGHT0, GL_DIFFUSE, preset.diffuse, false);
+  Grey(GL_FRONT, GL_SPECULAR, preset.specular, true);
+  glMaterialf(GL_FRONT, GL_SHININESS, preset.shininess);
 }
 
 }  // namespace
 
-void PlainLight() { Preset(0.1f, 0.9f, 0.02f, 16.0f); }
-void WaterLight() { Preset(0.1f, 0.9f, 0.4f, 128.0f); }
-void AtmosphereLight() { Preset(0.15f, 0.85f, 0.0f, 32.0f); }
+void PlainLight() { Preset(kPlainLight); }
+void WaterLight() { Preset(kWaterLight); }
+void AtmosphereLight() { Preset(kAtmosphereLight); }
 
 void ShadowedLight(int level) {
   Grey(GL_LIGHT0, GL_DIFFUSE, ShadowedDiffuse(level), false);
@@ -32,6 +33,6 @@ void ShadowedLight(int level) {
   glMaterialf(GL_FRONT, GL_SHININESS, 0.0f);
 }
 
-void CloudInsideLight() { SetLightDiffuse(0.2f); }
+void CloudInsideLight() { SetLightDiffuse(kCloudInsideDiffuse); }
 
 void SetLightDiffuse(float grey) { Grey(GL_LIGHT0, GL_DIFFUSE, grey, false); }

@@ -15,39 +15,13 @@
 #include "render/draw_triangles.h"
 #include "render/lighting.h"
 #include "render/moon_pass.h"
+#include "render/pass_geometry.h"
 #include "render/surface_pass.h"
 #include "render/terraform_blend.h"
 
 namespace {
 
 constexpr GLfloat kWhite[4] = {1, 1, 1, 1};
-constexpr float kReliefMargin = 16000.0f;  // metres per unit of relief factor around the box
-constexpr float kSunlitAlpha = 0.9f;       // lit fragments keep their alpha (1), shadowed get 0
-constexpr float kCloudShadowAlpha = 0.5f;  // faded cloud texels above this cast shadows
-
-struct Box {
-  float left, right, bottom, top, nearPlane, farPlane;
-};
-
-// The box around the slot's mesh in the light's view, reaching towards the sun far enough to hold
-// a moon whose shadow can fall inside it (a moon beyond the mesh is clipped by the far plane).
-Box ShadowBox(const MeshSlot& slot, const SkyBodies& sky) {
-  const MeshRanges& r = slot.ranges;
-  const float s = kReliefMargin * slot.inputs.reliefFactor;
-  Box box{r.lightMinX - s, r.lightMaxX + s, r.lightMinY - s, r.lightMaxY + s, -r.lightMaxZ - s, s - r.lightMinZ};
-  if (!sky.shown) return box;
-  const Mat4& light = slot.inputs.lightView;
-  for (const MoonBody& moon : sky.moons) {
-    Vec4 p;
-    Mat4MulVec4(p, light, Vec4{moon.centre.x, moon.centre.y, moon.centre.z, 1.0f});
-    const float reach = MoonReach(moon);
-    if (p.x + reach < box.left || p.x - reach > box.right || p.y + reach < box.bottom || p.y - reach > box.top) continue;
-    box.nearPlane = std::min(box.nearPlane, -p.z - reach);
-  }
-  return box;
-}
-
-Mat4 OrthoBox(const Box& b) { return Orthographic(b.left, b.right, b.bottom, b.top, b.nearPlane, b.farPlane); }
 
 void BindFramebuffer(GLuint framebuffer) {
   if (gGlCaps.version30) glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -56,12 +30,11 @@ void BindFramebuffer(GLuint framebuffer) {
 
 void ActiveUnit(GLenum unit) { glActiveTexture(unit); }
 
-void RenderDepth(const MeshSlot& slot, const Box& box, int32_t level, bool cloudLayer, const SkyBodies& sky,
-                 const MoonMesh& moonMesh) {
+void RenderDepth(const MeshSlot& slot, int32_t level, bool cloudLayer, const SkyBodies& sky, const MoonMesh& moonMesh) {
   const MeshRanges& r = slot.ranges;
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
-  LoadRows(OrthoBox(box));
+  LoadRows(ShadowProjection(slot, sky));
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   LoadRows(slot.inputs.lightView);
@@ -121,14 +94,9 @@ void RestoreAfterDepth(int32_t width, int32_t height) {
   glViewport(0, 0, width, height);
 }
 
-// Object-linear texture coordinates that carry a world point into the shadow map's [0, 1] cube:
-// the light's view, its box, then halved and moved by a half.
-void SetShadowCoordinates(const Box& box, const Mat4& lightView) {
-  Mat4 half;
-  Mat4Identity(half);
-  half.m[0] = half.m[5] = half.m[10] = 0.5f;
-  half.m[3] = half.m[7] = half.m[11] = 0.5f;
-  const Mat4 t = Mat4Multiply(Mat4Multiply(half, OrthoBox(box)), lightView);
+// Object-linear texture coordinates that carry a world point into the shadow map's [0, 1] cube.
+void SetShadowCoordinates(const MeshSlot& slot, const SkyBodies& sky) {
+  const Mat4 t = ShadowTextureMatrix(slot, sky);
   static const GLenum kCoords[4] = {GL_S, GL_T, GL_R, GL_Q};
   static const GLenum kGens[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q};
   for (int row = 0; row < 4; ++row) {
@@ -244,7 +212,7 @@ void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32
     h = FloorPowerOfTwo(height);
   }
   glViewport(0, 0, w, h);
-  RenderDepth(slot, ShadowBox(slot, sky), slot.inputs.terraformLevel, cloudLayer, sky, moonMesh);
+  RenderDepth(slot, slot.inputs.terraformLevel, cloudLayer, sky, moonMesh);
   if (framebuffer) {
     BindFramebuffer(0);
   } else {
@@ -256,7 +224,7 @@ void RenderShadowMap(const MeshSlot& slot, bool cloudLayer, int32_t width, int32
 
 void DrawShadowedSurface(const MeshSlot& slot, bool cloudLayer, const SkyBodies& sky) {
   glBindTexture(GL_TEXTURE_2D, gGlObjects.ShadowDepthTexture);
-  SetShadowCoordinates(ShadowBox(slot, sky), slot.inputs.lightView);
+  SetShadowCoordinates(slot, sky);
   DrawLit(slot, slot.inputs.terraformLevel, cloudLayer);
 
   glDisable(GL_TEXTURE_GEN_S);

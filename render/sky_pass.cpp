@@ -13,11 +13,9 @@
 #include "gl/textures.h"
 #include "math/vector_math.h"
 #include "math/view_matrices.h"
+#include "render/pass_geometry.h"
 
 namespace {
-
-constexpr double kSkyNear = 1.0, kSkyFar = 11.0;  // around the sky sphere of radius 10
-constexpr float kSunCornerDegrees = 1.0f;         // centre to corner, in latitude
 
 // Each planet's tint: Mercury grey, Venus white, Earth blue, Jupiter cream, Saturn pale gold.
 constexpr float kPlanetTints[kPlanetCount][3] = {
@@ -65,22 +63,10 @@ void DrawPlanets(const SkyBodies& sky) {
   glPointSize(1.0f);
 }
 
-// A square around the sun direction, each corner a quarter turn about it from the last.
+// A square around the sun direction.
 void DrawSunDisc(const Vec3& light) {
-  Mat3 quarterTurn;
-  Mat3Rotation(quarterTurn, light, 90.0f);
-  Vec3 centre = light;
-  Vec3Scale(centre, kSkyRadius);
-  SphereCoords s;
-  Vec3ToSphere(s, centre);
-  s.lat += kSunCornerDegrees;
-  Vec3 corner;
-  SphereToVec3(corner, s);
-  Vec3 edges[4];
-  edges[0] = Vec3{corner.x - centre.x, corner.y - centre.y, corner.z - centre.z};
-  for (int i = 1; i < 4; ++i) Mat3MulVec3(edges[i], quarterTurn, edges[i - 1]);
-  static constexpr float kTexCoords[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-
+  Vec3 corners[4];
+  SunDiscCorners(light, kSkyRadius, corners);
   const GLfloat white[4] = {1, 1, 1, 1};
   glColor4fv(white);
   glDisable(GL_CULL_FACE);
@@ -88,8 +74,8 @@ void DrawSunDisc(const Vec3& light) {
   glBindTexture(GL_TEXTURE_2D, gTextures.SunTexture);
   glBegin(GL_QUADS);
   for (int i = 0; i < 4; ++i) {
-    glTexCoord2fv(kTexCoords[i]);
-    glVertex3f(centre.x + edges[i].x, centre.y + edges[i].y, centre.z + edges[i].z);
+    glTexCoord2fv(kSunDiscTexCoords[i]);
+    glVertex3f(corners[i].x, corners[i].y, corners[i].z);
   }
   glEnd();
   glBindTexture(GL_TEXTURE_2D, 0);
@@ -103,11 +89,8 @@ void SkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, con
              const SkyBodies& sky) {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
-  LoadRows(Perspective(view.fieldOfView, view.aspect, kSkyNear, kSkyFar));
-
-  // The view's rotation without its translation: the sky stays at infinity.
-  Mat4 skyView = cameraView;
-  skyView.m[3] = skyView.m[7] = skyView.m[11] = 0.0f;
+  LoadRows(SkyProjection(view.fieldOfView, view.aspect));
+  const Mat4 skyView = SkyView(cameraView);
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   LoadRows(skyView);

@@ -7,11 +7,11 @@
 #include "gl/textures.h"
 #include "render/draw_triangles.h"
 #include "render/lighting.h"
+#include "render/pass_geometry.h"
 #include "render/terraform_blend.h"
 
 namespace {
 constexpr GLfloat kWhite[4] = {1, 1, 1, 1};
-constexpr float kNearSideDiffuse = 0.9f;
 }  // namespace
 
 bool CloudsDrawn(bool cloudLayer, int32_t level) {

@@ -16,6 +16,7 @@ packages=(
   libglew-dev libglu1-mesa-dev libgl1-mesa-dri libsdl2-dev libx11-dev libxext-dev libxrandr-dev
   libfreetype-dev fonts-dejavu-core libpng-dev zlib1g-dev libstb-dev libz-mingw-w64-dev
   lintian xscreensaver util-linux passwd
+  emscripten chromium nodejs
 )
 
 sudo_cmd=()
@@ -59,4 +60,13 @@ if [ "$need_src" = 1 ]; then
   rm -rf "$cache/glew-2.2.0"
   mv "$src" "$cache/glew-2.2.0"
   rm -rf "$tmp"
+fi
+
+# The web page's tests drive Debian's Chromium with npm's puppeteer-core, at the version the
+# lock file records; nothing downloads a browser.
+if ! command -v npm >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends npm
+fi
+if [ ! -d "$here/tests/web/node_modules/puppeteer-core" ]; then
+  (cd "$here/tests/web" && PUPPETEER_SKIP_DOWNLOAD=1 PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund)
 fi

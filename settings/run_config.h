@@ -14,6 +14,10 @@
 struct RunLimits {
   bool depthTextures;      // OpenGL 1.4: shadows can be drawn
   int32_t maxTextureSize;  // GL_MAX_TEXTURE_SIZE: the cloud layer and the sea image follow it
+  // The mesh's triangle limits divided by 2^triangleShift before adaptive quality: 0 where the
+  // slot's arrays reach the graphics memory cheaply, more where the whole slot is copied through
+  // a slow path every frame (WebGL, whose buffers are filled from the page's own memory).
+  uint32_t triangleShift;
 };
 
 // How the globe meets several monitors (the stored values of "Monitors").
@@ -44,6 +48,10 @@ struct RunConfig {
   bool showFrameRate;            // the frame rate in a corner
   bool adaptQuality;             // shadows and detail step down while frames run late
   MonitorMode monitors;          // a view per monitor, one spanning them, or the primary only
+  uint32_t triangleShift;        // the back end's RunLimits::triangleShift
+  // The mesh worker has a thread of its own; false where the platform runs one thread (a web page
+  // without cross-origin isolation): each build then runs on the window thread when requested.
+  bool meshThread;
 };
 
 constexpr float kBaseFieldOfView = 24.0f;  // degrees, vertical, for landscape windows

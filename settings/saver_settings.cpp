@@ -2,6 +2,7 @@
 // settings/win32/ (registry) and settings/linux/ (key=value file).
 #include "settings/saver_settings.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -80,6 +81,31 @@ bool ParseStoredNumber(const std::string& text, uint32_t* value) {
     return false;
   *value = static_cast<uint32_t>(parsed);
   return true;
+}
+
+namespace {
+bool EqualsIgnoringCase(const std::string& a, const char* b) {
+  if (a.size() != std::strlen(b)) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+}  // namespace
+
+bool ParseSettingChoice(const SettingDef& def, const std::string& text, uint32_t* value) {
+  if (!def.choices) return false;
+  for (uint32_t i = 0; def.choices[i]; ++i) {
+    if (!EqualsIgnoringCase(text, def.choices[i])) continue;
+    *value = i;
+    return true;
+  }
+  return false;
+}
+
+const SettingDef* FindSettingDef(const std::string& name) {
+  for (const SettingDef& def : kSettingDefs)
+    if (EqualsIgnoringCase(name, def.name)) return &def;
+  return nullptr;
 }
 
 void LoadSettings(SaverSettings& settings) {

@@ -70,6 +70,12 @@ void SaveSettings(const SaverSettings& settings);
 // A zero byte inside (a damaged file) ends nothing early. False for anything else.
 bool ParseStoredNumber(const std::string& text, uint32_t* value);
 
+// A number's value given by its name ("span" for Monitors, "tour" for AutoControl), letter case
+// aside, for the settings whose values have names. False when the setting has none or the name
+// is not one of them.
+bool ParseSettingChoice(const SettingDef& def, const std::string& text, uint32_t* value);
+// The text names kSettingDefs' entry `name`, letter case aside; null when it names none.
+const SettingDef* FindSettingDef(const std::string& name);
 // Reads or writes one table entry of a record as a 32-bit value (flags as 0 or 1).
 uint32_t SettingValue(const SaverSettings& settings, const SettingDef& def);
 // Stores value into the entry with the loading rules: clamped numbers, flags on when not 0.

@@ -22,7 +22,7 @@
 #include "shell/screenshot.h"
 
 SaverCore gSaverCore{{}, nullptr, WindowPlace{1, 1, 0, 0, {}, false, {}}, kStartPacing, {}, {}, {}, {}, {}, {},
-                     kStartFlyby, {}, {}, {}, false, 0.0f, {}};
+                     kStartFlyby, {}, {}, {}, {}, false, 0.0f, {}};
 
 namespace {
 
@@ -84,11 +84,12 @@ bool PrepareTour(TourRun& tour, char* error, size_t errorSize) {
 }
 
 // The run's configuration from the settings, what the back end offers and the data folder's levels.
-void Configure(const SaverSettings& settings, const RunLimits& limits) {
+void Configure(const SaverSettings& settings, const RunLimits& limits, bool singleThread) {
   int32_t levels[kLevelListCapacity];
   const int32_t count = ScanLevelsIn(settings.DataPath, levels, kLevelListCapacity);
   RunConfig& config = gSaverCore.config;
   config = ResolveRunConfig(settings, limits, levels, count);
+  config.meshThread = !singleThread;
   char error[kLandmarkErrorSize];
   if (config.tour && !PrepareTour(gSaverCore.tour, error, sizeof error)) {
     ReportFailure("the tour's landmark table is broken (%s): the flyby is shown instead", error);
@@ -269,7 +270,7 @@ bool SaverStart(const SaverSettings& settings, const SaverHost& host) {
     ReportFailure("the font and help picture cannot be made (out of memory or graphics resources)");
     return false;
   }
-  Configure(settings, limits);
+  Configure(settings, limits, host.singleThread);
   core.clock = RunClock{host.clockGiven, host.clockMillis, 0};
   const WindowRect& client = host.client;
   SaverResize(client.width, client.height, client.left, client.top);
@@ -282,11 +283,24 @@ bool SaverStart(const SaverSettings& settings, const SaverHost& host) {
   // The request is taken here, on the window thread; the loader reads nothing else and writes only
   // the core's map.
   const LoadRequest request = LoadRequestFor(core.config);
+  core.loadRequest = request;
   if (host.loaderStarting) host.loaderStarting(request);
+  if (host.singleThread) return true;
   MapData& map = core.map;
   core.loader = std::thread([request, &map] { LoaderThreadMain(request, map); });
   return true;
 }
+
+bool SaverLoadNow(bool withClouds) {
+  MapData& map = gSaverCore.map;
+  LoadRequest request = gSaverCore.loadRequest;
+  request.clouds = request.clouds && withClouds;
+  if (!LoadMapData(request, map)) return false;
+  map.loaded.store(true, std::memory_order_release);
+  return true;
+}
+
+bool SaverLoadClouds() { return LoadCloudLayer(gSaverCore.loadRequest, gSaverCore.map); }
 
 void SaverFrame(bool hasFocus) {
   if (gSaverCore.ready) ReadyFrame(hasFocus);

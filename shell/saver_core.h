@@ -100,6 +100,7 @@ struct SaverCore {
   TourRun tour;                    // the guided tour, when the run is one
   MapData map;                     // the loaded level: the loader thread's until map.loaded is seen
   std::thread loader;              // the loader thread, joined at destruction
+  LoadRequest loadRequest;         // what the loader reads, kept for a shell that loads on its own thread
   bool ready;                      // the scene and the initial view exist; never goes back
   float graceSeconds;              // time since the scene became ready, counted up to 60
   RunClock clock;                  // the moment each frame shows, for a run on the Mars clock
@@ -124,6 +125,10 @@ struct SaverHost {
   MonitorList monitors;
   bool spansMonitors;          // as SaverSetMonitors takes it
   void (*loaderStarting)(const LoadRequest& request);  // null, or told what the loader reads just before it starts
+  // The platform runs one thread (a web page without cross-origin isolation): no loader thread
+  // (the shell fetches the files loaderStarting names, then calls SaverLoadNow) and no mesh thread
+  // (each build runs on the window thread when it is requested).
+  bool singleThread;
   bool clockGiven;             // the run shows clockMillis onwards (UTC ms since 1970), not the calendar's now
   int64_t clockMillis;
 };
@@ -134,6 +139,15 @@ struct SaverHost {
 // both buffers, then the loader thread. False, with one failure line, when the overlays cannot be
 // made.
 bool SaverStart(const SaverSettings& settings, const SaverHost& host);
+// For a single-thread host: loads the map data on the calling thread once the shell has the files
+// in place, as the loader thread would, with the cloud image only when `withClouds` (a page shows
+// the globe before the clouds' file has come). False after the loader's failure line: the shell
+// keeps the line on show and draws no more frames (a page has no process to end).
+bool SaverLoadNow(bool withClouds);
+// After SaverLoadNow(false): the cloud image into the core's map, when the run draws clouds, for
+// the shell to hand to its back end. False after the loader's failure line; the globe goes on
+// without clouds.
+bool SaverLoadClouds();
 // One frame (everything but the swap): the loading frame until the data is loaded, then ready
 // frames, paced to two refresh intervals. hasFocus: the window has the keyboard focus (manual
 // control polls the mouse only then).

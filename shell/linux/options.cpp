@@ -70,21 +70,15 @@ bool ParseSize(const std::string& text, int32_t* width, int32_t* height) {
   return true;
 }
 
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 // The table entry an option names: "--max-ppd", or the stored name itself ("--MaxPPD").
 int FindSetting(const std::string& option) {
   for (size_t i = 0; i < kSettingCount; ++i) {
     const std::string name = kSettingDefs[i].name;
-    if (option == "--" + SettingOptionName(name.c_str()) || EqualsIgnoringCase(option, ("--" + name).c_str()))
-      return static_cast<int>(i);
+    if (option == "--" + SettingOptionName(name.c_str())) return static_cast<int>(i);
   }
-  return -1;
+  if (option.rfind("--", 0) != 0) return -1;
+  const SettingDef* def = FindSettingDef(option.substr(2));
+  return def ? static_cast<int>(def - kSettingDefs) : -1;
 }
 
 std::string RangeText(const SettingDef& def) {
@@ -95,17 +89,6 @@ std::string RangeText(const SettingDef& def) {
     return names;
   }
   return std::to_string(def.minValue) + ".." + std::to_string(def.maxValue);
-}
-
-// A value given by its name ("--monitors span"), for the settings whose values have names.
-bool ParseChoice(const SettingDef& def, const std::string& text, uint32_t* value) {
-  if (!def.choices) return false;
-  for (uint32_t i = 0; def.choices[i]; ++i) {
-    if (!EqualsIgnoringCase(text, def.choices[i])) continue;
-    *value = i;
-    return true;
-  }
-  return false;
 }
 
 // The command line as the option loop walks it.
@@ -252,7 +235,7 @@ bool ParseValueOption(ArgumentWalk& walk, OptionState& state, std::string* error
     if (!TakeValue(walk, error)) return false;
     const SettingDef& def = kSettingDefs[setting];
     if (!ParseWhole(walk.value, &options.settingValue[setting]) &&
-        !ParseChoice(def, walk.value, &options.settingValue[setting])) {
+        !ParseSettingChoice(def, walk.value, &options.settingValue[setting])) {
       *error = arg + (def.choices ? " needs one of " : " needs a whole number (") + RangeText(def) +
                (def.choices ? ", not " : "), not ") + Quoted(walk.value);
       return false;

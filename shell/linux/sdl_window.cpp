@@ -280,7 +280,8 @@ void SwapWindow(void*) { SDL_GL_SwapWindow(gLinux.window); }
 bool StartCore() {
   const LinuxWindow& shell = gLinux;
   SaverHost host{&FixedFunctionBackEnd(), OverlayHandles{nullptr, nullptr}, SwapWindow, nullptr,
-                 WindowRect{0, 0, 0, 0}, MonitorList{}, false, LoadProgressStart, shell.whenGiven, shell.whenMillis};
+                 WindowRect{0, 0, 0, 0}, MonitorList{}, false, LoadProgressStart, false, shell.whenGiven,
+                 shell.whenMillis};
   ClientRect(&host.client);
   if (shell.mode != RunMode::Frames) {
     host.monitors = ReadMonitors(shell.xDisplay);

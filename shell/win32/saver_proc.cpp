@@ -113,7 +113,7 @@ LRESULT CreateSaver(HWND window) {
   if (WGLEW_EXT_swap_control) wglSwapIntervalEXT(2);
   const SaverHost host{&FixedFunctionBackEnd(), OverlayHandles{hMainInstance, gWin32.deviceContext},
                        SwapWindow, nullptr, WindowRect{origin.x, origin.y, client.right, client.bottom},
-                       ReadMonitors(), true, nullptr, false, 0};
+                       ReadMonitors(), true, nullptr, false, false, 0};
   if (!SaverStart(gSaverSettings, host)) return -1;
   WatchPower(window);
   return 0;

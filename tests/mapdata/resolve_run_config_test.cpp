@@ -21,15 +21,15 @@ TEST(RunConfig, FeaturesLevelAndFieldOfViewFollowSettingsLimitsAndLevels) {
     bool wantShadows, wantClouds;
     uint32_t level;
   } cases[] = {
-      {"everything there", 1, 1, {true, 16384}, 16, {8, 16, 32}, true, true, 16},
-      {"no depth textures: no shadows", 1, 1, {false, 16384}, 16, {8, 16}, false, true, 16},
-      {"shadows off by the user", 0, 1, {true, 16384}, 16, {16}, false, true, 16},
-      {"textures one texel short of the cloud image", 1, 1, {true, 2047}, 8, {8}, true, false, 8},
-      {"textures just wide enough", 1, 1, {true, 2048}, 8, {8}, true, true, 8},
-      {"clouds off by the user", 1, 0, {true, 16384}, 8, {8}, true, false, 8},
-      {"stored level missing: the nearest", 1, 1, {true, 16384}, 32, {8, 16}, true, true, 16},
-      {"two equally near: the lower", 1, 1, {true, 16384}, 12, {8, 16}, true, true, 8},
-      {"an empty folder: level 8, for the loader to name what is missing", 1, 1, {true, 16384}, 32, {}, true,
+      {"everything there", 1, 1, {true, 16384, 0}, 16, {8, 16, 32}, true, true, 16},
+      {"no depth textures: no shadows", 1, 1, {false, 16384, 0}, 16, {8, 16}, false, true, 16},
+      {"shadows off by the user", 0, 1, {true, 16384, 0}, 16, {16}, false, true, 16},
+      {"textures one texel short of the cloud image", 1, 1, {true, 2047, 0}, 8, {8}, true, false, 8},
+      {"textures just wide enough", 1, 1, {true, 2048, 0}, 8, {8}, true, true, 8},
+      {"clouds off by the user", 1, 0, {true, 16384, 0}, 8, {8}, true, false, 8},
+      {"stored level missing: the nearest", 1, 1, {true, 16384, 0}, 32, {8, 16}, true, true, 16},
+      {"two equally near: the lower", 1, 1, {true, 16384, 0}, 12, {8, 16}, true, true, 8},
+      {"an empty folder: level 8, for the loader to name what is missing", 1, 1, {true, 16384, 0}, 32, {}, true,
        true, 8},
   };
   for (const Case& c : cases) {
@@ -55,7 +55,7 @@ TEST(RunConfig, FeaturesLevelAndFieldOfViewFollowSettingsLimitsAndLevels) {
     EXPECT_EQ(LoadRequestFor(config).level, c.level);
   }
   // Landscape views keep the base angle; portrait ones widen it so the globe keeps its width.
-  const RunConfig config = ResolveRunConfig(SaverSettings{}, RunLimits{true, 4096}, nullptr, 0);
+  const RunConfig config = ResolveRunConfig(SaverSettings{}, RunLimits{true, 4096, 0}, nullptr, 0);
   EXPECT_FLOAT_EQ(FieldOfViewFor(config, 16.0f / 9.0f), 24.0f);
   EXPECT_FLOAT_EQ(FieldOfViewFor(config, 1.0f), 24.0f);
   EXPECT_FLOAT_EQ(FieldOfViewFor(config, 0.75f), 32.0f);

@@ -29,7 +29,7 @@ class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     gSaverSettings = DefaultSaverSettings();
-    gSaverCore.config = ResolveRunConfig(gSaverSettings, RunLimits{true, 16384}, nullptr, 0);
+    gSaverCore.config = ResolveRunConfig(gSaverSettings, RunLimits{true, 16384, 0}, nullptr, 0);
     gSaverCore.config.automatic = false;
     gSaverCore.input = InputState{};
     gSaverCore.input.reliefTarget = 10.0f;

@@ -7,7 +7,7 @@
 #include "mapdata/resolve_run_config.h"
 #include "settings/saver_settings.h"
 
-inline RunLimits gTestLimits{true, 16384};
+inline RunLimits gTestLimits{true, 16384, 0};
 
 inline RunConfig TestRunConfig() {
   const int32_t level = static_cast<int32_t>(gSaverSettings.MaxPPD);
