@@ -3,8 +3,14 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
+#include <string>
 
+#include "platform/linux/failure_text.h"
 #include "platform/platform.h"
+
+// The POSIX file calls the page shares with Linux prepare their lines with this; a page's standard
+// error is the console, never a terminal.
+std::string FailureText(const char* line) { return std::string(line) + '\n'; }
 
 // NOTE: Module.redspherePage is the page's script object; the program may run without it in a test.
 EM_JS(void, PageFailureLine, (const char* line), {
