@@ -4,8 +4,6 @@
 // Each run must end as the program promises: one line naming the file and the reason, or the
 // fallback (defaults, no cache, no picture), and never a user's file changed, a file cut short
 // under its final name, or a temporary file left behind.
-#include "platform/fault_points.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -20,6 +18,7 @@
 #include "mapdata/derived_cache.h"
 #include "mapdata/map_data.h"
 #include "mapdata/table_memory.h"
+#include "platform/fault_points.h"
 #include "settings/saver_settings.h"
 #include "shell/screenshot.h"
 #include "tests/support/temp_folder.h"
@@ -107,6 +106,7 @@ uint32_t Sweep(const char* subject, const Run& run) {
   EXPECT_EQ(run(), "") << subject << " without faults";
   gOutcomes.clear();
   const uint32_t points = gRunCounted;
+  EXPECT_GT(points, 0u) << subject << " makes no file call that can fail";
   uint32_t tried = 0;
   for (FaultPlan plan : {FaultPlan::FailOne, FaultPlan::DiskFull}) {
     for (uint32_t point = 1; point <= points; ++point) {
@@ -124,7 +124,8 @@ uint32_t Sweep(const char* subject, const Run& run) {
     }
   }
   std::string outcomes;
-  for (const auto& [what, count] : gOutcomes) outcomes += (outcomes.empty() ? "" : ", ") + std::to_string(count) + " " + what;
+  for (const auto& [what, count] : gOutcomes)
+    outcomes += (outcomes.empty() ? "" : ", ") + std::to_string(count) + " " + what;
   std::printf("[ faults   ] %s: %u fault points, %u runs: %s\n", subject, points, tried, outcomes.c_str());
   return tried;
 }
@@ -191,7 +192,8 @@ class LoaderFaults : public ::testing::Test {
     if (loaded && cacheLines != lines.size()) verdict = "loaded, yet said " + last;
     if (!loaded && (lines.empty() || cacheLines + 1 != lines.size() || last[0] == '?'))
       verdict = "failed without one line: " + last;
-    if (!loaded && last.find(".hex in " + data.str()) == std::string::npos && last.find("no memory for") == std::string::npos)
+    if (!loaded && last.find(".hex in " + data.str()) == std::string::npos &&
+        last.find("no memory for") == std::string::npos)
       verdict = "the line names no file: " + last;
     Outcome(!loaded ? "ended with one line" : cacheLines ? "loaded, a line per cache not stored" : "loaded silently");
     if (loaded && (std::memcmp(map.terra, caches["terra1.hex"].data(), 4 * map.nodeCount) != 0 ||
@@ -200,7 +202,8 @@ class LoaderFaults : public ::testing::Test {
     FreeMapData(map);
     // The data files by length and time (the clouds alone are 8 MB); by bytes once a sweep is done.
     for (const auto& [name, time] : userTimes)
-      if (std::filesystem::last_write_time(data / name) != time || std::filesystem::file_size(data / name) != userData[name].size())
+      if (std::filesystem::last_write_time(data / name) != time ||
+          std::filesystem::file_size(data / name) != userData[name].size())
         verdict += " " + name + " was changed;";
     Files left = Snapshot(data.path, userData);
     for (const auto& [name, bytes] : Snapshot(user.path)) {
@@ -210,7 +213,8 @@ class LoaderFaults : public ::testing::Test {
     if (HasTemporaryFile(left)) verdict += " a temporary file was left";
     for (const auto& [name, bytes] : left) {
       const std::string base = std::filesystem::path(name).filename().string();
-      if (!userData.count(name) && (!caches.count(base) || caches.at(base) != bytes)) verdict += " " + name + " is not whole;";
+      if (!userData.count(name) && (!caches.count(base) || caches.at(base) != bytes))
+        verdict += " " + name + " is not whole;";
     }
     return verdict;
   }
@@ -361,7 +365,7 @@ TEST(SettingsFileFaults, AFailedSaveOrLoadLosesNothing) {
     SaverSettings back = DefaultSaverSettings();
     LoadSettings(back);
     return text.rfind(own, 0) == 0 && SettingValue(back, def) == def.defaultValue ? std::string()
-                                                                                   : "the file now reads " + text;
+                                                                                  : "the file now reads " + text;
   });
   const SaverSettings defaults = DefaultSaverSettings();
   Sweep("settings file loaded", [&] {

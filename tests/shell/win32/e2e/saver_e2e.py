@@ -16,7 +16,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from e2e_pictures import (Picture, centre_box, difference, drawing_measures, frame_box, globe_box,  # noqa: E402
                           globe_measures, globe_shown, help_frame, help_match, lit_pixels, loading_shown,
                           scene_shown, sea_share, surface_shift)
-from e2e_session import TestFailure, check, log, poll, run_case  # noqa: E402
+from e2e_session import TestFailure, check, log, poll, program_lines, run_case  # noqa: E402
 
 # The twelve per-user values at their defaults.
 DEFAULTS = dict(Shadows=1, Atmosphere=1, Clouds=1, AutoControl=1, MaxPPD=8, ReliefExFactor=10, SunPos=4,
@@ -949,7 +949,68 @@ def case_data_changes(session, args):
     log("the saver goes on drawing the globe")
 
 
-CASES = {"data_changes": case_data_changes, "flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
+# ---- A full disk ----------------------------------------------------------------------------------
+
+def fill_disk(folder, name, keep):
+    """Fills folder's file system with a file there until keep bytes are left (0: full)."""
+    stats = os.statvfs(folder)
+    left = stats.f_bavail * stats.f_frsize - keep if keep else None
+    block = b"f" * 65536
+    with open(os.path.join(folder, name), "wb", buffering=0) as filler:
+        try:
+            while left is None or left > 0:
+                left_now = len(block) if left is None else min(left, len(block))
+                filler.write(block[:left_now])
+                if left is not None:
+                    left -= left_now
+        except OSError:
+            check(keep == 0, "the disk filled before the room to keep was reached")
+
+
+def level_files(folder):
+    files = {}
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), "rb") as data_file:
+            files[name] = data_file.read()
+    return files
+
+
+def case_full_disk(session, args):
+    """The builder and the saver with the data folder on a disk that fills (a tmpfs of
+    full_disk.sh's, under REDSPHERE_FULL_DISK). The builder, with room for the shared files but
+    not for a level, ends with one line and the earlier level's files stay as they were; the disk
+    then full, the saver shows the globe from the data there and leaves nothing behind."""
+    disk = os.environ.get("REDSPHERE_FULL_DISK")
+    check(disk is not None and args.mkdata is not None, "run by tests/shell/linux/full_disk.sh with --mkdata")
+    folder = os.path.join(disk, "data")
+    os.makedirs(folder)
+    result = session.run(args.helper, "data", session.windows_path(folder), "8", "720")
+    check(result.returncode == 0, f"the helper could not write the data folder: {result.stderr.strip()}")
+    before = level_files(folder)
+    fill_disk(disk, "filler", 10 << 20)
+
+    result = session.run(args.mkdata, "--level", "8", "--synthetic", "all", "--threads", "1",
+                         session.windows_path(folder), limit=120)
+    lines = program_lines(result.stderr)
+    log(f"the builder on a full disk: status {result.returncode}, {lines}")
+    check(result.returncode == 1 and len(lines) == 1 and lines[0].startswith("redsphere-mkdata: cannot write "),
+          f"the builder on a full disk: status {result.returncode}, lines {lines}")
+    after = level_files(folder)
+    check(sorted(after) == sorted(before), f"files after the builder: {sorted(after)}")
+    for name in ("nodes8.hex", "areoid8.hex", "topo8.hex", "mars8.hex"):
+        check(after[name] == before[name], f"{name} changed although the builder failed")
+
+    fill_disk(disk, "filler2", 0)
+    session.set_registry(session.windows_path(folder), dict(DEFAULTS, AutoControl=1, TerraformMode=0))
+    saver = start_saver(session, args, "/s")
+    watch(session, saver, "the globe from the full disk's data", globe_shown, label="globe")
+    check(level_files(folder) == after, "the saver left files in the full data folder or changed one")
+    logged = failure_log(session)
+    check(all("cannot write " in line and "derived again" in line for line in logged), f"the saver's log: {logged}")
+    log(f"the saver draws the globe; its log: {logged}")
+
+
+CASES = {"data_changes": case_data_changes, "full_disk": case_full_disk, "flyby": case_flyby, "manual": case_manual, "missing_data": case_missing_data,
          "preview": case_preview, "preview_small": case_preview_small, "settings": case_settings,
          "unicode_names": case_unicode_names, "power": case_power, "monitors": case_monitors,
          "monitors_change": case_monitors_change}
@@ -960,6 +1021,7 @@ def main():
     parser.add_argument("case", choices=sorted(CASES))
     parser.add_argument("--scr", required=True, help="redsphere.scr")
     parser.add_argument("--helper", required=True, help="saver_e2e_helper.exe")
+    parser.add_argument("--mkdata", help="redsphere-mkdata.exe, for the full_disk case")
     parser.add_argument("--prefix", required=True, help="the build's Wine prefix, copied for each test")
     parser.add_argument("--pictures", required=True, help="folder of the generated help.bmp and preview.bmp")
     parser.add_argument("--work", required=True, help="folder for each test's prefix, data and grabs")
