@@ -233,7 +233,7 @@ void ReportQualityStep(QualityChange change, const QualityGovernor& governor, do
   ReportFailure("frames take %.1f ms for a %.1f ms interval: quality %s to %d of %d (shadows %s, triangle limits 1/%u)",
                 1000.0 * measured, 1000.0 * interval, change == QualityChange::Up ? "up" : "down",
                 FloorLevel(governor) - governor.level, FloorLevel(governor), level.shadows ? "on" : "off",
-                1u << level.limitShift);
+                1u << (level.limitShift + gSaverCore.config.triangleShift));
 }
 
 // Steps quality down while frames run clearly late and back up after a stretch with headroom; the

@@ -5,9 +5,10 @@
 
 #include "render/back_end.h"
 
-// Slot limits divided by 2^kWebTriangleShift: the whole slot is copied from the page's memory into
-// WebGL's buffers every frame, and a software WebGL (SwiftShader) takes about a millisecond per
-// thousand triangles for it.
+// Slot limits divided by 2^kWebTriangleShift: the drawn slot is copied from the page's memory into
+// WebGL's buffers every frame (WebGL cannot map a buffer or draw from client arrays), and without a
+// worker the page's one thread builds the mesh too. At the native limits the page ran at 0.4 to 0.5
+// of the Linux program's frame rate in SwiftShader, at a quarter 0.7 to 1.1 (docs/performance.md).
 constexpr uint32_t kWebTriangleShift = 2;
 
 const RenderBackEnd& WebGlBackEnd();

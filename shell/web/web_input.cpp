@@ -92,7 +92,6 @@ void Pinch(const EmscriptenTouchEvent* event) {
 
 EM_BOOL OnTouch(int type, const EmscriptenTouchEvent* event, void*) {
   WebWindow& w = gWebWindow;
-  static long lastX = 0, lastY = 0;
   if (type == EMSCRIPTEN_EVENT_TOUCHEND || type == EMSCRIPTEN_EVENT_TOUCHCANCEL || event->numTouches == 0) {
     w.buttonDown = false;
     w.pinchDistance = 0.0;
@@ -108,11 +107,11 @@ EM_BOOL OnTouch(int type, const EmscriptenTouchEvent* event, void*) {
     w.buttonDown = true;
     w.pinchDistance = 0.0;
   } else {
-    Drag(static_cast<int32_t>(std::lround((t.clientX - lastX) * Ratio())),
-         static_cast<int32_t>(std::lround((t.clientY - lastY) * Ratio())));
+    Drag(static_cast<int32_t>(std::lround((t.clientX - w.touchX) * Ratio())),
+         static_cast<int32_t>(std::lround((t.clientY - w.touchY) * Ratio())));
   }
-  lastX = t.clientX;
-  lastY = t.clientY;
+  w.touchX = t.clientX;
+  w.touchY = t.clientY;
   return true;
 }
 

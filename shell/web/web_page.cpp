@@ -46,11 +46,8 @@ void FollowCanvasSize() {
 }
 
 void Frame() {
-  if (emscripten_get_visibility_status(nullptr) == EMSCRIPTEN_RESULT_SUCCESS) {
-    EmscriptenVisibilityChangeEvent visibility;
-    emscripten_get_visibility_status(&visibility);
-    if (visibility.hidden) return;
-  }
+  EmscriptenVisibilityChangeEvent visibility{};
+  if (emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS && visibility.hidden) return;
   FollowCanvasSize();
   SaverFrame(true);
 }

@@ -12,8 +12,8 @@ struct WebWindow {
   bool capsLock;         // from the last key event
   bool buttonDown;       // the left button or one finger is down: moves drag the virtual pointer
   int32_t dragDistance;  // pixels dragged since the button went down; a click has none to speak of
+  long touchX, touchY;   // where the dragging finger was at its last event, page pixels
   double pinchDistance;  // between two fingers, 0 while fewer touch
-  int32_t wheelRest;     // a pinch's change not yet turned into a wheel notch
 };
 
 extern WebWindow gWebWindow;

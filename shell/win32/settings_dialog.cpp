@@ -32,7 +32,7 @@ void ProbeGraphics() {
   int32_t maxTextureSize = 0;
   bool version14 = false;
   const bool probed = ProbeSaverGl(hMainInstance, &maxTextureSize, &version14);
-  const RunLimits limits = probed ? RunLimits{version14, maxTextureSize} : RunLimits{false, 0};
+  const RunLimits limits = probed ? RunLimits{version14, maxTextureSize, 0} : RunLimits{false, 0, 0};
   gDialog.largeTextures = CloudsPossible(limits);
   gDialog.shadowsSupported = ShadowsPossible(limits);
 }

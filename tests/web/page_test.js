@@ -1,7 +1,7 @@
 // The web page in Debian's headless Chromium (SwiftShader's WebGL), driven over the DevTools
-// protocol: the globe where it belongs, keys and drags that fly the camera, the tour's caption,
-// the shadows setting from the address, a spoiled data set's message naming the file, and the
-// message of a browser without WebGL. Each case has a browser context of its own (its own cache).
+// protocol: the globe where it belongs (WebGL 2 and 1), keys and drags that fly the camera, no
+// frames while the page is hidden, the tour's caption, the shadows setting from the address, a
+// spoiled data set's message naming the file, and the message of a browser without WebGL. Each case has a browser context of its own (its own cache).
 "use strict";
 const assert = require("node:assert/strict");
 const fs = require("node:fs");
@@ -149,6 +149,24 @@ test("a held arrow key and a drag each fly the camera; without input it stays", 
             `after the arrow key ${keyed.differingShare}, without input ${unmoved.differingShare}`);
   assert.ok(dragged.differingShare > 4 * unmoved.differingShare && dragged.differingShare > 0.05,
             `after the drag ${dragged.differingShare}, without input ${unmoved.differingShare}`);
+});
+
+test("a hidden page draws no frame, and draws again once shown", async () => {
+  const { context, page } = await openPage(kStill);
+  await waitForGlobe(page);
+  const other = await context.newPage();
+  await other.bringToFront();
+  await pause(500);
+  const hidden = await page.evaluate(() => [document.visibilityState, redspherePage.sceneFrames]);
+  await pause(3000);
+  const stillHidden = await page.evaluate(() => [document.visibilityState, redspherePage.sceneFrames]);
+  await page.bringToFront();
+  await pause(3000);
+  const shown = await page.evaluate(() => [document.visibilityState, redspherePage.sceneFrames]);
+  await context.close();
+  assert.deepEqual(stillHidden, ["hidden", hidden[1]], "frames while hidden");
+  assert.equal(shown[0], "visible");
+  assert.ok(shown[1] > hidden[1], "frames once shown again: " + shown[1]);
 });
 
 test("the tour names a landmark of the table in its caption", async () => {
