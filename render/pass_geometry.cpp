@@ -2,6 +2,7 @@
 #include "render/pass_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "math/view_matrices.h"
 #include "render/frame_request.h"
@@ -11,7 +12,23 @@ namespace {
 constexpr float kSunCornerDegrees = 1.0f;  // centre to corner, in latitude
 constexpr float kReliefMargin = 16000.0f;  // metres per unit of relief factor around the box
 
+// Each planet's tint: Mercury grey, Venus white, Earth blue, Jupiter cream, Saturn pale gold.
+constexpr float kPlanetTints[kPlanetCount][3] = {
+    {0.85f, 0.80f, 0.75f}, {1.0f, 0.98f, 0.90f}, {0.70f, 0.82f, 1.0f}, {1.0f, 0.94f, 0.82f}, {1.0f, 0.90f, 0.66f}};
+// Brightness by magnitude as the star colours have it: full at Sirius (-1.46), then a tenth of the
+// real fall a magnitude, never below a quarter.
+constexpr float kSaturatedMagnitude = -1.46f;
+constexpr float kMagnitudeContrast = 0.2f;
+constexpr float kFaintestShare = 0.25f;
+
 }  // namespace
+
+PlanetPoint PlanetPointOf(int planet, float magnitude) {
+  const float fall = std::pow(10.0f, -0.4f * kMagnitudeContrast * std::max(0.0f, magnitude - kSaturatedMagnitude));
+  const float level = std::max(kFaintestShare, fall);
+  const float* tint = kPlanetTints[planet];
+  return PlanetPoint{{tint[0] * level, tint[1] * level, tint[2] * level, level}, magnitude < 0.0f ? 3.0f : 2.0f};
+}
 
 Mat4 SkyProjection(float fieldOfView, float aspect) { return Perspective(fieldOfView, aspect, kSkyNear, kSkyFar); }
 

@@ -33,6 +33,14 @@ void SunDiscCorners(const Vec3& light, float skyRadius, Vec3 corners[4]);
 // The texture coordinates of those corners, in order.
 constexpr float kSunDiscTexCoords[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
+// A planet's point of light: its colour (premultiplied as the star colours are: the level in both
+// the tint and the alpha) and its size in pixels, 3 when brighter than magnitude 0, else 2.
+struct PlanetPoint {
+  float rgba[4];
+  float size;
+};
+PlanetPoint PlanetPointOf(int planet, float magnitude);
+
 // The shadow camera's orthographic projection: the light-space box of the slot's visible surface
 // with a margin for the relief, reaching towards the sun far enough to hold a moon of the sky
 // whose shadow can fall inside it (a moon beyond the mesh is clipped by the far plane).

@@ -4,9 +4,6 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
-#include <cmath>
-
 #include "gl/gl_caps.h"
 #include "gl/gl_matrix.h"
 #include "gl/gl_objects.h"
@@ -16,15 +13,6 @@
 #include "render/pass_geometry.h"
 
 namespace {
-
-// Each planet's tint: Mercury grey, Venus white, Earth blue, Jupiter cream, Saturn pale gold.
-constexpr float kPlanetTints[kPlanetCount][3] = {
-    {0.85f, 0.80f, 0.75f}, {1.0f, 0.98f, 0.90f}, {0.70f, 0.82f, 1.0f}, {1.0f, 0.94f, 0.82f}, {1.0f, 0.90f, 0.66f}};
-// Brightness by magnitude as the star colours have it: full at Sirius (-1.46), then a tenth of the
-// real fall a magnitude, never below a quarter.
-constexpr float kSaturatedMagnitude = -1.46f;
-constexpr float kMagnitudeContrast = 0.2f;
-constexpr float kFaintestShare = 0.25f;
 
 void DrawStars() {
   const SceneTextures& textures = gTextures;
@@ -43,21 +31,15 @@ void DrawStars() {
   glDrawArrays(GL_POINTS, static_cast<GLint>(textures.brightCount), static_cast<GLsizei>(textures.dimCount));
 }
 
-// The planets as round points on the sky sphere, in the planet frame (no star turn): those brighter
-// than magnitude 0 three pixels across, the others two.
+// The planets as round points on the sky sphere, in the planet frame (no star turn).
 void DrawPlanets(const SkyBodies& sky) {
-  for (const int size : {3, 2}) {
-    glPointSize(static_cast<float>(size));
+  for (int i = 0; i < kPlanetCount; ++i) {
+    const PlanetPoint point = PlanetPointOf(i, sky.planets[i].magnitude);
+    glPointSize(point.size);
+    glColor4fv(point.rgba);
+    const Vec3 p = Scaled(sky.planets[i].direction, kSkyRadius);
     glBegin(GL_POINTS);
-    for (int i = 0; i < kPlanetCount; ++i) {
-      const PlanetLight& planet = sky.planets[i];
-      if ((planet.magnitude < 0.0f) != (size == 3)) continue;
-      const float fall = std::pow(10.0f, -0.4f * kMagnitudeContrast * std::max(0.0f, planet.magnitude - kSaturatedMagnitude));
-      const float level = std::max(kFaintestShare, fall);
-      glColor4f(kPlanetTints[i][0] * level, kPlanetTints[i][1] * level, kPlanetTints[i][2] * level, level);
-      const Vec3 p = Scaled(planet.direction, kSkyRadius);
-      glVertex3f(p.x, p.y, p.z);
-    }
+    glVertex3f(p.x, p.y, p.z);
     glEnd();
   }
   glPointSize(1.0f);

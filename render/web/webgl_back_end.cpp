@@ -14,6 +14,7 @@
 #include "mapdata/sky_sphere.h"
 #include "mapdata/table_memory.h"
 #include "platform/failure_report.h"
+#include "settings/saver_settings.h"
 #include "render/web/page_overlays.h"
 #include "render/web/webgl_state.h"
 
@@ -116,6 +117,7 @@ void BuildScene(MapData& map, bool clouds) {
   StaticBuffer(s.buffers[kSlotTexCoords], static_cast<GLsizeiptr>(kSlotTexturedTriangles * kTriangleTexCoordBytes), nullptr,
                GL_STREAM_DRAW);
   StaticBuffer(s.buffers[kSunSquare], 20 * sizeof(float), nullptr, GL_DYNAMIC_DRAW);
+  StaticBuffer(s.buffers[kPlanetPoints], kPlanetCount * 3 * sizeof(float), nullptr, GL_DYNAMIC_DRAW);
 }
 
 int32_t PowerOfTwoBelow(int32_t n) {
@@ -160,6 +162,8 @@ bool SetUpScene(const RunConfig& config, MapData& map, int32_t width, int32_t he
   gWebGl.clouds = config.clouds;
   gWebGl.atmosphere = config.atmosphere;
   BuildScene(map, config.clouds);
+  gWebGl.moonIndices = 0;
+  if (config.sunPosition == kSunPosNow) MakeMoonBuffers();
   bool shadows = config.shadows;
   if (shadows && !MakeShadowTarget(width, height)) {
     DeleteShadowTarget();
@@ -202,14 +206,17 @@ void DrawFrame(const MeshSlot& slot, const FrameRequest& recorded, const FrameRe
   glViewport(0, 0, current.width, current.height);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   UploadSlot(slot);
-  if (slot.inputs.shadowed && gWebGl.shadowFramebuffer) WebGlShadowMap(slot, current.width, current.height);
+  if (slot.inputs.shadowed && gWebGl.shadowFramebuffer) WebGlShadowMap(slot, recorded.sky, current.width, current.height);
   glEnable(GL_SCISSOR_TEST);
   for (int32_t i = 0; i < recorded.views.count; ++i) {
     const FrameView& view = recorded.views.views[i];
     glViewport(view.x, view.y, view.width, view.height);
     glScissor(view.x, view.y, view.width, view.height);
-    WebGlSkyPass(view, recorded.view, recorded.spinAngle, recorded.sun);
+    WebGlSkyPass(view, recorded.view, recorded.spinAngle, recorded.sun, recorded.sky);
+    WebGlMoons(recorded, view, MoonLayer::Behind);
     WebGlSurfacePass(slot, recorded, view);
+    WebGlMoons(recorded, view, MoonLayer::AmongGlobe);
+    WebGlMoons(recorded, view, MoonLayer::InFront);
   }
   glDisable(GL_SCISSOR_TEST);
   glViewport(0, 0, current.width, current.height);

@@ -87,11 +87,11 @@ void SetCamera(const FrameRequest& recorded, const FrameView& view) {
 }
 
 // Shadows for the slot when it was built for them and the target exists; the clouds never take them.
-void SetShadows(const MeshSlot& slot, bool on) {
+void SetShadows(const MeshSlot& slot, const FrameRequest& recorded, bool on) {
   const SurfaceProgram& s = gWebGl.programs.surface;
   glUniform1i(s.shadowed, on);
   if (!on) return;
-  UniformRows(s.shadowMatrix, ShadowTextureMatrix(slot));
+  UniformRows(s.shadowMatrix, ShadowTextureMatrix(slot, recorded.sky));
   glUniform1f(s.darkDiffuse, ShadowedDiffuse(slot.inputs.terraformLevel));
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, gWebGl.shadowTexture);
@@ -122,7 +122,8 @@ void UniformRows(GLint location, const Mat4& rows) {
   glUniformMatrix4fv(location, 1, GL_FALSE, columns.m);
 }
 
-void WebGlSkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun) {
+void WebGlSkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun,
+                  const SkyBodies& skyBodies) {
   const SkyProgram& sky = gWebGl.programs.sky;
   const GLuint* b = gWebGl.buffers;
   glUseProgram(sky.program);
@@ -141,6 +142,10 @@ void WebGlSkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle
   glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(gWebGl.brightStars));
   glUniform1f(sky.pointSize, 1.0f);
   glDrawArrays(GL_POINTS, static_cast<GLint>(gWebGl.brightStars), static_cast<GLsizei>(gWebGl.dimStars));
+  if (skyBodies.shown) {
+    UniformRows(sky.matrix, skyMatrix);
+    WebGlPlanets(skyBodies);
+  }
 
   const Vec3 light{sun.x, sun.y, sun.z};
   if (IsNonZero(light.x)) {
@@ -176,7 +181,7 @@ void WebGlSurfacePass(const MeshSlot& slot, const FrameRequest& recorded, const 
   const bool shadowed = slot.inputs.shadowed && gWebGl.shadowTexture != 0;
   glUseProgram(gWebGl.programs.surface.program);
   SetCamera(recorded, view);
-  SetShadows(slot, shadowed);
+  SetShadows(slot, recorded, shadowed);
   // Land above the sea: low ground fails the alpha test and leaves room for the sea.
   const float sea = level > 0 ? SeaThreshold(level) : kNoAlphaTest;
   SetLight(kPlainLight);
@@ -187,7 +192,7 @@ void WebGlSurfacePass(const MeshSlot& slot, const FrameRequest& recorded, const 
     SetLook(GroupLook{false, gWebGl.seaTexture, 1.0f, kNoAlphaTest, sea, true});
     Draw(r.waterFirst, r.waterCount);
   }
-  SetShadows(slot, false);
+  SetShadows(slot, recorded, false);
   if (CloudsShown(level)) DrawClouds(r, level);
   if (!gWebGl.atmosphere) return;
   SetLight(kAtmosphereLight);
@@ -198,7 +203,7 @@ void WebGlSurfacePass(const MeshSlot& slot, const FrameRequest& recorded, const 
   glDisable(GL_BLEND);
 }
 
-void WebGlShadowMap(const MeshSlot& slot, int32_t width, int32_t height) {
+void WebGlShadowMap(const MeshSlot& slot, const SkyBodies& sky, int32_t width, int32_t height) {
   const DepthProgram& depth = gWebGl.programs.depth;
   const MeshRanges& r = slot.ranges;
   const int32_t level = slot.inputs.terraformLevel;
@@ -206,7 +211,8 @@ void WebGlShadowMap(const MeshSlot& slot, int32_t width, int32_t height) {
   glViewport(0, 0, gWebGl.shadowSize, gWebGl.shadowSize);
   glClear(GL_DEPTH_BUFFER_BIT);
   glUseProgram(depth.program);
-  UniformRows(depth.matrix, Mat4Multiply(ShadowProjection(slot), slot.inputs.lightView));
+  const Mat4 lightMatrix = Mat4Multiply(ShadowProjection(slot, sky), slot.inputs.lightView);
+  UniformRows(depth.matrix, lightMatrix);
   glUniform1i(depth.useTexture, 0);
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
   glEnable(GL_POLYGON_OFFSET_FILL);
@@ -229,6 +235,7 @@ void WebGlShadowMap(const MeshSlot& slot, int32_t width, int32_t height) {
     glPolygonOffset(0.0f, -1.0f);
     Draw(r.cloudFirst, r.cloudCount);
   }
+  WebGlMoonDepth(sky, lightMatrix);
   glDisable(GL_POLYGON_OFFSET_FILL);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);

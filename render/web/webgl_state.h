@@ -14,7 +14,7 @@
 
 enum WebGlBuffer : int32_t {
   kSlotPositions, kSlotNormals, kSlotColours, kSlotTexCoords, kStarPositions, kStarColours, kSunSquare,
-  kWebGlBufferCount
+  kMoonPositions, kMoonNormals, kMoonColours, kMoonIndices, kPlanetPoints, kWebGlBufferCount
 };
 
 struct WebGlState {
@@ -30,6 +30,7 @@ struct WebGlState {
   int32_t shadowSize;
   uint32_t brightStars, dimStars;
   bool clouds, atmosphere;  // the run draws the cloud layer, the atmosphere shell
+  uint32_t moonIndices;     // the moon mesh's index count; 0 when the run is not on the Mars clock
 };
 
 extern WebGlState gWebGl;
@@ -38,8 +39,17 @@ extern WebGlState gWebGl;
 void UniformRows(GLint location, const Mat4& rows);
 
 // The passes (webgl_passes.cpp), each into the current viewport.
-void WebGlSkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun);
+void WebGlSkyPass(const FrameView& view, const Mat4& cameraView, float spinAngle, const SpherePoint& sun,
+                  const SkyBodies& sky);
 // The surface (with its shadows when the slot was built for them), then the atmosphere.
 void WebGlSurfacePass(const MeshSlot& slot, const FrameRequest& recorded, const FrameView& view);
-// Depth from the sun into the shadow map, for the slot's visible surface.
-void WebGlShadowMap(const MeshSlot& slot, int32_t width, int32_t height);
+// Depth from the sun into the shadow map, for the slot's visible surface and the sky's moons.
+void WebGlShadowMap(const MeshSlot& slot, const SkyBodies& sky, int32_t width, int32_t height);
+
+// The sky's bodies (webgl_sky_bodies.cpp): the moon mesh into its buffers, once with the scene;
+// the planets' points with the sky's program and matrix current; the moons of one layer of a
+// view; the moons' depth with the depth program current.
+void MakeMoonBuffers();
+void WebGlPlanets(const SkyBodies& sky);
+void WebGlMoons(const FrameRequest& recorded, const FrameView& view, MoonLayer layer);
+void WebGlMoonDepth(const SkyBodies& sky, const Mat4& lightMatrix);
