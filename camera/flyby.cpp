@@ -6,6 +6,7 @@
 
 #include "camera/camera_state.h"
 #include "camera/control_step.h"
+#include "camera/tour_view.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ constexpr float kOutSeconds = 18.0f, kAroundSeconds = 14.0f, kBackSeconds = 18.0
 constexpr float kAroundDegrees = 120.0f;
 constexpr float kVisitRadii = 5.0f;     // the viewpoint's distance from the moon, in its longest radii
 constexpr float kSameSide = 0.3f;       // cosine: the moon lies on the camera's side of Mars
-
-float Smooth(float x) {
-  x = std::clamp(x, 0.0f, 1.0f);
-  return x * x * (3.0f - 2.0f * x);
-}
 
 Vec3 Lerp(const Vec3& a, const Vec3& b, float t) { return Add(a, Scaled(Sub(b, a), t)); }
 

@@ -4,8 +4,6 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
-
 #include "gl/gl_caps.h"
 #include "gl/gl_objects.h"
 #include "gl/gl_matrix.h"
