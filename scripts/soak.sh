@@ -4,18 +4,23 @@
 # private Xvfb while a small Windows program samples its private bytes and GDI/USER objects.
 # Each run ends with the growth from the first sample after its first minute to its last.
 #   scripts/soak.sh [--linux-minutes 30] [--wine-minutes 10] [--interval 30] [--out build/soak]
+#                   [--full-quality]
+# --full-quality turns adaptive quality off in both programs, so shadows and the whole triangle
+# limits stay on however slowly frames come (two runs side by side on two cores are slow).
 # A run of 0 minutes is left out. Needs the linux and windows builds (scripts/run.sh makes both).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-linux_minutes=30 wine_minutes=10 interval=30 out=build/soak
+linux_minutes=30 wine_minutes=10 interval=30 out=build/soak adapt=1
 while [ $# -gt 0 ]; do
   case $1 in
     --linux-minutes) linux_minutes=$2; shift 2 ;;
     --wine-minutes) wine_minutes=$2; shift 2 ;;
     --interval) interval=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
+    --full-quality) adapt=0; shift ;;
     --phase) phase=$2; shift 2 ;;  # internal: one run on the Xvfb that run_with_xvfb.sh started
+    --adapt) adapt=$2; shift 2 ;;  # internal: the setting the phase runs with
     *) echo "soak.sh: unknown option '$1' (see the comment at the top of scripts/soak.sh)" >&2; exit 2 ;;
   esac
 done
@@ -68,7 +73,7 @@ linux_phase() {
   rm -rf "$home" && mkdir -p "$home"
   # The user's own settings and caches stay out of it: folders of the run's own.
   HOME=$home XDG_CONFIG_HOME=$home/config XDG_CACHE_HOME=$home/cache XDG_DATA_HOME=$home/share \
-    "$program" --data "$data" --max-ppd 16 --size 800x600 >"$out/linux.log" 2>&1 &
+    "$program" --data "$data" --max-ppd 16 --adapt-quality "$adapt" --size 800x600 >"$out/linux.log" 2>&1 &
   program_pid=$!
   local pid=$program_pid samples=$((linux_minutes * 60 / interval)) start=$SECONDS
   # Ended here, before run_with_xvfb.sh ends the X server under it.
@@ -96,8 +101,8 @@ wine_phase() {
   trap '"$wineserver" -k 2>/dev/null; timeout 30 "$wineserver" -w 2>/dev/null || true' EXIT
   local reg=$out/soak.reg windata
   windata="Z:$(echo "$data" | sed 's|/|\\\\|g')"
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Redsphere]\r\n"DataPath"="%s"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Redsphere\\Screensaver]\r\n"MaxPPD"=dword:00000010\r\n' \
-    "$windata" >"$reg"
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Redsphere]\r\n"DataPath"="%s"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Redsphere\\Screensaver]\r\n"MaxPPD"=dword:00000010\r\n"AdaptQuality"=dword:%08x\r\n' \
+    "$windata" "$adapt" >"$reg"
   "$wine" reg import "Z:$(echo "$reg" | sed 's|/|\\|g')" >/dev/null 2>&1
   "$wine" "$scr" /s >"$out/wine.log" 2>&1 &
   local saver=$!
@@ -138,7 +143,7 @@ fi
 if [ "$linux_minutes" -gt 0 ]; then
   [ -x "$program" ] || { echo "soak.sh: no $program (cmake --build --preset linux)" >&2; exit 1; }
   echo "soak.sh: Linux program, $linux_minutes min at level 16, a sample every $interval s"
-  XVFB_GEOMETRY=1024x768x24 tests/xvfb/run_with_xvfb.sh "$0" --phase linux --linux-minutes "$linux_minutes" \
+  XVFB_GEOMETRY=1024x768x24 tests/xvfb/run_with_xvfb.sh "$0" --phase linux --linux-minutes "$linux_minutes" --adapt "$adapt" \
     --interval "$interval" --out "$out"
 fi
 if [ "$wine_minutes" -gt 0 ]; then
@@ -146,6 +151,6 @@ if [ "$wine_minutes" -gt 0 ]; then
   [ -f build/windows/wineprefix/system.reg ] || tests/wine/wine_prefix.sh start "$root/build/windows/wineprefix"
   x86_64-w64-mingw32-g++-posix -O2 -static -o "$out/saver_sampler.exe" scripts/soak/win32/saver_sampler.cpp -lpsapi
   echo "soak.sh: redsphere.scr under Wine, $wine_minutes min at level 16, a sample every $interval s"
-  XVFB_GEOMETRY=1024x768x24 tests/xvfb/run_with_xvfb.sh "$0" --phase wine --wine-minutes "$wine_minutes" \
+  XVFB_GEOMETRY=1024x768x24 tests/xvfb/run_with_xvfb.sh "$0" --phase wine --wine-minutes "$wine_minutes" --adapt "$adapt" \
     --interval "$interval" --out "$out"
 fi

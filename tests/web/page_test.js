@@ -127,15 +127,17 @@ test("a held arrow key and a drag each fly the camera; without input it stays", 
   await pause(2500);
   const later = await shot(page);
   await page.keyboard.down("ArrowRight");
-  await pause(1500);
+  await pause(2500);
   await page.keyboard.up("ArrowRight");
   await pause(1000);
   const afterKey = await shot(page);
-  await page.mouse.move(240, 135);
+  // A mouse reports a move every frame or so; manual flight gathers speed while the moves go on
+  // from frame to frame and stops at the first frame without one, so sparse moves barely fly.
+  await page.mouse.move(140, 135);
   await page.mouse.down();
-  for (let step = 1; step <= 20; ++step) {
-    await page.mouse.move(240, 135 - 6 * step);
-    await pause(100);
+  for (let step = 1; step <= 100; ++step) {
+    await page.mouse.move(140 + 2 * step, 135);
+    await pause(15);
   }
   await page.mouse.up();
   await pause(1000);
