@@ -363,20 +363,31 @@ def case_missing_data(session, args):
 
 # ---- Power ----------------------------------------------------------------------------------------
 
-def saver_cpu_seconds():
+def in_prefix(pid, prefix):
+    """Whether a Unix process runs in this Wine prefix (Wine keeps WINEPREFIX in its environment):
+    another saver on the machine, a soak run's say, is not this case's."""
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as environ:
+            return f"WINEPREFIX={prefix}".encode() in environ.read().split(b"\0")
+    except OSError:
+        return False
+
+
+def saver_cpu_seconds(session):
     """Processor time (user and system) of the running redsphere.scr so far, from /proc: Wine runs
     it as a Unix process whose command line starts with the .scr's path."""
     found = subprocess.run(["pgrep", "-f", r"^\S*redsphere\.scr"], capture_output=True, text=True).stdout.split()
+    found = [pid for pid in found if in_prefix(pid, session.prefix)]
     check(len(found) == 1, f"one redsphere.scr process expected, found {found}")
     with open(f"/proc/{found[0]}/stat") as stat:
         fields = stat.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime, stime
 
 
-def cpu_over(seconds):
-    start = saver_cpu_seconds()
+def cpu_over(session, seconds):
+    start = saver_cpu_seconds(session)
     time.sleep(seconds)
-    return saver_cpu_seconds() - start
+    return saver_cpu_seconds(session) - start
 
 
 def send_display_state(session, args, state):
@@ -391,13 +402,13 @@ def case_power(session, args):
     session.set_registry(write_data(session, args), dict(DEFAULTS, AutoControl=1, TerraformMode=0))
     saver = start_saver(session, args, "/s")
     watch(session, saver, "the globe", globe_shown)
-    drawing = cpu_over(5.0)
+    drawing = cpu_over(session, 5.0)
     log(f"drawing: {drawing:.2f} s of processor time in 5 s")
 
     send_display_state(session, args, "display-off")
     time.sleep(1.0)
     still = session.grab()
-    dark = cpu_over(10.0)
+    dark = cpu_over(session, 10.0)
     log(f"displays off: {dark:.2f} s of processor time in 10 s")
     check(dark < 0.3 and dark < drawing / 10, f"the saver used {dark:.2f} s in 10 s with the displays off")
     box = centre_box(still, still.height * 3 // 8, still.height * 3 // 8)
@@ -406,7 +417,7 @@ def case_power(session, args):
 
     send_display_state(session, args, "display-on")
     watch(session, saver, "the flyby moving again", lambda picture: difference(still, picture, box) > 0.01)
-    check(cpu_over(5.0) > drawing / 3, "the saver draws slower than before the displays went off")
+    check(cpu_over(session, 5.0) > drawing / 3, "the saver draws slower than before the displays went off")
     session.xdotool("key", "Escape")
     end_with_status(session, saver, "the flyby ended by a key", 0)
 
