@@ -91,6 +91,18 @@ linux_phase() {
   summary "$csv" rss_kib:2 descriptors:3 threads:4
 }
 
+# The Unix process of the saver that runs in this Wine prefix (Wine keeps WINEPREFIX in its
+# environment): a test's saver in a prefix of its own may run on the machine at the same time.
+saver_in_prefix() {
+  local pid
+  for pid in $(pgrep -f 'redsphere\.scr /s'); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$1"; then
+      echo "$pid"
+      return
+    fi
+  done
+}
+
 wine_phase() {
   local prefix=$out/wineprefix csv=$out/wine.csv unix_csv=$out/wine-unix.csv
   local samples=$((wine_minutes * 60 / interval))
@@ -113,7 +125,7 @@ wine_phase() {
   local start=$SECONDS
   for ((i = 0; i <= samples; i++)); do
     local pid
-    pid=$(pgrep -f 'redsphere\.scr /s' | head -n 1 || true)
+    pid=$(saver_in_prefix "$prefix")
     [ -n "$pid" ] && echo "$((SECONDS - start)),$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")" >>"$unix_csv"
     [ "$i" -lt "$samples" ] && sleep "$interval"
   done
