@@ -8,6 +8,7 @@ wine-unix.csv from the Wine run. Memory is drawn from the first minute on (the s
 no interest). Columns that a run left empty (Wine reports no handle or GDI counts) are left out. Plain SVG, so the picture needs nothing beyond Python to make or to view."""
 import argparse
 import csv
+import math
 import os
 import sys
 
@@ -29,13 +30,13 @@ def read_series(path, column, scale):
 def nice_step(span, ticks):
     """A round tick step (1, 2 or 5 times a power of ten) giving about `ticks` ticks over span."""
     raw = span / max(ticks, 1)
-    power = 10 ** len(str(int(raw))) / 10 if raw >= 1 else 1.0
-    while power > raw:
-        power /= 10
-    for factor in (1, 2, 5, 10):
-        if power * factor >= raw:
-            return power * factor
-    return power * 10
+    power = 10 ** math.floor(math.log10(raw))
+    return next(power * factor for factor in (1, 2, 5, 10) if power * factor >= raw)
+
+
+def ticks(low, high, step):
+    """The tick values from low to high, high included."""
+    return [low + i * step for i in range(int(round((high - low) / step)) + 1)]
 
 
 def axis_range(values, floor_zero):
@@ -57,18 +58,14 @@ def panel(series, top, x_range, y_label, floor_zero):
     px = lambda x: LEFT + (x - x_low) / (x_high - x_low) * width
     py = lambda y: top + PANEL_HEIGHT - (y - y_low) / (y_high - y_low) * PANEL_HEIGHT
     out = [f'<rect x="{LEFT}" y="{top}" width="{width}" height="{PANEL_HEIGHT}" fill="white" stroke="#444"/>']
-    tick = y_low
-    while tick <= y_high + y_step / 2:
+    for tick in ticks(y_low, y_high, y_step):
         y = py(tick)
         out.append(f'<line x1="{LEFT}" y1="{y:.1f}" x2="{LEFT + width}" y2="{y:.1f}" stroke="#ddd"/>')
         out.append(f'<text x="{LEFT - 6}" y="{y + 4:.1f}" text-anchor="end">{tick:g}</text>')
-        tick += y_step
-    tick = x_low
-    while tick <= x_high + x_step / 2:
+    for tick in ticks(x_low, x_high, x_step):
         x = px(tick)
         out.append(f'<line x1="{x:.1f}" y1="{top}" x2="{x:.1f}" y2="{top + PANEL_HEIGHT}" stroke="#eee"/>')
         out.append(f'<text x="{x:.1f}" y="{top + PANEL_HEIGHT + 16}" text-anchor="middle">{tick:g}</text>')
-        tick += x_step
     out.append(f'<text transform="translate(16,{top + PANEL_HEIGHT / 2}) rotate(-90)" text-anchor="middle">{y_label}</text>')
     for index, (label, points) in enumerate(series):
         colour = COLOURS[index % len(COLOURS)]
