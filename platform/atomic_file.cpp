@@ -122,6 +122,8 @@ bool CommitAtomicFile(AtomicFile& pending, std::string& error) {
   return true;
 }
 
+AtomicFile::~AtomicFile() { DiscardAtomicFile(*this); }
+
 void DiscardAtomicFile(AtomicFile& pending) {
   if (pending.file) std::fclose(pending.file);
   pending.file = nullptr;

@@ -18,6 +18,13 @@ struct AtomicFile {
   std::string tempPath;  // AtomicTempName(path, this process, a serial of its own); empty when none
   FILE* file = nullptr;  // open while bytes are appended; closed by FinishAtomicFile or DiscardAtomicFile
   AtomicWrite mode = AtomicWrite::Quick;
+
+  AtomicFile() = default;
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  // Discards a write still pending, so one given up by an exception (memory running out
+  // half-way through a data file) leaves no open file and no temporary file behind.
+  ~AtomicFile();
 };
 
 // ".NAME.PID-SERIAL.tmp" beside NAME: the process id and a serial counted by each process keep

@@ -2,6 +2,7 @@
 // any error it prints one line to standard error and exits with status 1; 2 when --setup-folder
 // refuses the folder, so the setup can tell an unsafe folder from a failed build.
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "redsphere-mkdata: %s\n", error.c_str());
     return folder == SetupFolder::Refused ? 2 : 1;
   }
-  if (!RunMkdata(options, error)) {
+  bool built = false;
+  try {
+    built = RunMkdata(options, error);
+  } catch (const std::bad_alloc&) {
+    // The files being written went with the unwinding; those in place are whole, old or new.
+    error = "not enough memory to build the data in " + options.outputFolder;
+  }
+  if (!built) {
     std::fflush(stdout);
     std::fprintf(stderr, "redsphere-mkdata: %s\n", error.c_str());
     return 1;

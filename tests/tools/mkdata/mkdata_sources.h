@@ -36,6 +36,10 @@ ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments);
 // Runs it and kills it (SIGKILL, TerminateProcess) as soon as killNow() returns true, polled every
 // millisecond while it runs; status is -1 when it was killed.
 ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow);
+#if defined(__linux__)
+// Runs it with its address space limited to addressSpace bytes (setrlimit), so memory runs out.
+ProgramRun RunMkdataProgramWithin(uint64_t addressSpace, const std::vector<std::string>& arguments);
+#endif
 
 // Folders an elevated builder must not trust: one that every user may write to, and a link (a
 // junction on Windows, else a symbolic link) to another folder. False when the system will not

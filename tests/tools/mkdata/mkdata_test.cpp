@@ -299,6 +299,41 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
   }
 }
 
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Memory running out (a limit on the address space; the sanitizers' own reservations would not fit
+// under one): one line and status 1, never an abort. The limits are chosen so that some runs fail
+// before anything is written and some after the star and cloud files were replaced, while the
+// level's files are being written: those stay the earlier level's, and no temporary file is left.
+TEST_F(MkdataProgramTest, MemoryRunningOutEndsInOneLineAndKeepsTheLevel) {
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const auto earlier = HexFiles(data);
+  const char* level[] = {"areoid8.hex", "topo8.hex", "mars8.hex", "nodes8.hex"};
+  int failedInTheLevel = 0;
+  for (const uint64_t mebibytes : {40, 48, 52, 56}) {
+    SCOPED_TRACE(std::to_string(mebibytes) + " MiB");
+    const std::string copy = (*folder / ("low-memory-" + std::to_string(mebibytes))).string();
+    fs::copy(data, copy, fs::copy_options::recursive);
+    const ProgramRun short_ = RunMkdataProgramWithin(
+        mebibytes << 20, Arguments(copy, {"--level", "8", "--synthetic", "all", "--seed", "2", "--threads", "2"}));
+    if (short_.status == 0) continue;  // room enough after all: nothing to judge
+    EXPECT_EQ(short_.status, 1);
+    EXPECT_EQ(short_.errors, "redsphere-mkdata: not enough memory to build the data in " + copy + "\n");
+    const auto after = HexFiles(copy);
+    bool sharedReplaced = false;
+    for (const auto& [name, bytes] : after)
+      for (const auto& [earlierName, earlierBytes] : earlier)
+        if (name == earlierName && bytes != earlierBytes) {
+          EXPECT_EQ(std::count(std::begin(level), std::end(level), name), 0) << name << " changed";
+          sharedReplaced = true;
+        }
+    failedInTheLevel += sharedReplaced;
+    for (const auto& entry : fs::directory_iterator(copy))
+      EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
+  }
+  EXPECT_GT(failedInTheLevel, 0) << "no limit ran out while the level was written; the limits need moving";
+}
+#endif
+
 TEST_F(MkdataProgramTest, ReportsBadImportsAndFoldersOnOneLine) {
   const std::string plainFile = (*folder / "plain-file").string();
   ASSERT_TRUE(WriteFileBytes(plainFile, "x", 1));

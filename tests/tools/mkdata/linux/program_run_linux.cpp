@@ -2,6 +2,7 @@
 // /dev/null, or as the real program with fork and exec.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,7 +25,11 @@ bool RunMkdataQuietly(const MkdataOptions& options, std::string& error) {
   return ok;
 }
 
-ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow) {
+namespace {
+
+// The child's address space is limited to addressSpace bytes when that is not 0.
+ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::function<bool()>& killNow,
+                      uint64_t addressSpace) {
   static int serial = 0;
   const std::string stem = (std::filesystem::temp_directory_path() /
                             ("redsphere-mkdata-run-" + std::to_string(getpid()) + "-" + std::to_string(serial++)))
@@ -43,6 +48,8 @@ ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, cons
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
+    const rlimit limit{addressSpace, addressSpace};
+    if (addressSpace != 0 && setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -61,7 +68,17 @@ ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, cons
   return run;
 }
 
-ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments) { return RunMkdataProgramUntil(arguments, nullptr); }
+}  // namespace
+
+ProgramRun RunMkdataProgramUntil(const std::vector<std::string>& arguments, const std::function<bool()>& killNow) {
+  return RunProgram(arguments, killNow, 0);
+}
+
+ProgramRun RunMkdataProgram(const std::vector<std::string>& arguments) { return RunProgram(arguments, nullptr, 0); }
+
+ProgramRun RunMkdataProgramWithin(uint64_t addressSpace, const std::vector<std::string>& arguments) {
+  return RunProgram(arguments, nullptr, addressSpace);
+}
 
 bool MakeFolderUsersMayChange(const std::string& path) {
   return mkdir(path.c_str(), 0755) == 0 && chmod(path.c_str(), 0777) == 0;
