@@ -66,6 +66,23 @@ summary() {
   echo "$line"
 }
 
+# Where a process's resident memory lies, in KiB, from /proc/PID/smaps: "WINDOWS,HEAP,ANON,FILES".
+# WINDOWS is the anonymous memory below 0x7f0000000000, where Wine puts a Windows program's own
+# allocations and native libraries do not go (0 for a Linux program); HEAP is the C library's main
+# heap; ANON the rest of the anonymous memory (the GL driver's, thread stacks, the Linux program's
+# own large arrays); FILES what is mapped from files (libraries, the data tables).
+memory_census() {
+  awk '/^[0-9a-f]+-[0-9a-f]+ / {
+         start = substr($1, 1, index($1, "-") - 1); name = $6
+         low = length(start) < 12 || (length(start) == 12 && start < "7f0000000000"); next }
+       /^Rss:/ {
+         if (name == "[heap]") heap += $2
+         else if (name != "" && name !~ /^\[/) files += $2
+         else if (low && wine) windows += $2
+         else anon += $2 }
+       END { printf "%d,%d,%d,%d", windows, heap, anon, files }' wine="$2" "/proc/$1/smaps" 2>/dev/null || echo ",,,"
+}
+
 # ---- one run each, on the display run_with_xvfb.sh made ------------------------------------------
 
 linux_phase() {
@@ -78,17 +95,17 @@ linux_phase() {
   local pid=$program_pid samples=$((linux_minutes * 60 / interval)) start=$SECONDS
   # Ended here, before run_with_xvfb.sh ends the X server under it.
   trap 'kill "$program_pid" 2>/dev/null; wait "$program_pid" 2>/dev/null' EXIT
-  echo "seconds,rss_kib,descriptors,threads" >"$csv"
+  echo "seconds,rss_kib,descriptors,threads,windows_kib,heap_kib,anon_kib,files_kib" >"$csv"
   for ((i = 0; i <= samples; i++)); do
     [ -d "/proc/$pid" ] || { echo "soak.sh: redsphere ended early, see $out/linux.log" >&2; return 1; }
     local rss threads fds
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
     threads=$(awk '/^Threads:/ { print $2 }' "/proc/$pid/status")
     fds=$(find "/proc/$pid/fd" -mindepth 1 -maxdepth 1 | wc -l)
-    echo "$((SECONDS - start)),$rss,$fds,$threads" >>"$csv"
+    echo "$((SECONDS - start)),$rss,$fds,$threads,$(memory_census "$pid" 0)" >>"$csv"
     [ "$i" -lt "$samples" ] && sleep "$interval"
   done
-  summary "$csv" rss_kib:2 descriptors:3 threads:4
+  summary "$csv" rss_kib:2 descriptors:3 threads:4 heap:6 anon:7 files:8
 }
 
 # The Unix process of the saver that runs in this Wine prefix (Wine keeps WINEPREFIX in its
@@ -121,19 +138,19 @@ wine_phase() {
   "$wine" "$out/saver_sampler.exe" redsphere.scr "$interval" $((samples + 1)) >"$csv" 2>"$out/wine-sampler.log" &
   local sampler=$!
   # The same process as Linux sees it: the resident memory of Wine's process for the saver.
-  echo "seconds,rss_kib" >"$unix_csv"
+  echo "seconds,rss_kib,windows_kib,heap_kib,anon_kib,files_kib" >"$unix_csv"
   local start=$SECONDS
   for ((i = 0; i <= samples; i++)); do
     local pid
     pid=$(saver_in_prefix "$prefix")
-    [ -n "$pid" ] && echo "$((SECONDS - start)),$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")" >>"$unix_csv"
+    [ -n "$pid" ] && echo "$((SECONDS - start)),$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"),$(memory_census "$pid" 1)" >>"$unix_csv"
     [ "$i" -lt "$samples" ] && sleep "$interval"
   done
   wait "$sampler" || true
   kill "$saver" 2>/dev/null || true
   tr -d '\r' <"$csv" >"$csv.tmp" && mv "$csv.tmp" "$csv"
   summary "$csv" private_bytes:2 working_set:3 pagefile:4 gdi:5 user:6 handles:7
-  summary "$unix_csv" rss_kib:2
+  summary "$unix_csv" rss_kib:2 windows:3 heap:4 anon:5 files:6
 }
 
 case ${phase:-} in

@@ -4,8 +4,10 @@
     scripts/soak/plot.py [--linux DIR] [--wine DIR] --out FILE.svg [--title TEXT]
 
 DIR is an --out folder of scripts/soak.sh: linux.csv from the Linux run, wine.csv and
-wine-unix.csv from the Wine run. Memory is drawn from the first minute on (the start is a ramp of
-no interest). Columns that a run left empty (Wine reports no handle or GDI counts) are left out. Plain SVG, so the picture needs nothing beyond Python to make or to view."""
+wine-unix.csv from the Wine run (their census columns, where the memory lies, are not drawn).
+Memory is drawn from the first minute on (the start is a ramp of no interest). Columns that a run
+left empty (Wine reports no handle or GDI counts) are left out. Plain SVG, so the picture needs
+nothing beyond Python to make or to view."""
 import argparse
 import csv
 import math
