@@ -299,7 +299,15 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
   }
 }
 
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// GCC says a sanitizer is on with __SANITIZE_*__, Clang with __has_feature.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define BUILT_WITH_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define BUILT_WITH_SANITIZER 1
+#endif
+#endif
+#if defined(__linux__) && !defined(BUILT_WITH_SANITIZER)
 // Memory running out (a limit on the address space; the sanitizers' own reservations would not fit
 // under one): one line and status 1, never an abort. The limits are chosen so that some runs fail
 // before anything is written and some after the star and cloud files were replaced, while the
