@@ -71,12 +71,11 @@ std::string ReadTextFile(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::vector<std::pair<std::string, std::vector<uint8_t>>> HexFiles(const std::string& folder) {
-  std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
+std::map<std::string, std::vector<uint8_t>> HexFiles(const std::string& folder) {
+  std::map<std::string, std::vector<uint8_t>> files;
   std::error_code code;
   for (const auto& entry : std::filesystem::directory_iterator(folder, code))
     if (entry.path().extension() == ".hex")
-      files.emplace_back(entry.path().filename().string(), ReadFileBytes(entry.path().string()));
-  std::sort(files.begin(), files.end());
+      files[entry.path().filename().string()] = ReadFileBytes(entry.path().string());
   return files;
 }

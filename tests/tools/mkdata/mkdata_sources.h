@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,4 +50,4 @@ bool MakeFolderLink(const std::string& link, const std::string& target);
 
 std::string ReadTextFile(const std::string& path);
 // The ".hex" files of a folder with their bytes, by name.
-std::vector<std::pair<std::string, std::vector<uint8_t>>> HexFiles(const std::string& folder);
+std::map<std::string, std::vector<uint8_t>> HexFiles(const std::string& folder);

@@ -170,11 +170,11 @@ TEST_F(MkdataTest, SameSeedSameBytesWhateverTheThreads) {
   ASSERT_TRUE(RunMkdataQuietly(options, error)) << error;
   const auto other = HexFiles(options.outputFolder);
   ASSERT_EQ(other.size(), first.size());
-  for (size_t k = 0; k < first.size(); ++k) {
-    const std::string& name = first[k].first;
+  for (const auto& [name, bytes] : first) {
     // The seed changes everything synthesized, never the grid, the model areoid or the sun.
     const bool seeded = name != "nodes2.hex" && name != "areoid2.hex" && name != "sun.hex";
-    EXPECT_EQ(other[k].second != first[k].second, seeded) << name;
+    ASSERT_EQ(other.count(name), 1u) << name;
+    EXPECT_EQ(other.at(name) != bytes, seeded) << name;
   }
 }
 
@@ -286,12 +286,8 @@ TEST_F(MkdataProgramTest, AnInterruptedRunLeavesOnlyWholeFiles) {
     EXPECT_EQ(killed.status, -1) << "the run ended before it was killed";
     EXPECT_TRUE(keptWhileLive) << "a live builder's file was swept: " << growing;
     // Every data file under its final name is the complete file of an uninterrupted run.
-    for (const auto& [name, bytes] : HexFiles(cut)) {
-      bool matches = false;
-      for (const auto& [referenceName, referenceBytes] : reference)
-        if (name == referenceName) matches = bytes == referenceBytes;
-      EXPECT_TRUE(matches) << name << " is not the whole file";
-    }
+    for (const auto& [name, bytes] : HexFiles(cut))
+      EXPECT_TRUE(reference.count(name) && reference.at(name) == bytes) << name << " is not the whole file";
     // The killed builder's file goes with the next write of its name.
     std::string error;
     ASSERT_TRUE(WriteAtomicFile(target, AtomicWrite::Quick, "x", 1, error)) << error;
@@ -326,14 +322,12 @@ TEST_F(MkdataProgramTest, MemoryRunningOutEndsInOneLineAndKeepsTheLevel) {
     if (short_.status == 0) continue;  // room enough after all: nothing to judge
     EXPECT_EQ(short_.status, 1);
     EXPECT_EQ(short_.errors, "redsphere-mkdata: not enough memory to build the data in " + copy + "\n");
-    const auto after = HexFiles(copy);
     bool sharedReplaced = false;
-    for (const auto& [name, bytes] : after)
-      for (const auto& [earlierName, earlierBytes] : earlier)
-        if (name == earlierName && bytes != earlierBytes) {
-          EXPECT_EQ(std::count(std::begin(level), std::end(level), name), 0) << name << " changed";
-          sharedReplaced = true;
-        }
+    for (const auto& [name, bytes] : HexFiles(copy))
+      if (earlier.count(name) && earlier.at(name) != bytes) {
+        EXPECT_EQ(std::count(std::begin(level), std::end(level), name), 0) << name << " changed";
+        sharedReplaced = true;
+      }
     failedInTheLevel += sharedReplaced;
     for (const auto& entry : fs::directory_iterator(copy))
       EXPECT_NE(entry.path().filename().string()[0], '.') << "left behind: " << entry.path();
