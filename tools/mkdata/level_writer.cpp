@@ -116,15 +116,13 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
   for (uint32_t count : counts) total += count;
 
   const char* stems[4] = {"areoid", "topo", "mars", "nodes"};
+  // Every return before the last commit leaves through AtomicFile's destructor, which removes the
+  // files not yet moved into place.
   AtomicFile files[4];
-  auto discardAll = [&] {
-    for (AtomicFile& file : files) DiscardAtomicFile(file);
-    return false;
-  };
   for (int k = 0; k < 4; ++k) {
     char name[32];
     LevelFileName(name, sizeof name, stems[k], ppd);
-    if (!BeginAtomicFile(folder + "/" + name, AtomicWrite::Durable, files[k], error)) return discardAll();
+    if (!BeginAtomicFile(folder + "/" + name, AtomicWrite::Durable, files[k], error)) return false;
   }
 
   Progress progress = StartProgress("level " + std::to_string(ppd), sources.progressLines);
@@ -158,18 +156,18 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
     if (!AppendAtomicFile(files[0], areoid.data(), nodes * sizeof(int16_t), error) ||
         !AppendAtomicFile(files[1], topo.data(), nodes * sizeof(int16_t), error) ||
         !AppendAtomicFile(files[2], mars.data(), nodes * sizeof(Colour), error))
-      return discardAll();
+      return false;
     done += nodes;
     ShowProgress(progress, done, total);
     first = end;
   }
   EndProgress(progress);
 
-  if (!AppendAtomicFile(files[3], counts.data(), counts.size() * sizeof(uint32_t), error)) return discardAll();
+  if (!AppendAtomicFile(files[3], counts.data(), counts.size() * sizeof(uint32_t), error)) return false;
   for (AtomicFile& file : files)
-    if (!FinishAtomicFile(file, error)) return discardAll();
+    if (!FinishAtomicFile(file, error)) return false;
   if (!RemoveStaleCache(folder, "terra", ppd, error) || !RemoveStaleCache(folder, "sea", ppd, error))
-    return discardAll();
+    return false;
   // The node file last: the level scan lists a level by its node file, so a level shows up only
   // when its other files are in place.
   for (int k = 0; k < 4; ++k) {
@@ -177,7 +175,7 @@ bool WriteLevel(const std::string& folder, uint32_t ppd, const LevelSources& sou
     // Some files of the level are new and the rest old: with the old node file the program would
     // load the mixture as one level, so the node file goes and the level is no longer listed.
     if (k > 0) WithdrawLevel(files[3].path, error);
-    return discardAll();
+    return false;
   }
   return true;
 }

@@ -317,11 +317,11 @@ TEST_F(MkdataProgramTest, MemoryRunningOutEndsInOneLineAndKeepsTheLevel) {
     SCOPED_TRACE(std::to_string(mebibytes) + " MiB");
     const std::string copy = (*folder / ("low-memory-" + std::to_string(mebibytes))).string();
     fs::copy(data, copy, fs::copy_options::recursive);
-    const ProgramRun short_ = RunMkdataProgramWithin(
+    const ProgramRun starved = RunMkdataProgramWithin(
         mebibytes << 20, Arguments(copy, {"--level", "8", "--synthetic", "all", "--seed", "2", "--threads", "2"}));
-    if (short_.status == 0) continue;  // room enough after all: nothing to judge
-    EXPECT_EQ(short_.status, 1);
-    EXPECT_EQ(short_.errors, "redsphere-mkdata: not enough memory to build the data in " + copy + "\n");
+    if (starved.status == 0) continue;  // room enough after all: nothing to judge
+    EXPECT_EQ(starved.status, 1);
+    EXPECT_EQ(starved.errors, "redsphere-mkdata: not enough memory to build the data in " + copy + "\n");
     bool sharedReplaced = false;
     for (const auto& [name, bytes] : HexFiles(copy))
       if (earlier.count(name) && earlier.at(name) != bytes) {
